@@ -1,0 +1,31 @@
+// File helpers that keep state files whole: atomic replacement, no-replace
+// renames, exclusive creation, and a seam that lets tests make the next
+// rename fail.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Writes data to path through "<path>.tmp"-style temporary file and rename.
+// tempPath names the temporary file; empty means path + ".tmp".
+bool writeFileAtomic(const std::string& path, std::string_view data, const std::string& tempPath = "");
+
+// rename() that replaces the target (honours the test seam).
+bool renameReplace(const std::string& from, const std::string& to);
+
+// rename() that keeps an existing target: false (errno EEXIST) when it exists.
+bool renameNoReplace(const std::string& from, const std::string& to);
+
+// Reads a whole regular file; false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::string& out);
+
+bool fileExists(const std::string& path);
+
+namespace testing {
+// Makes the next count renames fail with EIO (0 turns the seam off).
+void failNextRenames(int count);
+}  // namespace testing
+
+}  // namespace platform

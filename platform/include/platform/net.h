@@ -1,0 +1,49 @@
+// Socket helpers shared by every server: whole sends without SIGPIPE,
+// bounded waits with poll(), listeners and bounded connects.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Sends all n bytes (MSG_NOSIGNAL, retried on EINTR and short sends).
+// Returns n, or the count sent before the failure (-1 when nothing went out).
+long sendAll(int fd, const void* buffer, std::size_t n);
+
+// Waits until fd is readable. 1 readable (or hung up), 0 time-out, -1 error.
+int waitReadable(int fd, int timeoutMs);
+
+// Receives exactly n bytes with a fresh wait of timeoutMs before each read.
+// Returns n, the short count on time-out or close, or -1 when the first wait failed.
+long recvExact(int fd, void* buffer, std::size_t n, int timeoutMs);
+
+// A bound, listening TCP socket with SO_REUSEADDR. address is in network byte
+// order (INADDR_ANY for all interfaces); port 0 picks a free port.
+// Returns the descriptor, or -1 with errno set; failedStep says "bind" or "listen".
+int openListener(std::uint32_t address, std::uint16_t port, int backlog, const char** failedStep = nullptr);
+
+// The local port a socket is bound to (host byte order), 0 on error.
+std::uint16_t boundPort(int fd);
+
+// Connects a TCP socket to address:port (network-order address) within timeoutMs.
+// Returns the descriptor or -1; no descriptor is left open on failure.
+int connectTo(std::uint32_t address, std::uint16_t port, int timeoutMs);
+
+// Shuts the sending side, drains unread input for at most drainMs, then
+// closes; returns the close result.
+int closeGracefully(int fd, int drainMs);
+
+// "a.b.c.d" for a network-order address.
+std::string dottedAddress(std::uint32_t address);
+
+// Network-order address from dotted text; 0 when the text is not an address.
+std::uint32_t parseAddress(const std::string& text);
+
+// Number of open descriptors of this process (for leak checks in tests).
+int openDescriptorCount();
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+// The running program's location.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Real path of the running executable ("" when unknown).
+std::string programPath();
+
+// Directory part of a path ("" when it has none).
+std::string directoryOf(const std::string& path);
+
+// Makes the program's own directory the current directory; false when it could not.
+bool changeToProgramDirectory();
+
+// Current working directory.
+std::string currentDirectory();
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+// A file-backed registry store: keys are backslash paths under a root,
+// compared without regard to case but kept as first written; values are typed.
+// The store is one text file under the state directory, rewritten whole
+// (temporary file, then rename) under an exclusive flock.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class RegRoot { LocalMachine, CurrentUser, ClassesRoot, Users };
+
+enum RegType : int {
+  REG_SZ = 1,
+  REG_EXPAND_SZ = 2,
+  REG_BINARY = 3,
+  REG_DWORD = 4,
+};
+
+struct RegValue {
+  std::string name;
+  RegType type = REG_SZ;
+  std::vector<std::uint8_t> data;  // strings carry their terminating zero
+
+  std::string text() const;        // string data without the terminator
+  std::uint32_t dword() const;     // little-endian REG_DWORD data
+};
+
+// An open key. Operations return false on failure (store unreadable or unwritable).
+class RegistryKey {
+ public:
+  // Creates the key (and its parents) when missing.
+  static std::optional<RegistryKey> create(RegRoot root, const std::string& path);
+  // Opens an existing key.
+  static std::optional<RegistryKey> open(RegRoot root, const std::string& path);
+
+  bool setString(const std::string& name, const std::string& value, RegType type = REG_SZ);
+  bool setDword(const std::string& name, std::uint32_t value);
+  bool setValue(const RegValue& value);
+  std::optional<RegValue> value(const std::string& name) const;
+  std::vector<RegValue> values() const;
+  std::vector<std::string> subkeys() const;
+  bool deleteValue(const std::string& name);
+  // Removes this key and everything below it.
+  bool deleteTree();
+
+  const std::string& path() const { return path_; }
+
+ private:
+  RegistryKey(RegRoot root, std::string path) : root_(root), path_(std::move(path)) {}
+  RegRoot root_;
+  std::string path_;
+};
+
+// Path of the store file.
+std::string registryStorePath();
+
+}  // namespace platform

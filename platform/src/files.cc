@@ -1,0 +1,105 @@
+// Whole-file writes, renames with and without replacement, and a rename seam.
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+
+namespace platform {
+
+namespace {
+std::atomic<int> renameFailures{0};
+
+bool seamFails() {
+  int n = renameFailures.load();
+  while (n > 0) {
+    if (renameFailures.compare_exchange_weak(n, n - 1)) {
+      errno = EIO;
+      return true;
+    }
+  }
+  return false;
+}
+}  // namespace
+
+namespace testing {
+void failNextRenames(int count) { renameFailures = count; }
+}  // namespace testing
+
+bool renameReplace(const std::string& from, const std::string& to) {
+  if (seamFails()) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool renameNoReplace(const std::string& from, const std::string& to) {
+  if (seamFails()) return false;
+  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without renameat2: link then unlink never replaces the target.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
+}
+
+bool writeFileAtomic(const std::string& path, std::string_view data, const std::string& tempPath) {
+  std::string tmp = tempPath.empty() ? path + ".tmp" : tempPath;
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t w = ::write(fd, data.data() + done, data.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      ::close(fd);
+      ::unlink(tmp.c_str());
+      return false;
+    }
+    done += static_cast<std::size_t>(w);
+  }
+  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  if (!renameReplace(tmp, path)) {
+    int e = errno;
+    ::unlink(tmp.c_str());
+    errno = e;
+    return false;
+  }
+  return true;
+}
+
+bool readWholeFile(const std::string& path, std::string& out) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  out.clear();
+  char buffer[65536];
+  for (;;) {
+    ssize_t r = ::read(fd, buffer, sizeof buffer);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) {
+      ::close(fd);
+      return false;
+    }
+    if (r == 0) break;
+    out.append(buffer, static_cast<std::size_t>(r));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+}  // namespace platform

@@ -1,0 +1,171 @@
+// Socket helpers: whole sends, poll() waits, listeners, bounded connects.
+#include "platform/net.h"
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace platform {
+
+long sendAll(int fd, const void* buffer, std::size_t n) {
+  const char* p = static_cast<const char*>(buffer);
+  std::size_t sent = 0;
+  while (sent < n) {
+    ssize_t r = ::send(fd, p + sent, n - sent, MSG_NOSIGNAL);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return sent > 0 ? static_cast<long>(sent) : -1;
+    sent += static_cast<std::size_t>(r);
+  }
+  return static_cast<long>(sent);
+}
+
+int waitReadable(int fd, int timeoutMs) {
+  pollfd pfd{fd, POLLIN, 0};
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    deadline - std::chrono::steady_clock::now())
+                                    .count());
+    if (left < 0) left = 0;
+    int r = ::poll(&pfd, 1, left);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return -1;
+    if (r == 0) return 0;
+    if (pfd.revents & POLLNVAL) return -1;
+    return 1;
+  }
+}
+
+long recvExact(int fd, void* buffer, std::size_t n, int timeoutMs) {
+  char* p = static_cast<char*>(buffer);
+  std::size_t got = 0;
+  while (got < n) {
+    int w = waitReadable(fd, timeoutMs);
+    if (w < 0) return got > 0 ? static_cast<long>(got) : -1;
+    if (w == 0) return static_cast<long>(got);
+    ssize_t r = ::recv(fd, p + got, n - got, 0);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return static_cast<long>(got);
+    got += static_cast<std::size_t>(r);
+  }
+  return static_cast<long>(got);
+}
+
+int openListener(std::uint32_t address, std::uint16_t port, int backlog, const char** failedStep) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    if (failedStep) *failedStep = "socket";
+    return -1;
+  }
+  int one = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  sa.sin_addr.s_addr = address;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+    int e = errno;
+    ::close(fd);
+    errno = e;
+    if (failedStep) *failedStep = "bind";
+    return -1;
+  }
+  if (::listen(fd, backlog) != 0) {
+    int e = errno;
+    ::close(fd);
+    errno = e;
+    if (failedStep) *failedStep = "listen";
+    return -1;
+  }
+  return fd;
+}
+
+std::uint16_t boundPort(int fd) {
+  sockaddr_in sa{};
+  socklen_t len = sizeof sa;
+  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return 0;
+  return ntohs(sa.sin_port);
+}
+
+int connectTo(std::uint32_t address, std::uint16_t port, int timeoutMs) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  int flags = ::fcntl(fd, F_GETFL, 0);
+  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  sa.sin_addr.s_addr = address;
+  int r = ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+  if (r != 0 && errno != EINPROGRESS) {
+    int e = errno;
+    ::close(fd);
+    errno = e;
+    return -1;
+  }
+  if (r != 0) {
+    pollfd pfd{fd, POLLOUT, 0};
+    int w;
+    do {
+      w = ::poll(&pfd, 1, timeoutMs);
+    } while (w < 0 && errno == EINTR);
+    int err = 0;
+    socklen_t len = sizeof err;
+    if (w <= 0 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) {
+      ::close(fd);
+      errno = w == 0 ? ETIMEDOUT : (err ? err : errno);
+      return -1;
+    }
+  }
+  ::fcntl(fd, F_SETFL, flags);
+  return fd;
+}
+
+int closeGracefully(int fd, int drainMs) {
+  if (fd < 0) return -1;
+  ::shutdown(fd, SHUT_WR);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(drainMs);
+  char sink[4096];
+  for (;;) {
+    int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    deadline - std::chrono::steady_clock::now())
+                                    .count());
+    if (left <= 0 || waitReadable(fd, left) <= 0) break;
+    ssize_t r = ::recv(fd, sink, sizeof sink, MSG_DONTWAIT);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+  }
+  return ::close(fd);
+}
+
+std::string dottedAddress(std::uint32_t address) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(&address);
+  char text[16];
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
+  return text;
+}
+
+std::uint32_t parseAddress(const std::string& text) {
+  in_addr a{};
+  if (::inet_aton(text.c_str(), &a) == 0) return 0;
+  return a.s_addr;
+}
+
+int openDescriptorCount() {
+  DIR* d = ::opendir("/proc/self/fd");
+  if (!d) return -1;
+  int n = 0;
+  while (::readdir(d)) ++n;
+  ::closedir(d);
+  return n - 3;  // ".", ".." and the directory's own descriptor
+}
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+// WDispatcher: each accepted connection is served by its own detached thread.
+#include "connection_thread.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "dispatcher.h"
+#include "log.h"
+
+namespace cvlm {
+
+namespace {
+std::mutex countMutex;
+std::condition_variable countChanged;
+int running = 0;
+
+void serveConnection(int fd, std::uint32_t peerAddress, ListenerConfig config) {
+  {
+    UISocket connection(fd, peerAddress, config);
+    Dispatcher dispatcher(connection);
+    dispatcher.dispatcher();
+  }
+  std::lock_guard<std::mutex> lock(countMutex);
+  --running;
+  countChanged.notify_all();
+}
+}  // namespace
+
+void startConnectionThread(int fd, std::uint32_t peerAddress, const ListenerConfig& config) {
+  {
+    std::lock_guard<std::mutex> lock(countMutex);
+    ++running;
+  }
+  try {
+    std::thread(serveConnection, fd, peerAddress, config).detach();
+  } catch (const std::system_error&) {
+    ::close(fd);
+    std::lock_guard<std::mutex> lock(countMutex);
+    --running;
+    countChanged.notify_all();
+    throw;  // the accept loop logs it and goes on
+  }
+}
+
+int runningConnectionThreads() {
+  std::lock_guard<std::mutex> lock(countMutex);
+  return running;
+}
+
+bool waitForConnectionThreads(int timeoutMs) {
+  std::unique_lock<std::mutex> lock(countMutex);
+  return countChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [] { return running == 0; });
+}
+
+}  // namespace cvlm

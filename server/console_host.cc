@@ -1,0 +1,30 @@
+// The console program cvlm: serves consoles on its main thread.
+#include <cstdio>
+#include <csignal>
+#include <string>
+
+#include "constants.h"
+#include "hosts.h"
+#include "log.h"
+#include "platform/event_log.h"
+
+namespace cvlm {
+
+int runConsoleHost(const ListenerConfig& config) {
+  std::signal(SIGPIPE, SIG_IGN);
+  registerEventSource();
+  setLogFileName(kLogFileName);
+  setLogSwitchFromMarker();
+  UISocket listener(config);
+  std::string started = std::string("IDS Lumarel Started. Version: ") + kVersionText;
+  reportEvent(platform::kEventInformation, started);
+  writeLog(started);
+  std::printf("IDS Lumarel started .\nVersion: %s\n", kVersionText);
+  std::fflush(stdout);
+  listener.runServer();
+  reportEvent(platform::kEventInformation, "IDS Lumarel exit.");
+  writeLog("IDS Lumarel exit.");
+  return 1;
+}
+
+}  // namespace cvlm

@@ -1,0 +1,26 @@
+// Values of the management server that operators and tests may need to know:
+// ports, time-outs, file names and the version texts.
+#pragma once
+
+#include <cstdint>
+
+namespace cvlm {
+
+inline constexpr const char* kVersionText = "1.0 build 2003/02/25";
+
+inline constexpr std::uint16_t kConsolePort = 7593;
+inline constexpr int kListenBacklog = 5;
+inline constexpr int kReceiveSeconds = 180;
+// How long a closing connection drains unread console input.
+inline constexpr int kCloseDrainMs = 2000;
+// How long a service stop waits for running connection threads.
+inline constexpr int kStopGraceMs = 5000;
+
+inline constexpr const char* kLogFileName = "LM-LOG.txt";
+inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
+
+inline constexpr const char* kEventSourceName = "IDSLumarel";
+inline constexpr const char* kEventSourceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\IDSLumarel";
+
+}  // namespace cvlm

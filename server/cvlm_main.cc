@@ -1,0 +1,4 @@
+// Entry of the console program cvlm.
+#include "hosts.h"
+
+int main() { return cvlm::runConsoleHost(); }

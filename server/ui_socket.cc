@@ -1,0 +1,118 @@
+// Console listener, accept loop and per-connection send and receive.
+#include "ui_socket.h"
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "connection_thread.h"
+#include "log.h"
+#include "platform/net.h"
+#include "platform/notice.h"
+#include "protocol.h"
+
+namespace cvlm {
+
+UISocket::UISocket(const ListenerConfig& config) : config_(config) {
+  stopEvent_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+UISocket::UISocket(int connection, std::uint32_t peerAddress, const ListenerConfig& config)
+    : config_(config), connection_(connection), peerAddress_(peerAddress) {}
+
+UISocket::~UISocket() {
+  if (stopEvent_ >= 0) ::close(stopEvent_);
+  if (listening_ >= 0) ::close(listening_);
+}
+
+int UISocket::runServer() {
+  writeLog("Try to bind server port!");
+  const char* failedStep = nullptr;
+  listening_ = platform::openListener(config_.address, config_.port, kListenBacklog, &failedStep);
+  if (listening_ < 0) {
+    writeLog(failedStep && std::string(failedStep) == "listen" ? "Failed to listen port!"
+                                                               : "Failed to bind server port!");
+    return -1;
+  }
+  boundPort_ = platform::boundPort(listening_);
+  while (!stopping_) {
+    try {
+      pollfd fds[2] = {{listening_, POLLIN, 0}, {stopEvent_, POLLIN, 0}};
+      int r = ::poll(fds, 2, -1);
+      if (r < 0 && errno == EINTR) continue;
+      if (stopping_ || (fds[1].revents & POLLIN)) break;
+      if (r <= 0 || !(fds[0].revents & POLLIN)) continue;
+      sockaddr_in peer{};
+      socklen_t peerLength = sizeof peer;
+      int fd = ::accept4(listening_, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC);
+      if (fd < 0) {
+        writeLog("Accept Client Connect ERROR!");
+        if (errno == EMFILE || errno == ENFILE) ::usleep(50 * 1000);
+        continue;
+      }
+      setLogSwitchFromMarker();
+      startConnectionThread(fd, peer.sin_addr.s_addr, config_);
+    } catch (...) {
+      writeLog("Socket Listen TRY Exception!!");
+    }
+  }
+  ::close(listening_);
+  listening_ = -1;
+  return 0;
+}
+
+void UISocket::stop() {
+  stopping_ = true;
+  if (stopEvent_ >= 0) {
+    std::uint64_t one = 1;
+    (void)!::write(stopEvent_, &one, sizeof one);
+  }
+}
+
+long UISocket::sendToUI(void* buffer, std::size_t n) {
+  xorUiStream(static_cast<unsigned char*>(buffer), n);
+  return platform::sendAll(connection_, buffer, n);
+}
+
+long UISocket::receive(void* buffer, std::size_t n) { return recvFromUI(buffer, n, config_.receiveTimeoutMs); }
+
+long UISocket::recvFromUI(void* buffer, std::size_t n, int timeoutMs) {
+  unsigned char* p = static_cast<unsigned char*>(buffer);
+  std::size_t got = 0;
+  while (got < n) {
+    int w = platform::waitReadable(connection_, timeoutMs);
+    if (w < 0) {
+      writeLog("recvFromUI Error");
+      return -1;
+    }
+    if (w == 0) {
+      writeLog("recvFromUI Time-out");
+      return static_cast<long>(got);
+    }
+    ssize_t r = ::recv(connection_, p + got, n - got, 0);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      int error = r == 0 ? ECONNRESET : errno;
+      writeLog("recvFromUI ,Socket error");
+      platform::showNotice("Error", platform::systemErrorText(error));
+      return static_cast<long>(got);
+    }
+    got += static_cast<std::size_t>(r);
+  }
+  xorUiStream(p, n);
+  return static_cast<long>(n);
+}
+
+int UISocket::closeSocket() {
+  if (connection_ < 0) return -1;
+  int r = platform::closeGracefully(connection_, config_.closeDrainMs);
+  connection_ = -1;
+  if (r != 0) writeLog("WSA closesocket ERROR!");
+  return r;
+}
+
+}  // namespace cvlm

@@ -1,0 +1,62 @@
+// The console transport: the listening socket with its accept loop, and one
+// connection object per accepted console with the timed receive and send.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "constants.h"
+
+namespace cvlm {
+
+struct ListenerConfig {
+  std::uint32_t address = 0;  // network byte order; 0 is INADDR_ANY
+  std::uint16_t port = kConsolePort;
+  int receiveTimeoutMs = kReceiveSeconds * 1000;
+  int closeDrainMs = kCloseDrainMs;
+};
+
+class UISocket {
+ public:
+  // Listener role.
+  explicit UISocket(const ListenerConfig& config = {});
+  // Connection role: an accepted socket and its peer address (network order).
+  UISocket(int connection, std::uint32_t peerAddress, const ListenerConfig& config = {});
+  ~UISocket();
+  UISocket(const UISocket&) = delete;
+  UISocket& operator=(const UISocket&) = delete;
+
+  // Binds, listens and accepts until stop(); -1 when binding or listening failed, 0 after stop().
+  int runServer();
+  // Makes runServer return and closes the listening socket; safe from any thread.
+  void stop();
+  // The bound port once runServer has bound (tests bind port 0).
+  std::uint16_t boundPort() const { return boundPort_.load(); }
+  bool listening() const { return boundPort_.load() != 0; }
+
+  // XORs the n bytes in place as one unit, then sends them all; returns the
+  // count sent or -1.
+  long sendToUI(void* buffer, std::size_t n);
+  // recvFromUI with the configured receive time-out.
+  long receive(void* buffer, std::size_t n);
+  // Receives exactly n bytes, waiting at most timeoutMs before each read.
+  // n on success (un-XORed as one unit), the short count on time-out or close,
+  // -1 when a wait failed.
+  long recvFromUI(void* buffer, std::size_t n, int timeoutMs);
+
+  std::uint32_t peerAddress() const { return peerAddress_; }
+  int closeSocket();
+  int connection() const { return connection_; }
+
+ private:
+  ListenerConfig config_;
+  int listening_ = -1;
+  int connection_ = -1;
+  std::uint32_t peerAddress_ = 0;
+  int stopEvent_ = -1;
+  std::atomic<std::uint16_t> boundPort_{0};
+  std::atomic<bool> stopping_{false};
+};
+
+}  // namespace cvlm
