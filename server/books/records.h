@@ -29,7 +29,7 @@ std::string_view fieldText(const char (&field)[N]) {
 template <std::size_t N>
 void setFieldText(char (&field)[N], std::string_view text) {
   std::memset(field, 0, N);
-  std::memcpy(field, text.data(), text.size() < N ? text.size() : N - 1);
+  if (!text.empty()) std::memcpy(field, text.data(), text.size() < N ? text.size() : N - 1);
 }
 
 // One service definition of the Service book.
