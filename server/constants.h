@@ -16,6 +16,14 @@ inline constexpr int kCloseDrainMs = 2000;
 // How long a service stop waits for running connection threads.
 inline constexpr int kStopGraceMs = 5000;
 
+// Sensor command link: every sensor listens on this port.
+inline constexpr std::uint16_t kSensorPort = 7594;
+// Wait for each piece of a sensor's reply (and for its key value).
+inline constexpr int kSensorReceiveSeconds = 480;
+// Bound on a connect to a sensor and on a send that the sensor does not take.
+inline constexpr int kSensorConnectSeconds = 20;
+inline constexpr int kSensorSendSeconds = 480;
+
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
 
