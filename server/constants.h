@@ -1,5 +1,5 @@
 // Values of the management server that operators and tests may need to know:
-// ports, time-outs, file names and the version texts.
+// ports, time-outs, file names, the version texts and the built-in accounts.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,13 @@ inline constexpr int kStopGraceMs = 5000;
 
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
+
+// Built-in console accounts, written when the account file is missing: an
+// operator account and a viewing account (documented in README.md).
+inline constexpr const char* kBuiltInOperatorUser = "admin";
+inline constexpr const char* kBuiltInOperatorPassword = "setup";
+inline constexpr const char* kBuiltInViewerUser = "guest";
+inline constexpr const char* kBuiltInViewerPassword = "watch";
 
 inline constexpr const char* kEventSourceName = "IDSLumarel";
 inline constexpr const char* kEventSourceKey =
