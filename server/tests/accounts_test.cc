@@ -17,6 +17,7 @@
 #include "constants.h"
 #include "platform/files.h"
 #include "platform_testing/child_process.h"
+#include "support/account_requests.h"
 #include "support/test_console.h"
 #include "support/test_server.h"
 #include "wire.h"
@@ -24,36 +25,13 @@
 namespace {
 
 using cvlm::AclAccount;
+using cvlm_testing::account;
+using cvlm_testing::bytesOf;
+using cvlm_testing::credentials;
+using cvlm_testing::withAccount;
 using cvlm_testing::resultType;
 using cvlm_testing::TestConsole;
 using cvlm_testing::TestServer;
-
-AclAccount account(const std::string& name, const std::string& password, std::int32_t kind = 1) {
-  AclAccount a{};
-  std::memcpy(a.userName, name.data(), std::min(name.size(), sizeof a.userName));
-  std::memcpy(a.password, password.data(), std::min(password.size(), sizeof a.password));
-  cvlm::putInt32(&a, offsetof(AclAccount, kind), kind);
-  a.address[0] = 10;
-  return a;
-}
-
-std::string bytesOf(const AclAccount& a) { return std::string(reinterpret_cast<const char*>(&a), sizeof a); }
-
-// Requests that carry a user name at 8 and a password at 38 (or 40 for 4).
-cvlm::RqH credentials(std::int32_t type, const std::string& name, const std::string& password) {
-  cvlm::RqH header = cvlm_testing::makeHeader(type);
-  std::memcpy(header.bytes() + 8, name.data(), std::min<std::size_t>(name.size(), 30));
-  std::size_t at = type == cvlm::RQ_ChangePasswd ? 40 : 38;
-  std::memcpy(header.bytes() + at, password.data(), std::min<std::size_t>(password.size(), 30));
-  return header;
-}
-
-// Requests that carry a whole account at 8.
-cvlm::RqH withAccount(std::int32_t type, const AclAccount& a) {
-  cvlm::RqH header = cvlm_testing::makeHeader(type);
-  std::memcpy(header.bytes() + 8, &a, sizeof a);
-  return header;
-}
 
 std::string aclBytes() {
   std::string bytes;
