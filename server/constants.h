@@ -16,6 +16,9 @@ inline constexpr int kCloseDrainMs = 2000;
 // How long a service stop waits for running connection threads.
 inline constexpr int kStopGraceMs = 5000;
 
+// Largest kernel image the server takes from the console.
+inline constexpr std::int32_t kMaxKernelImageBytes = 64 * 1024 * 1024;
+
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
 
