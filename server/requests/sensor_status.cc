@@ -5,6 +5,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "dispatcher.h"
+#include "log.h"
+#include "requests/sensor_exchange.h"
+#include "sensor/sensor_link.h"
 #include "wire.h"
 
 namespace cvlm {
@@ -33,6 +37,42 @@ void storeStatusReply(const StatusStep& step, std::int32_t value1, std::int32_t 
       break;
     }
   }
+}
+
+namespace {
+
+// One status command over its own connection; the reply's words also go into
+// the next command's +16 and +20.
+void runStatusStep(const std::string& address, const StatusStep& step, cvrh& request,
+                          MgrRequestResult& result) {
+  request.command = step.command;
+  CSocket link(address);
+  link.connectSensor();
+  link.sendRequest(request);
+  cvret reply = link.receiveReply();
+  requireAccepted(reply);
+  storeStatusReply(step, reply.value1, reply.value2, result);
+  request.param1 = reply.value1;
+  request.param2 = reply.value2;
+}
+
+}  // namespace
+
+void Dispatcher::queryCvHost(RqH& header, MgrRequestResult& result) {
+  const std::uint8_t* address = header.args;
+  const std::string text = sensorAddressText(address);
+  writeLogf("Dispatcher::queryCvHost() : %s", text.c_str());
+  cvrh request{};
+  sensorIdOf(address, request.sensorId);
+  std::memcpy(result.bytes() + kStatusSensorIdOffset, request.sensorId, sizeof request.sensorId);
+  std::int32_t failure = exchangeWithSensor(
+      {"Dispatcher::queryCvHost::CreateSocketException", "Dispatcher::queryCvHost::WriteToSocketException",
+       "Dispatcher::queryCvHost::ReadFromSocketException"},
+      [&] {
+        for (const StatusStep& step : kStatusSteps) runStatusStep(text, step, request, result);
+      });
+  putInt32(&result, 4, failure ? failure : MRR_TYPE_Success);
+  sendMRR(result);
 }
 
 }  // namespace cvlm

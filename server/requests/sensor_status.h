@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "protocol.h"
+#include "sensor/sensor_records.h"
 
 namespace cvlm {
 
@@ -27,9 +28,12 @@ struct StatusStep {
 
 // Sent in this order, one connection each.
 inline constexpr StatusStep kStatusSteps[] = {
-    {6, 16, 20, StatusSecondValue::Int},   {7, 32, 0, StatusSecondValue::None},
-    {8, 24, 28, StatusSecondValue::FloatTimes100}, {3, 8, 12, StatusSecondValue::Int},
-    {12, 36, 40, StatusSecondValue::Int},  {13, 44, 48, StatusSecondValue::Int},
+    {CVRH_StatusPair2, 16, 20, StatusSecondValue::Int},
+    {CVRH_StatusItem3, 32, 0, StatusSecondValue::None},
+    {CVRH_StatusItem4, 24, 28, StatusSecondValue::FloatTimes100},
+    {CVRH_StatusPair1, 8, 12, StatusSecondValue::Int},
+    {CVRH_StatusPair5, 36, 40, StatusSecondValue::Int},
+    {CVRH_StatusPair6, 44, 48, StatusSecondValue::Int},
 };
 inline constexpr std::size_t kStatusSensorIdOffset = 52;
 

@@ -9,11 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "constants.h"
+#include "file_helpers.h"
 #include "protocol.h"
+#include "sensor_requests_fixture.h"
 #include "support/test_server.h"
+#include "wire.h"
 
 namespace {
 
@@ -118,6 +124,236 @@ TEST_F(ImageReceiveTest, FewerBytesThanAnnouncedIsShortAndNoneIsUnusable) {
   EXPECT_TRUE(image.bytes.empty());
   image = cvlm::receiveKernelImage(*connection_, 10);
   EXPECT_EQ(image.status, cvlm::KernelReceive::Unusable);
+}
+
+}  // namespace
+
+namespace {
+
+using cvlm_testing::SensorRequestTest;
+using cvlm_testing::SensorScript;
+using cvlm_testing::TestConsole;
+
+// Types of a kernel push result: +4 and +8.
+std::pair<std::int32_t, std::int32_t> pushResult(const cvlm::MgrRequestResult& result) {
+  return {cvlm::getInt32(&result, 4), cvlm::getInt32(&result, 8)};
+}
+
+class KernelPushTest : public SensorRequestTest {
+ protected:
+  cvlm::RqH pushHeader(std::int32_t size, std::uint32_t address) const {
+    cvlm::RqH h = header(cvlm::RQ_PutCVKernel, address);
+    cvlm::putInt32(&h, 12, size);
+    cvlm::putInt32(&h, 16, 77);
+    return h;
+  }
+  // Sends the push header and the image; the result, if any.
+  std::optional<cvlm::MgrRequestResult> push(const std::string& image, std::uint32_t address) {
+    TestConsole console(server.port());
+    if (!console.sendHeader(pushHeader(static_cast<std::int32_t>(image.size()), address)) ||
+        !console.sendUnit(image)) {
+      return std::nullopt;
+    }
+    return console.receiveResult();
+  }
+  std::optional<cvlm::MgrRequestResult> push(const std::string& image) { return push(image, sensor.addressValue()); }
+};
+
+TEST_F(KernelPushTest, SendsImageWithSizeAndChecksumAndMapsEachReplyCode) {
+  listSensor();
+  const struct {
+    std::int32_t rrtype, type, detail;
+  } cases[] = {{16, 26, 0}, {26, 27, 23}, {27, 27, 24}, {28, 27, 25}, {5, 26, 0}};
+  std::size_t n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rrtype);
+    sensor.next(SensorScript::refuse(c.rrtype));
+    auto result = push("abc");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(pushResult(*result), std::make_pair(c.type, c.detail));
+    ASSERT_TRUE(sensor.waitForSessions(++n));
+    const cvlm_testing::SensorSession session = sensor.sessions().back();
+    EXPECT_EQ(session.request.command, 14);
+    EXPECT_TRUE(cvlm_testing::sameId(session.request.sensorId));
+    EXPECT_EQ(session.request.param1, 3);
+    EXPECT_EQ(session.request.param2, 0x9D3B);
+    EXPECT_EQ(session.allData(), std::vector<unsigned char>({'a', 'b', 'c'}));
+    EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::receive Corvane response ok, cvret.rrtype=" +
+                                  std::to_string(c.rrtype)));
+  }
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel() " + address() + ", 3, 77"));
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::cvrh data: 14, 3, 40251"));
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::unexpected cvret.rrtype=5 taken as accepted"));
+  EXPECT_EQ(server.logText().find("unexpected cvret.rrtype=16"), std::string::npos);
+  EXPECT_EQ(server.logText().find("MRR_TYPE_LmKernelSocketError"), std::string::npos);
+}
+
+TEST_F(KernelPushTest, ChecksumOfALargeImageIsTheWrappedOne) {
+  // 65538 words of 0xFFFF overflow the 32-bit accumulator: the wrapped sum
+  // gives 1, an exact one would give 0.
+  const std::string image(131076, '\xFF');
+  auto result = push(image);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(pushResult(*result), std::make_pair(26, 0));
+  ASSERT_TRUE(sensor.waitForSessions(1));
+  const cvlm_testing::SensorSession session = sensor.sessions()[0];
+  EXPECT_EQ(session.request.param1, 131076);
+  EXPECT_EQ(session.request.param2, 0x0001);
+  EXPECT_EQ(session.request.param2, cvlm::inetChecksum(image.data(), image.size()));
+  EXPECT_EQ(session.allData(), std::vector<unsigned char>(image.begin(), image.end()));
+}
+
+TEST_F(KernelPushTest, LinkFailuresAnswerSocketError) {
+  sensor.next(SensorScript::closeAfterRequest());
+  auto result = push("abc");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(pushResult(*result), std::make_pair(27, 25));
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel:: Exception: ReadFromSocketException"));
+
+  result = push("abc", cvlm_testing::kNoSensor);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(pushResult(*result), std::make_pair(27, 25));
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel:: Exception: CreateSocketException"));
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::MRR_TYPE_LmKernelSocketError"));
+}
+
+TEST_F(KernelPushTest, UnusableImageSizeAnswersConsoleErrorWithoutContactingTheSensor) {
+  for (std::int32_t size : {0, -3, cvlm::kMaxKernelImageBytes + 1, INT32_MAX}) {
+    SCOPED_TRACE(size);
+    TestConsole console(server.port());
+    ASSERT_TRUE(console.sendHeader(pushHeader(size, sensor.addressValue())));
+    auto result = console.receiveResult();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(pushResult(*result), std::make_pair(22, 31));
+    EXPECT_TRUE(console.closedByServer());
+  }
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::Unknown buffer size read from UI."));
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::uiSock->recvFromUI(buf, fileSize); error"));
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::MRR_TYPE_UILmSocket_Error"));
+  EXPECT_TRUE(sensor.sessions().empty());
+}
+
+TEST(KernelImageShortTest, ImageShorterThanAnnouncedAnswersGetKernelError) {
+  cvlm_testing::FakeSensor sensor;
+  cvlm_testing::TestServer server(400);  // the console's silence ends the receive
+  {
+    TestConsole console(server.port());
+    cvlm::RqH h = cvlm_testing::makeHeader(cvlm::RQ_PutCVKernel);
+    std::uint32_t address = sensor.addressValue();
+    std::memcpy(h.args, &address, sizeof address);
+    cvlm::putInt32(&h, 12, 1000);
+    ASSERT_TRUE(console.sendHeader(h));
+    ASSERT_TRUE(console.sendUnit(std::string(600, 'k')));
+    auto result = console.receiveResult();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(pushResult(*result), std::make_pair(22, 22));
+    // And a console that closes after 600 bytes.
+    TestConsole closing(server.port());
+    ASSERT_TRUE(closing.sendHeader(h));
+    ASSERT_TRUE(closing.sendUnit(std::string(600, 'k')));
+    closing.close();
+  }
+  EXPECT_TRUE(server.logHasLine("recvFromUI ,Socket error"));
+  EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::MRR_TYPE_LmGetKernel_Error"));
+  EXPECT_EQ(server.logText().find("MRR_TYPE_UILmSocket_Error"), std::string::npos);
+  EXPECT_TRUE(sensor.sessions().empty());
+}
+
+using KernelParamTest = SensorRequestTest;
+
+std::vector<unsigned char> parameterBytes(std::size_t n) {
+  std::vector<unsigned char> bytes(n);
+  for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<unsigned char>(0x30 + i * 7);
+  return bytes;
+}
+
+TEST_F(KernelParamTest, GetReturnsTheSensorsBytesAfterTheResultType) {
+  listSensor();
+  const std::vector<unsigned char> parameters = parameterBytes(56);
+  sensor.on(16, SensorScript::accept().withValues(4, 7).followedBy(parameters));
+  TestConsole console(server.port());
+  auto result = console.request(header(cvlm::RQ_GetCvKparam));
+  ASSERT_TRUE(result);
+  EXPECT_EQ(cvlm_testing::resultType(*result), 42);
+  EXPECT_EQ(std::vector<unsigned char>(result->bytes() + 8, result->bytes() + 64), parameters);
+  EXPECT_TRUE(cvlm_testing::allZero(result->bytes() + 64, 259 - 64));
+  ASSERT_TRUE(sensor.waitForSessions(1));
+  const cvlm_testing::SensorSession session = sensor.sessions()[0];
+  EXPECT_EQ(session.request.command, 16);
+  EXPECT_TRUE(cvlm_testing::sameId(session.request.sensorId));
+  EXPECT_EQ(session.request.param1, 0);
+  EXPECT_EQ(session.request.param2, 0);
+  EXPECT_TRUE(server.logHasLine("Dispatcher::getCvKparam() : " + address()));
+  EXPECT_TRUE(server.logHasLine("return=16\n"));
+}
+
+TEST_F(KernelParamTest, GetReplyThatDoesNotFitThePayloadAnswersReadError) {
+  const struct {
+    std::int32_t value1, value2;
+  } cases[] = {{150, 1}, {126, 1}, {-4, 7}, {0x40000000, 2}, {INT32_MIN, INT32_MIN}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value1);
+    sensor.next(SensorScript::accept().withValues(c.value1, c.value2).followedBy(parameterBytes(300)));
+    TestConsole console(server.port());
+    auto result = console.request(header(cvlm::RQ_GetCvKparam));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(cvlm_testing::resultType(*result), 16);
+    EXPECT_TRUE(cvlm_testing::allZero(result->payload, sizeof result->payload));
+  }
+  EXPECT_TRUE(server.logHasLine("Dispatcher::getCvKparam::MRR_TYPE_ReadFromCV_Error"));
+}
+
+TEST_F(KernelParamTest, GetFailuresAnswerTheirResultTypes) {
+  sensor.next(SensorScript::refuse(17));
+  sensor.next(SensorScript::accept().withValues(4, 7).followedBy(parameterBytes(30)));  // data short
+  for (int i = 0; i < 2; ++i) {
+    TestConsole console(server.port());
+    auto result = console.request(header(cvlm::RQ_GetCvKparam));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(cvlm_testing::resultType(*result), 16) << i;
+    EXPECT_TRUE(cvlm_testing::allZero(result->payload, sizeof result->payload)) << i;
+  }
+  EXPECT_TRUE(server.logHasLine("return=17\n"));
+  TestConsole console(server.port());
+  auto result = console.request(header(cvlm::RQ_GetCvKparam, cvlm_testing::kNoSensor));
+  ASSERT_TRUE(result);
+  EXPECT_EQ(cvlm_testing::resultType(*result), 14);
+  EXPECT_TRUE(server.logHasLine("Dispatcher::getCvKparam::MRR_TYPE_ConnectCV_Error"));
+}
+
+TEST_F(KernelParamTest, SetSendsTheRequestsBlockAndAnswersWritten) {
+  listSensor();
+  const std::vector<unsigned char> parameters = parameterBytes(56);
+  cvlm::RqH h = header(cvlm::RQ_SetCvKparam);
+  std::memcpy(h.bytes() + 12, parameters.data(), parameters.size());
+  TestConsole console(server.port());
+  auto result = console.request(h);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(cvlm_testing::resultType(*result), 44);
+  ASSERT_TRUE(sensor.waitForSessions(1));
+  const cvlm_testing::SensorSession session = sensor.sessions()[0];
+  EXPECT_EQ(session.request.command, 15);
+  EXPECT_TRUE(cvlm_testing::sameId(session.request.sensorId));
+  EXPECT_EQ(session.request.param1, 8);
+  EXPECT_EQ(session.request.param2, 7);
+  EXPECT_EQ(session.allData(), parameters);
+  EXPECT_TRUE(server.logHasLine("Dispatcher::setCvKparam() : " + address()));
+}
+
+TEST_F(KernelParamTest, SetFailuresAnswerTheirResultTypes) {
+  sensor.next(SensorScript::refuse(17));
+  {
+    TestConsole console(server.port());
+    auto result = console.request(header(cvlm::RQ_SetCvKparam));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(cvlm_testing::resultType(*result), 16);
+    EXPECT_TRUE(server.logHasLine("Dispatcher::setCvKparam::MRR_TYPE_ReadFromCV_Error"));
+  }
+  TestConsole console(server.port());
+  auto result = console.request(header(cvlm::RQ_SetCvKparam, cvlm_testing::kNoSensor));
+  ASSERT_TRUE(result);
+  EXPECT_EQ(cvlm_testing::resultType(*result), 14);
+  EXPECT_TRUE(server.logHasLine("Dispatcher::setCvKparam::MRR_TYPE_ConnectCV_Error"));
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+// Fixture for the requests that command one sensor: an in-process server, a
+// fake sensor on 127.0.0.N, request headers addressed to it, and the host
+// database entry that gives it its ID.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "platform/files.h"
+#include "protocol.h"
+#include "support/fake_sensor.h"
+#include "support/test_console.h"
+#include "support/test_server.h"
+
+namespace cvlm_testing {
+
+// No sensor listens on 127.0.0.1 (fake sensors take 127.0.0.2 and up).
+inline const std::uint32_t kNoSensor = kLoopback;
+
+inline constexpr std::uint8_t kSensorIdOfTest[cvlm::kSensorIdSize] = {0x5A, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xA0, 0xFF};
+
+class SensorRequestTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(sensor.listening()); }
+
+  // A request of type addressed to the sensor (or to address, network order).
+  cvlm::RqH header(std::int32_t type) const { return header(type, sensor.addressValue()); }
+  static cvlm::RqH header(std::int32_t type, std::uint32_t address) {
+    cvlm::RqH h = makeHeader(type);
+    std::memcpy(h.args, &address, sizeof address);
+    return h;
+  }
+
+  // A ".cvdb" that lists address (network order) with kSensorIdOfTest.
+  void listSensor(std::uint32_t address) {
+    std::string record(172, '\0');
+    std::memcpy(record.data(), &address, sizeof address);
+    std::memcpy(record.data() + 16, kSensorIdOfTest, sizeof kSensorIdOfTest);
+    ASSERT_TRUE(platform::writeFileAtomic(server.file(".cvdb"), record));
+  }
+  void listSensor() { listSensor(sensor.addressValue()); }
+
+  // Logged as "Dispatcher::<name>() : a.b.c.d" and the like.
+  std::string address() const { return sensor.address(); }
+
+  TestServer server;
+  FakeSensor sensor;
+};
+
+inline bool sameId(const std::uint8_t* id) { return std::memcmp(id, kSensorIdOfTest, sizeof kSensorIdOfTest) == 0; }
+
+inline bool allZero(const void* bytes, std::size_t n) {
+  const unsigned char* p = static_cast<const unsigned char*>(bytes);
+  for (std::size_t i = 0; i < n; ++i)
+    if (p[i] != 0) return false;
+  return true;
+}
+
+}  // namespace cvlm_testing
