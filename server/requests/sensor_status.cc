@@ -43,8 +43,7 @@ namespace {
 
 // One status command over its own connection; the reply's words also go into
 // the next command's +16 and +20.
-void runStatusStep(const std::string& address, const StatusStep& step, cvrh& request,
-                          MgrRequestResult& result) {
+void runStatusStep(const std::string& address, const StatusStep& step, cvrh& request, MgrRequestResult& result) {
   request.command = step.command;
   CSocket link(address);
   link.connectSensor();
