@@ -173,10 +173,7 @@ TEST_F(KernelPushTest, SendsImageWithSizeAndChecksumAndMapsEachReplyCode) {
     EXPECT_EQ(pushResult(*result), std::make_pair(c.type, c.detail));
     ASSERT_TRUE(sensor.waitForSessions(++n));
     const cvlm_testing::SensorSession session = sensor.sessions().back();
-    EXPECT_EQ(session.request.command, 14);
-    EXPECT_TRUE(cvlm_testing::sameId(session.request.sensorId));
-    EXPECT_EQ(session.request.param1, 3);
-    EXPECT_EQ(session.request.param2, 0x9D3B);
+    cvlm_testing::expectRequest(session, 14, 3, 0x9D3B);
     EXPECT_EQ(session.allData(), std::vector<unsigned char>({'a', 'b', 'c'}));
     EXPECT_TRUE(server.logHasLine("Dispatcher::putCVKernel::receive Corvane response ok, cvret.rrtype=" +
                                   std::to_string(c.rrtype)));
@@ -279,10 +276,7 @@ TEST_F(KernelParamTest, GetReturnsTheSensorsBytesAfterTheResultType) {
   EXPECT_TRUE(cvlm_testing::allZero(result->bytes() + 64, 259 - 64));
   ASSERT_TRUE(sensor.waitForSessions(1));
   const cvlm_testing::SensorSession session = sensor.sessions()[0];
-  EXPECT_EQ(session.request.command, 16);
-  EXPECT_TRUE(cvlm_testing::sameId(session.request.sensorId));
-  EXPECT_EQ(session.request.param1, 0);
-  EXPECT_EQ(session.request.param2, 0);
+  cvlm_testing::expectRequest(session, 16, 0, 0);
   EXPECT_TRUE(server.logHasLine("Dispatcher::getCvKparam() : " + address()));
   EXPECT_TRUE(server.logHasLine("return=16\n"));
 }
@@ -332,10 +326,7 @@ TEST_F(KernelParamTest, SetSendsTheRequestsBlockAndAnswersWritten) {
   EXPECT_EQ(cvlm_testing::resultType(*result), 44);
   ASSERT_TRUE(sensor.waitForSessions(1));
   const cvlm_testing::SensorSession session = sensor.sessions()[0];
-  EXPECT_EQ(session.request.command, 15);
-  EXPECT_TRUE(cvlm_testing::sameId(session.request.sensorId));
-  EXPECT_EQ(session.request.param1, 8);
-  EXPECT_EQ(session.request.param2, 7);
+  cvlm_testing::expectRequest(session, 15, 8, 7);
   EXPECT_EQ(session.allData(), parameters);
   EXPECT_TRUE(server.logHasLine("Dispatcher::setCvKparam() : " + address()));
 }

@@ -52,6 +52,15 @@ class SensorRequestTest : public ::testing::Test {
 
 inline bool sameId(const std::uint8_t* id) { return std::memcmp(id, kSensorIdOfTest, sizeof kSensorIdOfTest) == 0; }
 
+// The request the sensor saw: command, the test sensor's ID, +16 and +20.
+inline void expectRequest(const SensorSession& session, std::int32_t command, std::int32_t param1,
+                          std::int32_t param2) {
+  EXPECT_EQ(session.request.command, command);
+  EXPECT_TRUE(sameId(session.request.sensorId));
+  EXPECT_EQ(session.request.param1, param1);
+  EXPECT_EQ(session.request.param2, param2);
+}
+
 inline bool allZero(const void* bytes, std::size_t n) {
   const unsigned char* p = static_cast<const unsigned char*>(bytes);
   for (std::size_t i = 0; i < n; ++i)

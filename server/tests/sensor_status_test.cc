@@ -87,10 +87,7 @@ TEST_F(StatusQueryTest, SixCommandsInOrderEachOnItsOwnConnectionFillTheResult) {
   for (std::size_t i = 0; i < 6; ++i) {
     SCOPED_TRACE(i);
     EXPECT_TRUE(sessions[i].gotKeyValue);
-    EXPECT_EQ(sessions[i].request.command, commands[i]);
-    EXPECT_TRUE(cvlm_testing::sameId(sessions[i].request.sensorId));
-    EXPECT_EQ(sessions[i].request.param1, carried[i].first);
-    EXPECT_EQ(sessions[i].request.param2, carried[i].second);
+    cvlm_testing::expectRequest(sessions[i], commands[i], carried[i].first, carried[i].second);
     EXPECT_TRUE(sessions[i].blocks.empty());
   }
   EXPECT_TRUE(server.logHasLine("Dispatcher::queryCvHost() : " + address()));
