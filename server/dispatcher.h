@@ -38,6 +38,12 @@ class Dispatcher {
   // Value of key in section of "cvlm.ini", at most size bytes; 1 found, 0 not.
   int readIniValue(const char* section, const char* key, char* out, std::size_t size);
 
+  // requests/hosts.cc
+  void addCvHost(RqH& header, MgrRequestResult& result);
+  void delCvHost(RqH& header, MgrRequestResult& result);
+  void listCvHost(RqH& header, MgrRequestResult& result);
+  void modifyCvHost(RqH& header, MgrRequestResult& result);
+
   UISocket& connection_;
 
  private:

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "cv_db.h"
 #include "dispatcher.h"
 #include "log.h"
 #include "platform/files.h"
@@ -95,6 +96,9 @@ void Dispatcher::hello(RqH&, MgrRequestResult& result) {
   // The e-mail settings and the sensor host database are loaded here and
   // copied into contents; they stay alive until the trailer is sent.
   HelloContents contents;
+  CvDb hosts;
+  contents.hostRecords.resize(static_cast<std::size_t>(hosts.count()) * kCvHostSize);
+  hosts.copyAll(contents.hostRecords.data(), contents.hostRecords.size());
 
   writeLogf("Dispatcher::hello::UI login from %s", platform::dottedAddress(connection_.peerAddress()).c_str());
   fillHelloResult(version, contents, result);
