@@ -24,6 +24,9 @@ inline constexpr int kSensorReceiveSeconds = 480;
 inline constexpr int kSensorConnectSeconds = 20;
 inline constexpr int kSensorSendSeconds = 480;
 
+// Third number of a newly added sensor host (the add request carries two).
+inline constexpr std::int32_t kNewHostNumber3 = 0;
+
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
 

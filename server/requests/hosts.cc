@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "books/book_files.h"
+#include "constants.h"
 #include "cv_db.h"
 #include "dispatcher.h"
 #include "file_helpers.h"
@@ -47,7 +48,7 @@ ObjCvHost hostFromAddRequest(const unsigned char* rq) {
   copyCvText(host.text2, rq + kAddText2);
   host.number1 = getInt32(rq, kAddNumber1);
   host.number2 = getInt32(rq, kAddNumber2);
-  host.number3 = 0;  // the add request carries no third number
+  host.number3 = kNewHostNumber3;
   host.state = 1;
   return host;
 }
