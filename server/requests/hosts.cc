@@ -37,7 +37,11 @@ std::uint32_t addressValue(const std::uint8_t* address) {
   return value;
 }
 
-void setResult(MgrRequestResult& result, std::int32_t type) { putInt32(&result, 4, type); }
+// Sets the result type; a failure also writes its log line.
+void setResult(MgrRequestResult& result, std::int32_t type, const char* line = nullptr) {
+  putInt32(&result, 4, type);
+  if (line != nullptr) writeLog(line);
+}
 
 ObjCvHost hostFromAddRequest(const unsigned char* rq) {
   ObjCvHost host{};
@@ -85,16 +89,13 @@ void Dispatcher::addCvHost(RqH& header, MgrRequestResult& result) {
       setResult(result, MRR_TYPE_Success);
       break;
     case 2:
-      setResult(result, MRR_TYPE_CvExist_Error);
-      writeLog("Dispatcher::addCvHost::MRR_TYPE_CvExist_Error");
+      setResult(result, MRR_TYPE_CvExist_Error, "Dispatcher::addCvHost::MRR_TYPE_CvExist_Error");
       break;
     case 3:
-      setResult(result, MRR_TYPE_CvNotFound_Error);
-      writeLog("Dispatcher::addCvHost::MRR_TYPE_CvNotFound_Error");
+      setResult(result, MRR_TYPE_CvNotFound_Error, "Dispatcher::addCvHost::MRR_TYPE_CvNotFound_Error");
       break;
     default:
-      setResult(result, MRR_TYPE_Unknow_Error);
-      writeLog("Dispatcher::addCvHost::MRR_TYPE_Unknow_Error");
+      setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::addCvHost::MRR_TYPE_Unknow_Error");
       break;
   }
   sendMRR(result);
@@ -110,11 +111,9 @@ void Dispatcher::delCvHost(RqH& header, MgrRequestResult& result) {
   if (removed == 1) {
     setResult(result, MRR_TYPE_Success);
   } else if (removed == 3) {
-    setResult(result, MRR_TYPE_CvNotFound_Error);
-    writeLog("Dispatcher::delCvHost::MRR_TYPE_CvNotFound_Error");
+    setResult(result, MRR_TYPE_CvNotFound_Error, "Dispatcher::delCvHost::MRR_TYPE_CvNotFound_Error");
   } else {
-    setResult(result, MRR_TYPE_Unknow_Error);
-    writeLog("Dispatcher::delCvHost::MRR_TYPE_Unknow_Error");
+    setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::delCvHost::MRR_TYPE_Unknow_Error");
   }
   sendMRR(result);
 }
@@ -124,8 +123,7 @@ void Dispatcher::listCvHost(RqH&, MgrRequestResult& result) {
   CvDb db;
   if (!db.loaded()) {
     // An unreadable ".cvdb" is not an empty list.
-    setResult(result, MRR_TYPE_Unknow_Error);
-    writeLog("Dispatcher::listCvHost::MRR_TYPE_Unknow_Error");
+    setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::listCvHost::MRR_TYPE_Unknow_Error");
     sendMRR(result);
     return;
   }
@@ -155,16 +153,13 @@ void Dispatcher::modifyCvHost(RqH& header, MgrRequestResult& result) {
       if (!sameAddress(address, newAddress)) renameHostBooks(address, newAddress);
       break;
     case 3:
-      setResult(result, MRR_TYPE_CvNotFound_Error);
-      writeLog("Dispatcher::modifyCvHost::MRR_TYPE_CvNotFound_Error");
+      setResult(result, MRR_TYPE_CvNotFound_Error, "Dispatcher::modifyCvHost::MRR_TYPE_CvNotFound_Error");
       break;
     case 4:
-      setResult(result, MRR_TYPE_Community_Error);
-      writeLog("Dispatcher::modifyCvHost::MRR_TYPE_Community_Error");
+      setResult(result, MRR_TYPE_Community_Error, "Dispatcher::modifyCvHost::MRR_TYPE_Community_Error");
       break;
     default:  // 2: the new address belongs to another host; or ".cvdb" failed
-      setResult(result, MRR_TYPE_Unknow_Error);
-      writeLog("Dispatcher::modifyCvHost::MRR_TYPE_Unknow_Error");
+      setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::modifyCvHost::MRR_TYPE_Unknow_Error");
       break;
   }
   sendMRR(result);

@@ -65,6 +65,12 @@ void putAddress(cvlm::RqH& header, std::size_t offset, std::uint8_t a, std::uint
   std::memcpy(header.bytes() + offset, address, 4);
 }
 
+cvlm::RqH deleteHeader(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
+  putAddress(header, 8, a, b, c, d);
+  return header;
+}
+
 const char* const kBookPrefixes[] = {"Service", "Address", "Group", "Schedule", "Rule", "GARelation", "WHITLIST"};
 
 void writeBooks(const std::string& address, const std::string& content) {
@@ -205,9 +211,7 @@ TEST_F(HostRequestTest, RequestsWhileAnAddWaitsOnItsSensorDoNotUndoIt) {
   auto listed = lister.request(cvlm::RQ_ListCvHost);
   ASSERT_TRUE(listed);
   EXPECT_TRUE(lister.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*listed, 8)) * 172));
-  cvlm::RqH del = makeHeader(cvlm::RQ_DelCvHost);
-  putAddress(del, 8, 10, 0, 0, 1);
-  auto deleted = request(del);
+  auto deleted = request(deleteHeader(10, 0, 0, 1));
   ASSERT_TRUE(deleted);
   EXPECT_EQ(resultType(*deleted), 1);
 
@@ -253,9 +257,7 @@ TEST_F(HostRequestTest, DeleteRemovesTheSixBooksInOrderAndKeepsTheWhiteList) {
   writeFile(".cvdb", bytesOf({makeHost(10, 0, 0, 4, "c"), makeHost(10, 0, 0, 5, "c"), makeHost(10, 0, 0, 6, "c")}));
   writeBooks("10.0.0.5", "book");
   ::unlink("Group.10.0.0.5.bk");
-  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
-  putAddress(header, 8, 10, 0, 0, 5);
-  auto result = request(header);
+  auto result = request(deleteHeader(10, 0, 0, 5));
   ASSERT_TRUE(result);
   EXPECT_EQ(resultType(*result), 1);
   EXPECT_EQ(readFile(".cvdb"), bytesOf({makeHost(10, 0, 0, 4, "c"), makeHost(10, 0, 0, 6, "c")}));
@@ -271,9 +273,7 @@ TEST_F(HostRequestTest, DeleteRemovesTheSixBooksInOrderAndKeepsTheWhiteList) {
 TEST_F(HostRequestTest, DeleteOfAnUnlistedAddressStillRemovesItsBooksAndAnswers8) {
   writeFile(".cvdb", bytesOf({makeHost(10, 0, 0, 4, "c")}));
   writeFile("Rule.192.168.1.10.bk", "rules");
-  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
-  putAddress(header, 8, 192, 168, 1, 10);
-  auto result = request(header);
+  auto result = request(deleteHeader(192, 168, 1, 10));
   ASSERT_TRUE(result);
   EXPECT_EQ(resultType(*result), 8);
   EXPECT_FALSE(platform::fileExists("Rule.192.168.1.10.bk"));
@@ -292,9 +292,7 @@ TEST_F(HostRequestTest, DeleteOfAnUnlistedAddressStillRemovesItsBooksAndAnswers8
 TEST_F(HostRequestTest, DeleteKeepsTheBooksOfAHostInAnUnreadableDatabase) {
   ASSERT_EQ(::mkdir(".cvdb", 0755), 0);
   writeBooks("10.0.0.5", "book");
-  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
-  putAddress(header, 8, 10, 0, 0, 5);
-  auto result = request(header);
+  auto result = request(deleteHeader(10, 0, 0, 5));
   ASSERT_TRUE(result);
   EXPECT_EQ(resultType(*result), 0);
   EXPECT_TRUE(platform::fileExists("Rule.10.0.0.5.bk"));
