@@ -1,5 +1,5 @@
 // Values of the management server that operators and tests may need to know:
-// ports, time-outs, file names and the version texts.
+// ports, time-outs, file names, the version texts and the built-in accounts.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +33,12 @@ inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
 // Temporary file a book save writes (under the book's lock) before renaming
 // it over the book.
 inline constexpr const char* kBookSaveSuffix = ".save.tmp";
+// Built-in console accounts, written when the account file is missing: an
+// operator account and a viewing account (documented in README.md).
+inline constexpr const char* kBuiltInOperatorUser = "admin";
+inline constexpr const char* kBuiltInOperatorPassword = "setup";
+inline constexpr const char* kBuiltInViewerUser = "guest";
+inline constexpr const char* kBuiltInViewerPassword = "watch";
 
 inline constexpr const char* kEventSourceName = "IDSLumarel";
 inline constexpr const char* kEventSourceKey =

@@ -38,6 +38,14 @@ class Dispatcher {
   // Value of key in section of "cvlm.ini", at most size bytes; 1 found, 0 not.
   int readIniValue(const char* section, const char* key, char* out, std::size_t size);
 
+  // requests/accounts.cc
+  void changePasswd(RqH& header, MgrRequestResult& result);
+  void getAcl(RqH& header, MgrRequestResult& result);
+  void setAcl(RqH& header, MgrRequestResult& result);
+  void getAllAcl(RqH& header, MgrRequestResult& result);
+  void addAcl(RqH& header, MgrRequestResult& result);
+  void detAcl(RqH& header, MgrRequestResult& result);
+
   // requests/hosts.cc
   void addCvHost(RqH& header, MgrRequestResult& result);
   void delCvHost(RqH& header, MgrRequestResult& result);
