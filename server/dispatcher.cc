@@ -53,6 +53,12 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
     case RQ_ChangePasswd:
       changePasswd(header, result);
       return true;
+    case RQ_GetEMailInfo:
+      getEMailInfo(header, result);
+      return true;
+    case RQ_SetEMailInfo:
+      setEMailInfo(header, result);
+      return true;
     case RQ_Silent15:
     case RQ_Silent16:
     case RQ_Silent19:

@@ -46,6 +46,10 @@ class Dispatcher {
   void addAcl(RqH& header, MgrRequestResult& result);
   void detAcl(RqH& header, MgrRequestResult& result);
 
+  // requests/email.cc
+  void getEMailInfo(RqH& header, MgrRequestResult& result);
+  void setEMailInfo(RqH& header, MgrRequestResult& result);
+
   UISocket& connection_;
 
  private:
