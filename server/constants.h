@@ -44,4 +44,12 @@ inline constexpr const char* kEventSourceName = "IDSLumarel";
 inline constexpr const char* kEventSourceKey =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\IDSLumarel";
 
+// E-mail alert settings: the file and the built-in values of a new one.
+inline constexpr const char* kEmailSettingsFile = ".cvlmrc";
+inline constexpr int kMaxMailEntries = 64;
+inline constexpr const char* kDefaultMailServer = "localhost";
+inline constexpr const char* kDefaultMailSender = "ids-lumarel@localhost";
+inline constexpr const char* kDefaultMailUser = "user";
+inline constexpr const char* kDefaultMailSubject = "Message from Corvane Lumarel";
+
 }  // namespace cvlm

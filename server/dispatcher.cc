@@ -65,6 +65,12 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
     case RQ_ModifyCvHost:
       modifyCvHost(header, result);
       return true;
+    case RQ_GetEMailInfo:
+      getEMailInfo(header, result);
+      return true;
+    case RQ_SetEMailInfo:
+      setEMailInfo(header, result);
+      return true;
     case RQ_Silent15:
     case RQ_Silent16:
     case RQ_Silent19:

@@ -51,6 +51,9 @@ class Dispatcher {
   void delCvHost(RqH& header, MgrRequestResult& result);
   void listCvHost(RqH& header, MgrRequestResult& result);
   void modifyCvHost(RqH& header, MgrRequestResult& result);
+  // requests/email.cc
+  void getEMailInfo(RqH& header, MgrRequestResult& result);
+  void setEMailInfo(RqH& header, MgrRequestResult& result);
 
   UISocket& connection_;
 
