@@ -67,7 +67,8 @@ bool CvDb::save() {
 
 bool CvDb::beginUpdate() {
   lockHeld_ = touchLockFile(kCvDbFile) == 0;
-  if (readFile()) return true;
+  // Never write without the lock: another writer's change could be lost.
+  if (lockHeld_ && readFile()) return true;
   releaseLock();
   return false;
 }
@@ -116,6 +117,11 @@ int CvDb::add(ObjCvHost& host, const SensorLinkConfig& link) {
   if (find(host.address) != nullptr) {
     endUpdate(false);
     return 2;
+  }
+  // Checked again under the lock: parallel adds never go past the limit.
+  if (hosts_.size() >= static_cast<std::size_t>(kMaxCvHosts)) {
+    endUpdate(false);
+    return kCvDbFull;
   }
   hosts_.push_back(host);
   if (!endUpdate(true)) return kCvDbFileError;

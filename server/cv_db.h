@@ -18,6 +18,8 @@ inline constexpr int kMaxCvHosts = 32;
 // ".cvdb" exists but cannot be read, or the changed list cannot be written:
 // nothing was changed.
 inline constexpr int kCvDbFileError = -1;
+// An add found the list already full when it came to write.
+inline constexpr int kCvDbFull = 6;
 
 class CvDb {
  public:
@@ -32,8 +34,9 @@ class CvDb {
 
   // 1 and the sensor ID copied out, or 3 when no host has the address.
   int getCvId(const std::uint8_t* address, std::uint8_t* out);
-  // Asks the sensor for its ID (command 17) and appends the host. 1 added, 2 address already listed (the sensor is not contacted),
-  // 3 the connect failed, kCvDbFileError. A short send or a short or
+  // Asks the sensor for its ID (command 17) and appends the host. 1 added,
+  // 2 address already listed (the sensor is not contacted), 3 the connect
+  // failed, kCvDbFull (another add filled the list meanwhile), kCvDbFileError. A short send or a short or
   // refused reply throws the sensor link's exception; nothing is added.
   int add(ObjCvHost& host, const SensorLinkConfig& link = {});
   // 1 removed, 3 no such host, kCvDbFileError.

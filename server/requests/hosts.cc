@@ -94,6 +94,9 @@ void Dispatcher::addCvHost(RqH& header, MgrRequestResult& result) {
     case 3:
       setResult(result, MRR_TYPE_CvNotFound_Error, "Dispatcher::addCvHost::MRR_TYPE_CvNotFound_Error");
       break;
+    case kCvDbFull:
+      setResult(result, MRR_TYPE_TooManyCv_Error, "Dispatcher::addCvHost::MRR_TYPE_TooManyCv_Error");
+      break;
     default:
       setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::addCvHost::MRR_TYPE_Unknow_Error");
       break;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -215,6 +216,34 @@ TEST_F(CvDbTest, AChangeWaitsForAnotherWriterAndKeepsItsWork) {
   remover.join();
   EXPECT_EQ(result.load(), 1);
   EXPECT_EQ(readDb(), bytesOf({makeHost(2, "two", "c")}));
+}
+
+}  // namespace
+
+#include "support/fake_sensor.h"
+
+namespace {
+
+ObjCvHost hostAt(const cvlm_testing::FakeSensor& sensor, const std::string& name) {
+  ObjCvHost host = makeHost(0, name, "c");
+  std::uint32_t address = sensor.addressValue();
+  std::memcpy(host.address, &address, sizeof host.address);
+  return host;
+}
+
+TEST_F(CvDbTest, AddsThatRaceAtTheLimitNeverGoPastIt) {
+  std::vector<ObjCvHost> hosts;
+  for (int i = 0; i < cvlm::kMaxCvHosts - 1; ++i) hosts.push_back(makeHost(static_cast<std::uint8_t>(i + 1), "h", "c"));
+  writeDb(bytesOf(hosts));
+  cvlm_testing::FakeSensor sensorA, sensorB;
+  ASSERT_TRUE(sensorA.listening() && sensorB.listening());
+  CvDb first, second;  // both loaded 31 hosts
+  ObjCvHost a = hostAt(sensorA, "a"), b = hostAt(sensorB, "b");
+  EXPECT_EQ(first.add(a), 1);
+  EXPECT_EQ(second.add(b), cvlm::kCvDbFull);
+  CvDb third;
+  EXPECT_EQ(third.count(), cvlm::kMaxCvHosts);
+  EXPECT_FALSE(platform::fileExists(".cvdb.lck"));
 }
 
 }  // namespace
