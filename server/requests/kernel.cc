@@ -6,6 +6,7 @@
 #include <new>
 
 #include "constants.h"
+#include "cv_host.h"
 #include "dispatcher.h"
 #include "file_helpers.h"
 #include "log.h"
@@ -105,7 +106,7 @@ void Dispatcher::putCVKernel(RqH& header, MgrRequestResult& result) {
        "Dispatcher::putCVKernel:: Exception: WriteToSocketException",
        "Dispatcher::putCVKernel:: Exception: ReadFromSocketException"},
       [&] {
-        CSocket link(sensorAddressText(address));
+        CSocket link(cvAddressText(address));
         link.connectSensor();
         link.sendRequest(request);
         link.sendBlock(image.bytes.data(), image.bytes.size());
@@ -123,7 +124,7 @@ void Dispatcher::putCVKernel(RqH& header, MgrRequestResult& result) {
 
 void Dispatcher::setCvKparam(RqH& header, MgrRequestResult& result) {
   const std::uint8_t* address = header.args;
-  const std::string text = sensorAddressText(address);
+  const std::string text = cvAddressText(address);
   writeLogf("Dispatcher::setCvKparam() : %s", text.c_str());
   cvrh request{};
   request.command = CVRH_SetKparam;
@@ -146,7 +147,7 @@ void Dispatcher::setCvKparam(RqH& header, MgrRequestResult& result) {
 
 void Dispatcher::getCvKparam(RqH& header, MgrRequestResult& result) {
   const std::uint8_t* address = header.args;
-  const std::string text = sensorAddressText(address);
+  const std::string text = cvAddressText(address);
   writeLogf("Dispatcher::getCvKparam() : %s", text.c_str());
   std::uint8_t parameters[kKparamReplyMax];
   std::size_t length = 0;

@@ -1,19 +1,15 @@
-// What the requests that command one sensor share: the sensor's address text,
-// its ID from the host database, and the turning of the sensor link's
-// exceptions into console result codes with their log lines.
+// What the requests that command one sensor share: its ID from the host
+// database, and the turning of the sensor link's exceptions into console
+// result codes with their log lines.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "log.h"
 #include "protocol.h"
 #include "sensor/sensor_link.h"
 
 namespace cvlm {
-
-// "a.b.c.d" of the four address bytes of a request.
-std::string sensorAddressText(const std::uint8_t* address);
 
 // The sensor's 12-byte ID from the host database; twelve zero bytes for a
 // sensor that is not listed. The database is released before it returns.

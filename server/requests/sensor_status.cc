@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "cv_host.h"
 #include "dispatcher.h"
 #include "log.h"
 #include "requests/sensor_exchange.h"
@@ -59,7 +60,7 @@ void runStatusStep(const std::string& address, const StatusStep& step, cvrh& req
 
 void Dispatcher::queryCvHost(RqH& header, MgrRequestResult& result) {
   const std::uint8_t* address = header.args;
-  const std::string text = sensorAddressText(address);
+  const std::string text = cvAddressText(address);
   writeLogf("Dispatcher::queryCvHost() : %s", text.c_str());
   cvrh request{};
   sensorIdOf(address, request.sensorId);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "cv_db.h"
 #include "platform/files.h"
 #include "protocol.h"
 #include "support/fake_sensor.h"
@@ -36,10 +37,11 @@ class SensorRequestTest : public ::testing::Test {
 
   // A ".cvdb" that lists address (network order) with kSensorIdOfTest.
   void listSensor(std::uint32_t address) {
-    std::string record(172, '\0');
-    std::memcpy(record.data(), &address, sizeof address);
-    std::memcpy(record.data() + 16, kSensorIdOfTest, sizeof kSensorIdOfTest);
-    ASSERT_TRUE(platform::writeFileAtomic(server.file(".cvdb"), record));
+    cvlm::ObjCvHost host{};
+    std::memcpy(host.address, &address, sizeof address);
+    std::memcpy(host.sensorId, kSensorIdOfTest, sizeof kSensorIdOfTest);
+    ASSERT_TRUE(platform::writeFileAtomic(server.file(cvlm::kCvDbFile),
+                                          std::string(reinterpret_cast<const char*>(&host), sizeof host)));
   }
   void listSensor() { listSensor(sensor.addressValue()); }
 
