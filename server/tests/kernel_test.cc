@@ -255,8 +255,7 @@ TEST_F(KernelParamTest, GetReturnsTheSensorsBytesAfterTheResultType) {
   listSensor();
   const std::vector<unsigned char> parameters = parameterBytes(56);
   sensor.on(16, SensorScript::accept().withValues(4, 7).followedBy(parameters));
-  TestConsole console(server.port());
-  auto result = console.request(header(cvlm::RQ_GetCvKparam));
+  auto result = ask(header(cvlm::RQ_GetCvKparam));
   ASSERT_TRUE(result);
   EXPECT_EQ(cvlm_testing::resultType(*result), 42);
   EXPECT_EQ(std::vector<unsigned char>(result->bytes() + 8, result->bytes() + 64), parameters);
@@ -275,8 +274,7 @@ TEST_F(KernelParamTest, GetReplyThatDoesNotFitThePayloadAnswersReadError) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value1);
     sensor.next(SensorScript::accept().withValues(c.value1, c.value2).followedBy(parameterBytes(300)));
-    TestConsole console(server.port());
-    auto result = console.request(header(cvlm::RQ_GetCvKparam));
+    auto result = ask(header(cvlm::RQ_GetCvKparam));
     ASSERT_TRUE(result);
     EXPECT_EQ(cvlm_testing::resultType(*result), 16);
     EXPECT_TRUE(cvlm_testing::allZero(result->payload, sizeof result->payload));
@@ -284,31 +282,12 @@ TEST_F(KernelParamTest, GetReplyThatDoesNotFitThePayloadAnswersReadError) {
   EXPECT_TRUE(server.logHasLine("Dispatcher::getCvKparam::MRR_TYPE_ReadFromCV_Error"));
 }
 
-TEST_F(KernelParamTest, GetFailuresAnswerTheirResultTypes) {
-  sensor.next(SensorScript::refuse(17));
-  sensor.next(SensorScript::accept().withValues(4, 7).followedBy(parameterBytes(30)));  // data short
-  for (int i = 0; i < 2; ++i) {
-    TestConsole console(server.port());
-    auto result = console.request(header(cvlm::RQ_GetCvKparam));
-    ASSERT_TRUE(result);
-    EXPECT_EQ(cvlm_testing::resultType(*result), 16) << i;
-    EXPECT_TRUE(cvlm_testing::allZero(result->payload, sizeof result->payload)) << i;
-  }
-  EXPECT_TRUE(server.logHasLine("return=17\n"));
-  TestConsole console(server.port());
-  auto result = console.request(header(cvlm::RQ_GetCvKparam, cvlm_testing::kNoSensor));
-  ASSERT_TRUE(result);
-  EXPECT_EQ(cvlm_testing::resultType(*result), 14);
-  EXPECT_TRUE(server.logHasLine("Dispatcher::getCvKparam::MRR_TYPE_ConnectCV_Error"));
-}
-
 TEST_F(KernelParamTest, SetSendsTheRequestsBlockAndAnswersWritten) {
   listSensor();
   const std::vector<unsigned char> parameters = parameterBytes(56);
   cvlm::RqH h = header(cvlm::RQ_SetCvKparam);
   std::memcpy(h.bytes() + 12, parameters.data(), parameters.size());
-  TestConsole console(server.port());
-  auto result = console.request(h);
+  auto result = ask(h);
   ASSERT_TRUE(result);
   EXPECT_EQ(cvlm_testing::resultType(*result), 44);
   ASSERT_TRUE(sensor.waitForSessions(1));
@@ -318,20 +297,31 @@ TEST_F(KernelParamTest, SetSendsTheRequestsBlockAndAnswersWritten) {
   EXPECT_TRUE(server.logHasLine("Dispatcher::setCvKparam() : " + address()));
 }
 
-TEST_F(KernelParamTest, SetFailuresAnswerTheirResultTypes) {
-  sensor.next(SensorScript::refuse(17));
-  {
-    TestConsole console(server.port());
-    auto result = console.request(header(cvlm::RQ_SetCvKparam));
+TEST_F(KernelParamTest, FailuresAnswerTheirResultTypesWithTheirLogLines) {
+  const struct {
+    std::int32_t type;
+    std::optional<SensorScript> script;  // none: no sensor at the address
+    std::int32_t answer;
+    const char* line;
+  } cases[] = {
+      {30, SensorScript::refuse(17), 16, "Dispatcher::getCvKparam::MRR_TYPE_ReadFromCV_Error"},
+      {30, SensorScript::accept().withValues(4, 7).followedBy(parameterBytes(30)), 16,
+       "Dispatcher::getCvKparam::MRR_TYPE_ReadFromCV_Error"},
+      {30, std::nullopt, 14, "Dispatcher::getCvKparam::MRR_TYPE_ConnectCV_Error"},
+      {29, SensorScript::refuse(17), 16, "Dispatcher::setCvKparam::MRR_TYPE_ReadFromCV_Error"},
+      {29, SensorScript::closeAfterRequest(), 16, "Dispatcher::setCvKparam::MRR_TYPE_ReadFromCV_Error"},
+      {29, std::nullopt, 14, "Dispatcher::setCvKparam::MRR_TYPE_ConnectCV_Error"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    if (c.script) sensor.next(*c.script);
+    auto result = ask(header(c.type, c.script ? sensor.addressValue() : cvlm_testing::kNoSensor));
     ASSERT_TRUE(result);
-    EXPECT_EQ(cvlm_testing::resultType(*result), 16);
-    EXPECT_TRUE(server.logHasLine("Dispatcher::setCvKparam::MRR_TYPE_ReadFromCV_Error"));
+    EXPECT_EQ(cvlm_testing::resultType(*result), c.answer);
+    EXPECT_TRUE(cvlm_testing::allZero(result->payload, sizeof result->payload));
+    EXPECT_TRUE(server.logHasLine(c.line));
   }
-  TestConsole console(server.port());
-  auto result = console.request(header(cvlm::RQ_SetCvKparam, cvlm_testing::kNoSensor));
-  ASSERT_TRUE(result);
-  EXPECT_EQ(cvlm_testing::resultType(*result), 14);
-  EXPECT_TRUE(server.logHasLine("Dispatcher::setCvKparam::MRR_TYPE_ConnectCV_Error"));
+  EXPECT_TRUE(server.logHasLine("return=17\n"));
 }
 
 }  // namespace

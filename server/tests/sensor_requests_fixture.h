@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "cv_db.h"
@@ -33,6 +34,12 @@ class SensorRequestTest : public ::testing::Test {
     cvlm::RqH h = makeHeader(type);
     std::memcpy(h.args, &address, sizeof address);
     return h;
+  }
+
+  // Sends the request on a connection of its own; its result, if any.
+  std::optional<cvlm::MgrRequestResult> ask(const cvlm::RqH& request) {
+    TestConsole console(server.port());
+    return console.request(request);
   }
 
   // A ".cvdb" that lists address (network order) with kSensorIdOfTest.

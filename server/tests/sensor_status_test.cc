@@ -64,8 +64,7 @@ TEST_F(StatusQueryTest, SixCommandsInOrderEachOnItsOwnConnectionFillTheResult) {
   sensor.on(3, SensorScript::accept().withValues(31, 32));
   sensor.on(12, SensorScript::accept().withValues(121, 122));
   sensor.on(13, SensorScript::accept().withValues(131, 132));
-  cvlm_testing::TestConsole console(server.port());
-  auto result = console.request(header(cvlm::RQ_QueryCvHost));
+  auto result = ask(header(cvlm::RQ_QueryCvHost));
   ASSERT_TRUE(result);
   EXPECT_EQ(cvlm_testing::resultType(*result), 1);
   const std::pair<std::size_t, std::int32_t> expected[] = {
@@ -98,8 +97,7 @@ TEST_F(StatusQueryTest, RefusedCommandStopsTheQueryWithEarlierWordsKept) {
   sensor.on(6, SensorScript::accept().withValues(61, 62));
   sensor.on(7, SensorScript::accept().withValues(71, 72));
   sensor.on(8, SensorScript::refuse(17).withValues(81, 82));
-  cvlm_testing::TestConsole console(server.port());
-  auto result = console.request(header(cvlm::RQ_QueryCvHost));
+  auto result = ask(header(cvlm::RQ_QueryCvHost));
   ASSERT_TRUE(result);
   EXPECT_EQ(cvlm_testing::resultType(*result), 16);
   EXPECT_EQ(word(*result, 16), 61);
@@ -116,14 +114,12 @@ TEST_F(StatusQueryTest, RefusedCommandStopsTheQueryWithEarlierWordsKept) {
 TEST_F(StatusQueryTest, ShortReplyAnswersReadErrorAndUnreachableSensorConnectError) {
   sensor.on(6, SensorScript::accept().cutReplyAt(10));
   {
-    cvlm_testing::TestConsole console(server.port());
-    auto result = console.request(header(cvlm::RQ_QueryCvHost));
+    auto result = ask(header(cvlm::RQ_QueryCvHost));
     ASSERT_TRUE(result);
     EXPECT_EQ(cvlm_testing::resultType(*result), 16);
   }
   listSensor(cvlm_testing::kNoSensor);
-  cvlm_testing::TestConsole console(server.port());
-  auto result = console.request(header(cvlm::RQ_QueryCvHost, cvlm_testing::kNoSensor));
+  auto result = ask(header(cvlm::RQ_QueryCvHost, cvlm_testing::kNoSensor));
   ASSERT_TRUE(result);
   EXPECT_EQ(cvlm_testing::resultType(*result), 14);
   EXPECT_TRUE(cvlm_testing::allZero(result->bytes() + 8, 44));
