@@ -4,6 +4,7 @@
 
 #include <mysql.h>
 
+#include <ctime>
 #include <string>
 
 #include "log_records.h"
@@ -33,6 +34,11 @@ class LogDatabase {
   int close();
 
  private:
+  bool query(const std::string& statement);
+  bool tableMissing();
+  bool createTable(const std::string& statement);
+  int storeDay(const Ipv4Address& sensor, const std::tm& begin);
+
   MYSQL mysql_{};
   bool initialised_ = false;  // mysql_init ran and mysql_close is still owed
 };
