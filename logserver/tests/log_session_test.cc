@@ -159,7 +159,9 @@ TEST_F(LogSessionTest, SixthSensorIsServedOnlyAfterOneOfFiveClosesAndWaitsWithou
     sensors.push_back(std::make_unique<FakeSensor>(server->port()));
     ASSERT_TRUE(sensors.back()->connected());
     ASSERT_TRUE(sensors.back()->send(greeting(address(10, 0, 0, static_cast<std::uint8_t>(i + 1)))));
-    if (i < 5) ASSERT_TRUE(eventually([&] { return stepOneCount() > i; }));  // accepted, so the backlog is empty
+    if (i < 5) {
+      ASSERT_TRUE(eventually([&] { return stepOneCount() > i; }));  // accepted, so the backlog is empty
+    }
   }
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(sensors[i]->reply()) << i;
   EXPECT_EQ(server->listener().freeSlots(), 0);
