@@ -57,7 +57,11 @@ TEST_F(HalvernProcessTest, PrintsTheAddressLineAndListensOnAllInterfacesWhatever
     auto halvern = start();
     ASSERT_TRUE(listening());
     EXPECT_TRUE(accepts(::inet_addr("127.0.0.2")));
-    EXPECT_EQ(halvern->stdoutText(), "IP = 192.168.1.10\n");
+    // The probes' sessions may already have printed their "Step 1".
+    std::string out = halvern->stdoutText();
+    EXPECT_EQ(out.rfind("IP = 192.168.1.10\n", 0), 0u) << out;
+    EXPECT_EQ(out.find('\r'), std::string::npos) << out;
+    EXPECT_EQ(out.find("IP = ", 1), std::string::npos) << out;
     FakeSensor sensor(halvern::kLogPort);
     EXPECT_EQ(sensor.greet(kSensor), expectedReply(address(192, 168, 1, 10)));
     sensor.close();
@@ -76,8 +80,10 @@ TEST_F(HalvernProcessTest, WithoutDatabaseTheGreetingGetsNoReplyAndTheErrorLines
   EXPECT_TRUE(eventually([&] { return halvern->stdoutText().find("\nError to Connect MySQL\n") != std::string::npos; }));
   // (Earlier "Step 1" lines come from the probes that waited for the listener.)
   std::string out = halvern->stdoutText();
-  EXPECT_EQ(out.rfind("IP = 192.168.1.10\n\nStep 1\n", 0), 0u) << out;
-  EXPECT_TRUE(out.ends_with("\nStep 1\n\nError to Connect MySQL\n")) << out;
+  std::string withoutSteps = out;
+  for (std::size_t at; (at = withoutSteps.find("\nStep 1\n")) != std::string::npos;) withoutSteps.erase(at, 8);
+  EXPECT_EQ(withoutSteps, "IP = 192.168.1.10\n\nError to Connect MySQL\n") << out;
+  EXPECT_NE(out.find("\nStep 1\n"), std::string::npos) << out;
   EXPECT_EQ(halvern->stderrText().rfind("Failed to connect to database: Error: ", 0), 0u) << halvern->stderrText();
   EXPECT_TRUE(halvern->running());
 }
