@@ -16,6 +16,9 @@ inline constexpr int kCloseDrainMs = 2000;
 // How long a service stop waits for running connection threads.
 inline constexpr int kStopGraceMs = 5000;
 
+// Largest kernel image the server takes from the console.
+inline constexpr std::int32_t kMaxKernelImageBytes = 64 * 1024 * 1024;
+
 // Sensor command link: every sensor listens on this port.
 inline constexpr std::uint16_t kSensorPort = 7594;
 // Wait for each piece of a sensor's reply (and for its key value).
@@ -23,6 +26,9 @@ inline constexpr int kSensorReceiveSeconds = 480;
 // Bound on a connect to a sensor and on a send that the sensor does not take.
 inline constexpr int kSensorConnectSeconds = 20;
 inline constexpr int kSensorSendSeconds = 480;
+
+// Third number of a newly added sensor host (the add request carries two).
+inline constexpr std::int32_t kNewHostNumber3 = 0;
 
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
@@ -40,5 +46,13 @@ inline constexpr const char* kBuiltInViewerPassword = "watch";
 inline constexpr const char* kEventSourceName = "IDSLumarel";
 inline constexpr const char* kEventSourceKey =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\IDSLumarel";
+
+// E-mail alert settings: the file and the built-in values of a new one.
+inline constexpr const char* kEmailSettingsFile = ".cvlmrc";
+inline constexpr int kMaxMailEntries = 64;
+inline constexpr const char* kDefaultMailServer = "localhost";
+inline constexpr const char* kDefaultMailSender = "ids-lumarel@localhost";
+inline constexpr const char* kDefaultMailUser = "user";
+inline constexpr const char* kDefaultMailSubject = "Message from Corvane Lumarel";
 
 }  // namespace cvlm

@@ -53,6 +53,27 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
     case RQ_ChangePasswd:
       changePasswd(header, result);
       return true;
+    case RQ_QueryCvHost:
+      queryCvHost(header, result);
+      return true;
+    case RQ_AddCvHost:
+      addCvHost(header, result);
+      return true;
+    case RQ_DelCvHost:
+      delCvHost(header, result);
+      return true;
+    case RQ_ListCvHost:
+      listCvHost(header, result);
+      return true;
+    case RQ_ModifyCvHost:
+      modifyCvHost(header, result);
+      return true;
+    case RQ_GetEMailInfo:
+      getEMailInfo(header, result);
+      return true;
+    case RQ_SetEMailInfo:
+      setEMailInfo(header, result);
+      return true;
     case RQ_Silent15:
     case RQ_Silent16:
     case RQ_Silent19:
@@ -71,6 +92,15 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
       return true;
     case RQ_DetAcl:
       detAcl(header, result);
+      return true;
+    case RQ_PutCVKernel:
+      putCVKernel(header, result);
+      return true;
+    case RQ_SetCvKparam:
+      setCvKparam(header, result);
+      return true;
+    case RQ_GetCvKparam:
+      getCvKparam(header, result);
       return true;
     default:
       return false;

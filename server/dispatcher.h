@@ -46,6 +46,23 @@ class Dispatcher {
   void addAcl(RqH& header, MgrRequestResult& result);
   void detAcl(RqH& header, MgrRequestResult& result);
 
+  // requests/hosts.cc
+  void addCvHost(RqH& header, MgrRequestResult& result);
+  void delCvHost(RqH& header, MgrRequestResult& result);
+  void listCvHost(RqH& header, MgrRequestResult& result);
+  void modifyCvHost(RqH& header, MgrRequestResult& result);
+  // requests/email.cc
+  void getEMailInfo(RqH& header, MgrRequestResult& result);
+  void setEMailInfo(RqH& header, MgrRequestResult& result);
+
+  // requests/sensor_status.cc
+  void queryCvHost(RqH& header, MgrRequestResult& result);
+
+  // requests/kernel.cc
+  void putCVKernel(RqH& header, MgrRequestResult& result);
+  void setCvKparam(RqH& header, MgrRequestResult& result);
+  void getCvKparam(RqH& header, MgrRequestResult& result);
+
   UISocket& connection_;
 
  private:
