@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,25 +25,60 @@ ByteSensor::ByteSensor(std::uint16_t port) {
     listener_ = platform::openListener(loopback(n), port, 4);
     if (listener_ >= 0) hostN_ = n;
   }
-  if (listener_ < 0) std::abort();
+  stopEvent_ = ::eventfd(0, EFD_CLOEXEC);
+  if (listener_ < 0 || stopEvent_ < 0) std::abort();
   port_ = platform::boundPort(listener_);
 }
 
-ByteSensor::~ByteSensor() { ::close(listener_); }
+ByteSensor::~ByteSensor() {
+  if (thread_.joinable()) stop();
+  ::close(listener_);
+  ::close(stopEvent_);
+}
 
 std::string ByteSensor::address() const { return "127.0.0." + std::to_string(hostN_); }
 
-void ByteSensor::serveOne(std::uint32_t secret, std::size_t keyBytes, const std::string& reply, int timeoutMs) {
-  if (platform::waitReadable(listener_, timeoutMs) != 1) return;
-  int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-  if (fd < 0) return;
+std::uint32_t ByteSensor::addressValue() const { return loopback(hostN_); }
+
+void ByteSensor::start(std::uint32_t secret, std::size_t keyBytes, std::vector<std::string> replies,
+                       int stepTimeoutMs) {
+  secret_ = secret;
+  keyBytes_ = keyBytes;
+  replies_ = std::move(replies);
+  stepTimeoutMs_ = stepTimeoutMs;
+  served_ = 0;
+  thread_ = std::thread([this] { serve(); });
+}
+
+int ByteSensor::stop() {
+  std::uint64_t one = 1;
+  (void)!::write(stopEvent_, &one, sizeof one);
+  thread_.join();
+  std::uint64_t count;
+  (void)!::read(stopEvent_, &count, sizeof count);
+  return served_;
+}
+
+void ByteSensor::serve() {
+  for (;;) {
+    pollfd fds[2] = {{listener_, POLLIN, 0}, {stopEvent_, POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0) continue;
+    if (fds[1].revents & POLLIN) return;
+    int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    std::size_t index = static_cast<std::size_t>(served_++);
+    serveOne(fd, index < replies_.size() ? replies_[index] : std::string());
+  }
+}
+
+void ByteSensor::serveOne(int fd, const std::string& reply) {
   unsigned char value[4];
-  if (platform::recvExact(fd, value, sizeof value, timeoutMs) == static_cast<long>(sizeof value)) {
+  if (platform::recvExact(fd, value, sizeof value, stepTimeoutMs_) == static_cast<long>(sizeof value)) {
     std::uint32_t serverValue = static_cast<std::uint32_t>(cvlm::getInt32(value, 0));
-    cvlm::putInt32(value, 0, static_cast<std::int32_t>(cvlm::truncatingModPower(cvlm::kKeyBase, secret)));
-    platform::sendAll(fd, value, keyBytes < sizeof value ? keyBytes : sizeof value);
-    if (keyBytes >= sizeof value && !reply.empty()) {
-      std::uint8_t key = cvlm::keyByteOf(cvlm::truncatingModPower(serverValue, secret));
+    cvlm::putInt32(value, 0, static_cast<std::int32_t>(cvlm::truncatingModPower(cvlm::kKeyBase, secret_)));
+    platform::sendAll(fd, value, keyBytes_ < sizeof value ? keyBytes_ : sizeof value);
+    if (keyBytes_ >= sizeof value && !reply.empty()) {
+      std::uint8_t key = cvlm::keyByteOf(cvlm::truncatingModPower(serverValue, secret_));
       std::string scrambled = reply;
       for (char& c : scrambled) c = static_cast<char>(c ^ key);
       platform::sendAll(fd, scrambled.data(), scrambled.size());
@@ -50,7 +86,7 @@ void ByteSensor::serveOne(std::uint32_t secret, std::size_t keyBytes, const std:
   }
   ::shutdown(fd, SHUT_WR);
   char sink[4096];
-  while (platform::waitReadable(fd, timeoutMs) == 1 && ::recv(fd, sink, sizeof sink, 0) > 0) {
+  while (platform::waitReadable(fd, stepTimeoutMs_) == 1 && ::recv(fd, sink, sizeof sink, 0) > 0) {
   }
   ::close(fd);
 }

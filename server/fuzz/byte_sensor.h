@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace cvlm_fuzz {
 
@@ -19,17 +21,31 @@ class ByteSensor {
   ByteSensor& operator=(const ByteSensor&) = delete;
 
   std::string address() const;
+  std::uint32_t addressValue() const;  // network byte order
   std::uint16_t port() const { return port_; }
 
-  // Serves one connection, waiting at most timeoutMs at every step: sends the
-  // first keyBytes bytes of its key value (all 4 normally), then reply, then
-  // reads what the server sends until it closes.
-  void serveOne(std::uint32_t secret, std::size_t keyBytes, const std::string& reply, int timeoutMs);
+  // Serves connections on a thread of its own until stop(): each sends the
+  // first keyBytes bytes of its key value (all 4 normally), then the next of
+  // replies (nothing once they are used up), then reads what the server sends
+  // until it closes. Every wait is bounded by stepTimeoutMs.
+  void start(std::uint32_t secret, std::size_t keyBytes, std::vector<std::string> replies, int stepTimeoutMs);
+  // Ends serving; the number of connections served.
+  int stop();
 
  private:
+  void serve();
+  void serveOne(int fd, const std::string& reply);
+
   int listener_ = -1;
+  int stopEvent_ = -1;
   int hostN_ = 0;
   std::uint16_t port_ = 0;
+  std::uint32_t secret_ = 0;
+  std::size_t keyBytes_ = 4;
+  std::vector<std::string> replies_;
+  int stepTimeoutMs_ = 1000;
+  int served_ = 0;
+  std::thread thread_;
 };
 
 }  // namespace cvlm_fuzz

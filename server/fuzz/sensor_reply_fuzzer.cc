@@ -1,109 +1,112 @@
-// libFuzzer target for the sensor reply path: the link connects to a byte
-// sensor on 127.0.0.N, agrees the key and runs one command exchange whose
-// reply and reply data are the input's bytes.
+// libFuzzer target for the sensor reply path: a real Dispatcher serves one of
+// the requests that command a sensor (status query, add host, kernel push,
+// kernel parameters set and get), addressed to a byte sensor on 127.0.0.N
+// port 7594 whose key value, replies and reply data come from the input.
 //
-// Input: byte 0 picks the command, byte 1 how much of its key value the
-// sensor sends, bytes 2-3 the sensor's secret, the rest is what the link
-// reads after the key agreement (unscrambled).
+// Input: byte 0 picks the request, byte 1 how much of its key value the
+// sensor sends, bytes 2-3 the sensor's secret, bytes 4-5 the kernel image
+// size, the next 180 bytes the request's arguments (the sensor address is
+// always the byte sensor's), then the sensor's answers, one per connection,
+// each a 2-byte little-endian length and that many bytes (unscrambled).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "byte_sensor.h"
-#include "sensor/sensor_link.h"
-#include "sensor/sensor_records.h"
+#include "constants.h"
+#include "fuzz_support.h"
+#include "protocol.h"
+#include "wire.h"
 
 namespace {
 
 std::unique_ptr<cvlm_fuzz::ByteSensor> sensor;
 
 constexpr int kStepTimeoutMs = 1000;
+constexpr std::size_t kArgumentBytes = 180;
+constexpr std::size_t kLargestAnswer = 1024;
+constexpr std::size_t kMostConnections = 6;  // the status query's six commands
 
-struct Command {
-  std::int32_t command;
-  std::int32_t param1, param2;  // as the senders fill them
-  std::size_t dataBytes;        // data sent after the request
-  bool callerMapsRrtype;        // commands 1, 9 and 14 read rrtype themselves
+struct Request {
+  std::int32_t type;
+  std::size_t addressAt;  // header offset of the sensor address
 };
 
-const Command kCommands[] = {
-    {cvlm::CVRH_LoadRules, 420, 1, 420, true},
-    {cvlm::CVRH_StatusPair1, 0, 0, 0, false},
-    {cvlm::CVRH_StatusPair2, 0, 0, 0, false},
-    {cvlm::CVRH_StatusItem3, 0, 0, 0, false},
-    {cvlm::CVRH_StatusItem4, 0, 0, 0, false},
-    {cvlm::CVRH_LoadDDoS, 28, 1, 28, true},
-    {cvlm::CVRH_StatusPair5, 0, 0, 0, false},
-    {cvlm::CVRH_StatusPair6, 0, 0, 0, false},
-    {cvlm::CVRH_PutKernel, 1500, 0, 1500, true},
-    {cvlm::CVRH_SetKparam, 8, 7, 56, false},
-    {cvlm::CVRH_GetKparam, 0, 0, 0, false},
-    {cvlm::CVRH_GetCvId, 0, 0, 0, false},
+const Request kRequests[] = {
+    {cvlm::RQ_QueryCvHost, 8}, {cvlm::RQ_AddCvHost, 40},  {cvlm::RQ_PutCVKernel, 8},
+    {cvlm::RQ_SetCvKparam, 8}, {cvlm::RQ_GetCvKparam, 8},
 };
 
-// Kernel parameters follow the reply to command 16: +16 x 2 x +20 bytes.
-// Announcements beyond this are not read (the caller bounds its buffer).
-constexpr std::int64_t kLargestReplyData = 8 * 7 * 64;
+struct Input {
+  const std::uint8_t* data;
+  std::size_t size;
 
-void runExchange(const Command& c) {
-  cvlm::SensorLinkConfig config;
-  config.port = sensor->port();
-  config.connectTimeoutMs = kStepTimeoutMs;
-  config.receiveTimeoutMs = kStepTimeoutMs;
-  config.sendTimeoutMs = kStepTimeoutMs;
-  try {
-    cvlm::CSocket link(sensor->address(), config);
-    link.connectSensor();
-    cvlm::cvrh request{};
-    request.command = c.command;
-    request.param1 = c.param1;
-    request.param2 = c.param2;
-    link.sendRequest(request);
-    if (c.dataBytes > 0) {
-      std::vector<unsigned char> data(c.dataBytes, 0x5A);
-      link.sendBlock(data.data(), data.size());
-    }
-    cvlm::cvret reply = link.receiveReply();
-    if (!c.callerMapsRrtype) cvlm::requireAccepted(reply);
-    if (c.command == cvlm::CVRH_GetKparam) {
-      std::int64_t size = static_cast<std::int64_t>(reply.value1) * 2 * reply.value2;
-      if (size > 0 && size <= kLargestReplyData) {
-        std::vector<unsigned char> data(static_cast<std::size_t>(size));
-        link.receiveData(data.data(), data.size());
-      }
-    } else if (c.command == cvlm::CVRH_StatusItem4) {
-      volatile float f = reply.value2AsFloat();
-      (void)f;
-    } else if (c.command == cvlm::CVRH_GetCvId) {
-      std::uint8_t id[cvlm::kSensorIdSize];
-      std::memcpy(id, reply.sensorId, sizeof id);
-    }
-  } catch (const cvlm::CreateSocketException&) {
-  } catch (const cvlm::WriteToSocketException&) {
-  } catch (const cvlm::ReadFromSocketException&) {
+  std::size_t take(std::size_t n) {
+    n = std::min(n, size);
+    data += n;
+    size -= n;
+    return n;
   }
+};
+
+std::vector<std::string> answers(Input in) {
+  std::vector<std::string> out;
+  while (in.size >= 2 && out.size() < kMostConnections) {
+    std::size_t length = std::min<std::size_t>(in.data[0] | in.data[1] << 8, kLargestAnswer);
+    in.take(2);
+    const std::uint8_t* start = in.data;
+    length = in.take(length);
+    out.emplace_back(reinterpret_cast<const char*>(start), length);
+  }
+  return out;
+}
+
+// The console's bytes: the scrambled, XORed header, and the image for 22.
+std::string consoleBytes(const Request& request, const std::uint8_t* arguments, std::size_t argumentBytes,
+                         std::int32_t imageSize) {
+  cvlm::RqH header{};
+  std::memcpy(header.args, arguments, argumentBytes);
+  cvlm::putInt32(&header, 4, request.type);
+  std::uint32_t address = sensor->addressValue();
+  std::memcpy(header.bytes() + request.addressAt, &address, sizeof address);
+  std::string image;
+  if (request.type == cvlm::RQ_PutCVKernel) {
+    cvlm::putInt32(&header, 12, imageSize);
+    image.assign(static_cast<std::size_t>(imageSize), '\x7E');
+    cvlm::xorUiStream(reinterpret_cast<unsigned char*>(image.data()), image.size());
+  }
+  cvlm::encodeRecord(header.bytes(), sizeof header);
+  cvlm::xorUiStream(header.bytes(), sizeof header);
+  return std::string(reinterpret_cast<const char*>(header.bytes()), sizeof header) + image;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  sensor = std::make_unique<cvlm_fuzz::ByteSensor>(0);
+  cvlm_fuzz::enterScratchDirectory("cvlm-sensor-reply-fuzz");
+  sensor = std::make_unique<cvlm_fuzz::ByteSensor>(cvlm::kSensorPort);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 4) return 0;
-  const Command& command = kCommands[data[0] % (sizeof kCommands / sizeof kCommands[0])];
+  Input in{data, size};
+  if (in.size < 6) return 0;
+  const Request& request = kRequests[in.data[0] % (sizeof kRequests / sizeof kRequests[0])];
   static const std::size_t kKeyBytes[] = {4, 4, 2, 0};
-  std::size_t keyBytes = kKeyBytes[data[1] & 3];
-  std::uint32_t secret = static_cast<std::uint32_t>(data[2]) | static_cast<std::uint32_t>(data[3]) << 8;
-  std::string reply(reinterpret_cast<const char*>(data + 4), size - 4);
-  std::thread serving([&] { sensor->serveOne(secret, keyBytes, reply, kStepTimeoutMs); });
-  runExchange(command);
-  serving.join();
+  std::size_t keyBytes = kKeyBytes[in.data[1] & 3];
+  std::uint32_t secret = static_cast<std::uint32_t>(in.data[2] | in.data[3] << 8);
+  std::int32_t imageSize = 1 + (in.data[4] | in.data[5] << 8) % 4096;
+  in.take(6);
+  const std::uint8_t* arguments = in.data;
+  std::size_t argumentBytes = in.take(kArgumentBytes);
+
+  sensor->start(secret, keyBytes, answers(in), kStepTimeoutMs);
+  cvlm_fuzz::serveConsoleBytes(consoleBytes(request, arguments, argumentBytes, imageSize));
+  sensor->stop();
+  cvlm_fuzz::emptyWorkingDirectory();
   return 0;
 }
