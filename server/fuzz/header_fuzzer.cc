@@ -19,8 +19,6 @@ bool contactsSensor(std::int32_t type) {
     case cvlm::RQ_UploadBook:
     case cvlm::RQ_QueryCvHost:
     case cvlm::RQ_AddCvHost:
-    case cvlm::RQ_DelCvHost:
-    case cvlm::RQ_ModifyCvHost:
     case cvlm::RQ_PutCVKernel:
     case cvlm::RQ_SetCvKparam:
     case cvlm::RQ_GetCvKparam:
