@@ -1,0 +1,412 @@
+// Load console: the request mix, its model checks, and the state files.
+#include "load_console.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "account_requests.h"
+#include "constants.h"
+#include "settings_file.h"
+#include "wire.h"
+
+namespace cvlm_testing {
+
+namespace {
+
+using cvlm::AclAccount;
+using cvlm::ObjCvHost;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kAccountsPerConsole = 3;
+
+std::string bytesOf(const void* p, std::size_t n) { return std::string(static_cast<const char*>(p), n); }
+
+bool answeredOne(const std::optional<cvlm::MgrRequestResult>& result) {
+  return result && resultType(*result) == cvlm::MRR_TYPE_Success;
+}
+
+}  // namespace
+
+std::string changeableMailBytes(cvlm::CvLmRecord record) {
+  std::memset(record.owner, 0, sizeof record.owner);
+  std::memset(record.subject, 0, sizeof record.subject);
+  return bytesOf(&record, sizeof record);
+}
+
+bool mailIsPlausible(const std::string& mail, const std::vector<MailChange>& changes) {
+  std::optional<SteadyTime> lastAsked;
+  for (const MailChange& c : changes)
+    if (c.answered && (!lastAsked || c.asked > *lastAsked)) lastAsked = c.asked;
+  return std::any_of(changes.begin(), changes.end(), [&](const MailChange& c) {
+    return c.record == mail && (!c.answered || !lastAsked || *c.answered >= *lastAsked);
+  });
+}
+
+StateFiles readStateFiles(const std::string& dir) {
+  StateFiles files;
+  std::string acl = fileBytes(dir + "/" + cvlm::kAclFileName);
+  if (acl.size() % sizeof(AclAccount) != 0) files.problems.push_back("\".acl\" is not whole records");
+  for (std::size_t at = 0; at + sizeof(AclAccount) <= acl.size(); at += sizeof(AclAccount)) {
+    std::string name = cvlm::getText(acl.data(), at, cvlm::kAclTextSize);
+    if (!files.accounts.emplace(name, acl.substr(at, sizeof(AclAccount))).second)
+      files.problems.push_back("\".acl\" holds " + name + " twice");
+  }
+  std::string cvdb = fileBytes(dir + "/.cvdb");
+  if (cvdb.size() % sizeof(ObjCvHost) != 0) files.problems.push_back("\".cvdb\" is not whole records");
+  for (std::size_t at = 0; at + sizeof(ObjCvHost) <= cvdb.size(); at += sizeof(ObjCvHost))
+    files.hosts.push_back(cvdb.substr(at, sizeof(ObjCvHost)));
+  cvlm::CvLmRecord mail{};
+  if (decodeSettingsFile(fileBytes(dir + "/.cvlmrc"), mail)) files.mail = changeableMailBytes(mail);
+  else files.problems.push_back("\".cvlmrc\" does not decode");
+  return files;
+}
+
+std::vector<std::string> lockAndTemporaryFiles(const std::string& dir) {
+  std::vector<std::string> out;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    std::string name = entry.path().filename().string();
+    auto endsWith = [&](const std::string& suffix) {
+      return name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    if (endsWith(".lck") || endsWith(".tmp")) out.push_back(name);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+LoadConsole::LoadConsole(int index, std::uint16_t port, FakeSensor& sensor)
+    : index_(index), port_(port), random_(1000 + index) {
+  for (int i = 0; i < 12; ++i) sensorId_[i] = static_cast<std::uint8_t>(index * 16 + i);
+  sensor.on(cvlm::CVRH_GetCvId, SensorScript::accept().withId(sensorId_));
+  std::uint32_t address = sensor.addressValue();
+  std::memcpy(hostAddress_, &address, 4);
+}
+
+bool LoadConsole::runOne() {
+  lost_ = false;
+  int pick = std::uniform_int_distribution<int>(0, 99)(random_);
+  if (pick < 15) logIn();
+  else if (pick < 30) addAccount();
+  else if (pick < 38) setAccount();
+  else if (pick < 45) changePassword();
+  else if (pick < 53) deleteAccount();
+  else if (pick < 57) listAccounts();
+  else if (pick < 64) addHost();
+  else if (pick < 70) modifyHost();
+  else if (pick < 75) deleteHost();
+  else if (pick < 79) listHosts();
+  else if (pick < 86) setMail();
+  else if (pick < 90) getMail();
+  else hello();
+  return !lost_;
+}
+
+void LoadConsole::addModel(std::map<std::string, std::string>& accounts, std::vector<std::string>& hosts) const {
+  for (const auto& [name, a] : accounts_) accounts[name] = bytesOf(&a, sizeof a);
+  if (host_) hosts.push_back(bytesOf(&*host_, sizeof *host_));
+}
+
+std::vector<std::string> LoadConsole::checkAndAdopt(const StateFiles& files) {
+  std::vector<std::string> problems;
+  // Accounts: the model, except that a pending change's account may be as
+  // the change leaves it.
+  std::map<std::string, std::string> mine, model, pending;
+  for (const auto& [name, record] : files.accounts)
+    if (name.compare(0, ownPrefix().size(), ownPrefix()) == 0) mine[name] = record;
+  for (const auto& [name, a] : accounts_) model[name] = bytesOf(&a, sizeof a);
+  pending = model;
+  if (pendingAccount_) {
+    if (pendingAccount_->second) pending[pendingAccount_->first] = bytesOf(&*pendingAccount_->second, sizeof(AclAccount));
+    else pending.erase(pendingAccount_->first);
+  }
+  if (mine != model && mine != pending) problems.push_back("console " + std::to_string(index_) + ": accounts torn");
+  accounts_.clear();
+  for (const auto& [name, record] : mine) std::memcpy(&accounts_[name], record.data(), sizeof(AclAccount));
+  pendingAccount_.reset();
+
+  std::string hosts;
+  for (const auto& h : files.hosts) hosts += h;
+  std::optional<std::string> stored = ownHostIn(hosts), before, after;
+  if (host_) before = bytesOf(&*host_, sizeof *host_);
+  after = before;
+  if (pendingHost_) after = *pendingHost_ ? std::optional<std::string>(bytesOf(&**pendingHost_, sizeof(ObjCvHost)))
+                                          : std::nullopt;
+  if (stored != before && stored != after) problems.push_back("console " + std::to_string(index_) + ": host torn");
+  host_.reset();
+  if (stored) {
+    host_.emplace();
+    std::memcpy(&*host_, stored->data(), sizeof(ObjCvHost));
+  }
+  pendingHost_.reset();
+  return problems;
+}
+
+std::optional<cvlm::MgrRequestResult> LoadConsole::ask(TestConsole& console, const cvlm::RqH& header) {
+  auto result = console.request(header);
+  if (result) ++answered_;
+  else lost_ = true;
+  return result;
+}
+
+std::optional<cvlm::MgrRequestResult> LoadConsole::ask(const cvlm::RqH& header) {
+  TestConsole console(port_);
+  return ask(console, header);
+}
+
+void LoadConsole::expectType(const std::optional<cvlm::MgrRequestResult>& result, std::int32_t expected,
+                             const char* what) {
+  if (result && resultType(*result) != expected) {
+    mismatch(std::string(what) + ": answered " + std::to_string(resultType(*result)) + ", expected " +
+             std::to_string(expected));
+  }
+}
+
+void LoadConsole::mismatch(const std::string& what) {
+  mismatches_.push_back("console " + std::to_string(index_) + ": " + what);
+}
+
+void LoadConsole::accountChange(const std::optional<cvlm::MgrRequestResult>& result, const std::string& name,
+                                std::optional<AclAccount> after) {
+  if (!result) {
+    pendingAccount_.emplace(name, after);
+  } else if (answeredOne(result)) {
+    if (after) accounts_[name] = *after;
+    else accounts_.erase(name);
+  }
+}
+
+void LoadConsole::hostChange(const std::optional<cvlm::MgrRequestResult>& result, std::optional<ObjCvHost> after) {
+  if (!result) pendingHost_ = after;
+  else if (answeredOne(result)) host_ = after;
+}
+
+std::string LoadConsole::ownPrefix() const { return "load" + std::to_string(index_) + "-"; }
+
+std::string LoadConsole::accountName() {
+  int k = std::uniform_int_distribution<int>(0, kAccountsPerConsole - 1)(random_);
+  return ownPrefix() + std::to_string(k);
+}
+
+std::string LoadConsole::freshText(const std::string& prefix) { return prefix + std::to_string(++counter_); }
+
+void LoadConsole::logIn() {
+  std::string name = accountName();
+  auto known = accounts_.find(name);
+  std::string password = known == accounts_.end() ? "none" : std::string(known->second.password);
+  auto result = ask(credentials(cvlm::RQ_GetAcl, name, password));
+  if (known == accounts_.end()) {
+    expectType(result, cvlm::MRR_TYPE_Password_Error, "log-in of a missing account");
+  } else {
+    expectType(result, cvlm::MRR_TYPE_Success, "log-in");
+    if (answeredOne(result) && std::memcmp(result->payload, &known->second, sizeof(AclAccount)) != 0)
+      mismatch("log-in returned another record");
+  }
+}
+
+void LoadConsole::addAccount() {
+  std::string name = accountName();
+  auto known = accounts_.find(name);
+  bool wrongPassword = known != accounts_.end() && std::uniform_int_distribution<int>(0, 3)(random_) == 0;
+  std::string password = known == accounts_.end() ? freshText("pw") : std::string(known->second.password);
+  if (wrongPassword) password = "wrong";
+  AclAccount a = account(name, password, ++counter_);
+  auto result = ask(withAccount(cvlm::RQ_AddAcl, a));
+  expectType(result, wrongPassword ? cvlm::MRR_TYPE_Password_Error : cvlm::MRR_TYPE_Success, "add account");
+  if (!wrongPassword) accountChange(result, name, a);
+}
+
+void LoadConsole::setAccount() {
+  std::string name = accountName();
+  auto known = accounts_.find(name);
+  AclAccount a = account(name, known == accounts_.end() ? "pw" : known->second.password, ++counter_);
+  auto result = ask(withAccount(cvlm::RQ_SetAcl, a));
+  expectType(result, known == accounts_.end() ? cvlm::MRR_TYPE_Password_Error : cvlm::MRR_TYPE_Success,
+             "set account");
+  if (known != accounts_.end()) accountChange(result, name, a);
+}
+
+void LoadConsole::changePassword() {
+  std::string name = accountName();
+  auto known = accounts_.find(name);
+  std::string password = freshText("new");
+  auto result = ask(credentials(cvlm::RQ_ChangePasswd, name, password));
+  expectType(result, known == accounts_.end() ? cvlm::MRR_TYPE_Password_Error : cvlm::MRR_TYPE_Success,
+             "change password");
+  if (known == accounts_.end()) return;
+  AclAccount a = known->second;
+  cvlm::putText(a.password, 0, cvlm::kAclTextSize, password);
+  accountChange(result, name, a);
+}
+
+void LoadConsole::deleteAccount() {
+  std::string name = accountName();
+  auto known = accounts_.find(name);
+  std::string password = known == accounts_.end() ? "none" : std::string(known->second.password);
+  auto result = ask(credentials(cvlm::RQ_DetAcl, name, password));
+  expectType(result, known == accounts_.end() ? cvlm::MRR_TYPE_Password_Error : cvlm::MRR_TYPE_Success,
+             "delete account");
+  if (known != accounts_.end()) accountChange(result, name, std::nullopt);
+}
+
+// The listing is one snapshot: this console's own accounts are in it as its
+// model has them, whatever the others do meanwhile.
+void LoadConsole::listAccounts() {
+  TestConsole console(port_);
+  auto result = ask(console, makeHeader(cvlm::RQ_GetAllAcl));
+  expectType(result, cvlm::MRR_TYPE_Success, "list accounts");
+  if (!answeredOne(result)) return;
+  std::int32_t count = cvlm::getInt32(&*result, 8);
+  std::map<std::string, std::string> mine, expected;
+  for (std::int32_t i = 0; i < count; ++i) {
+    auto unit = console.receiveUnit(sizeof(AclAccount));
+    if (!unit) return mismatch("listing came short");
+    std::string name = cvlm::getText(unit->data(), 0, cvlm::kAclTextSize);
+    if (name.compare(0, ownPrefix().size(), ownPrefix()) == 0) mine[name] = *unit;
+  }
+  for (const auto& [name, a] : accounts_) expected[name] = bytesOf(&a, sizeof a);
+  if (mine != expected) mismatch("listing differs from the console's accounts");
+}
+
+ObjCvHost LoadConsole::hostRecord(const std::string& name, const std::string& community, const std::string& text) {
+  ObjCvHost h{};
+  std::memcpy(h.address, hostAddress_, 4);
+  std::memcpy(h.sensorId, sensorId_, sizeof h.sensorId);
+  cvlm::putText(h.name, 0, cvlm::kCvTextSize, name);
+  cvlm::putText(h.community, 0, cvlm::kCvTextSize, community);
+  cvlm::putText(h.text1, 0, cvlm::kCvTextSize, text);
+  cvlm::putText(h.text2, 0, cvlm::kCvTextSize, text + "/2");
+  h.number1 = counter_;
+  h.number2 = index_;
+  h.number3 = cvlm::kNewHostNumber3;
+  h.state = 1;
+  return h;
+}
+
+void LoadConsole::addHost() {
+  ObjCvHost h = hostRecord(freshText("sensor"), "public", freshText("added"));
+  cvlm::RqH header = makeHeader(cvlm::RQ_AddCvHost);
+  std::memcpy(header.bytes() + 8, h.name, 32);
+  std::memcpy(header.bytes() + 40, h.address, 4);
+  std::memcpy(header.bytes() + 44, h.community, 32);
+  std::memcpy(header.bytes() + 76, h.text1, 32);
+  std::memcpy(header.bytes() + 108, h.text2, 32);
+  cvlm::putInt32(&header, 140, h.number1);
+  cvlm::putInt32(&header, 144, h.number2);
+  auto result = ask(header);
+  expectType(result, host_ ? cvlm::MRR_TYPE_CvExist_Error : cvlm::MRR_TYPE_Success, "add host");
+  if (!host_) hostChange(result, h);
+}
+
+void LoadConsole::modifyHost() {
+  std::string community = host_ ? std::string(host_->community) : "public";
+  ObjCvHost h = hostRecord(freshText("renamed"), freshText("c"), freshText("modified"));
+  if (host_) std::memcpy(h.sensorId, host_->sensorId, sizeof h.sensorId);
+  h.state = static_cast<std::uint8_t>(2 + counter_ % 3);
+  h.number3 = counter_;
+  cvlm::RqH header = makeHeader(cvlm::RQ_ModifyCvHost);
+  std::memcpy(header.bytes() + 8, h.address, 4);
+  std::memcpy(header.bytes() + 12, h.address, 4);
+  cvlm::putText(&header, 16, 32, community);
+  std::memcpy(header.bytes() + 48, h.name, 32);
+  std::memcpy(header.bytes() + 80, h.community, 32);
+  std::memcpy(header.bytes() + 112, h.text1, 32);
+  std::memcpy(header.bytes() + 144, h.text2, 32);
+  cvlm::putInt32(&header, 176, h.number1);
+  cvlm::putInt32(&header, 180, h.number2);
+  cvlm::putInt32(&header, 184, h.number3);
+  header.bytes()[188] = h.state;
+  auto result = ask(header);
+  expectType(result, host_ ? cvlm::MRR_TYPE_Success : cvlm::MRR_TYPE_CvNotFound_Error, "modify host");
+  if (host_) hostChange(result, h);
+}
+
+void LoadConsole::deleteHost() {
+  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
+  std::memcpy(header.bytes() + 8, hostAddress_, 4);
+  auto result = ask(header);
+  expectType(result, host_ ? cvlm::MRR_TYPE_Success : cvlm::MRR_TYPE_CvNotFound_Error, "delete host");
+  if (host_) hostChange(result, std::nullopt);
+}
+
+std::optional<std::string> LoadConsole::ownHostIn(const std::string& hosts) const {
+  for (std::size_t at = 0; at + cvlm::kCvHostSize <= hosts.size(); at += cvlm::kCvHostSize) {
+    if (std::memcmp(hosts.data() + at, hostAddress_, 4) == 0) return hosts.substr(at, cvlm::kCvHostSize);
+  }
+  return std::nullopt;
+}
+
+void LoadConsole::checkOwnHost(const std::string& hosts, const char* what) {
+  std::optional<std::string> expected;
+  if (host_) expected = bytesOf(&*host_, sizeof *host_);
+  if (ownHostIn(hosts) != expected) mismatch(std::string(what) + " shows another state of the console's host");
+}
+
+void LoadConsole::listHosts() {
+  TestConsole console(port_);
+  auto result = ask(console, makeHeader(cvlm::RQ_ListCvHost));
+  expectType(result, cvlm::MRR_TYPE_Success, "list hosts");
+  if (!answeredOne(result)) return;
+  auto hosts = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 8)) * cvlm::kCvHostSize);
+  if (!hosts) return mismatch("host list came short");
+  checkOwnHost(*hosts, "host list");
+}
+
+void LoadConsole::hello() {
+  TestConsole console(port_);
+  auto result = ask(console, makeHeader(cvlm::RQ_Hello));
+  expectType(result, cvlm::MRR_TYPE_Success, "hello");
+  if (!answeredOne(result)) return;
+  std::size_t n = static_cast<std::size_t>(cvlm::getInt32(&*result, 144));
+  std::size_t m = static_cast<std::size_t>(cvlm::getInt32(&*result, 148));
+  auto trailer = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 252)));
+  if (!trailer || trailer->size() != n * cvlm::kCvHostSize + m * sizeof(cvlm::MailEntry))
+    return mismatch("hello trailer came short");
+  checkOwnHost(trailer->substr(0, n * cvlm::kCvHostSize), "hello");
+}
+
+void LoadConsole::setMail() {
+  int m = std::uniform_int_distribution<int>(0, 6)(random_);
+  std::string tag = freshText("c" + std::to_string(index_) + "-");
+  cvlm::CvLmRecord expected{};
+  cvlm::putInt32(expected.mailCount, 0, m);
+  cvlm::putText(expected.mailServer, 0, 32, "smtp." + tag);
+  cvlm::putText(expected.sender, 0, 32, "ids@" + tag);
+  cvlm::putText(expected.user, 0, 32, "user" + tag);
+  for (int i = 0; i < 4; ++i) expected.options[i] = static_cast<std::uint8_t>(counter_ + i);
+  for (int i = 0; i < m; ++i) cvlm::putText(expected.entries[i].text, 0, 64, "admin" + std::to_string(i) + "@" + tag);
+
+  cvlm::RqH header = makeHeader(cvlm::RQ_SetEMailInfo);
+  cvlm::putInt32(&header, 8 + cvlm::kMailInfoCountAt, m);
+  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoServerAt, expected.mailServer, 32);
+  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoSenderAt, expected.sender, 32);
+  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoUserAt, expected.user, 32);
+  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoOptionsAt, expected.options, 4);
+  MailChange change{changeableMailBytes(expected), Clock::now(), std::nullopt};
+  TestConsole console(port_);
+  bool sent = console.sendHeader(header);
+  for (int i = 0; sent && i < m; ++i) sent = console.sendUnit(bytesOf(&expected.entries[i], sizeof(cvlm::MailEntry)));
+  auto result = sent ? console.receiveResult() : std::nullopt;
+  if (!result) {
+    lost_ = true;
+    mailChanges_.push_back(change);
+    return;
+  }
+  ++answered_;
+  expectType(result, cvlm::MRR_TYPE_Success, "set mail settings");
+  if (!answeredOne(result)) return;
+  change.answered = Clock::now();
+  mailChanges_.push_back(change);
+}
+
+void LoadConsole::getMail() {
+  TestConsole console(port_);
+  auto result = ask(console, makeHeader(cvlm::RQ_GetEMailInfo));
+  expectType(result, cvlm::MRR_TYPE_Success, "get mail settings");
+  if (!answeredOne(result)) return;
+  std::int32_t m = cvlm::getInt32(&*result, 8);
+  if (m < 0 || m > cvlm::kMaxMailEntries || !console.receiveUnit(static_cast<std::size_t>(m) * 64))
+    mismatch("mail entries came short");
+}
+
+}  // namespace cvlm_testing
