@@ -1,8 +1,9 @@
 // Console request benchmarks against the console program's host in its own
 // process: hello and log-in rates at 1, 8 and 32 consoles against bare
-// loopback connect/close, and account requests with 10, 100 and 1000 accounts.
+// loopback connect/close, account requests with 10, 100 and 1000 accounts,
+// and hello with 0 to 32 hosts and 64 mail entries.
 //
-//   build/bench/console_bench [--seconds S] [--repeat R] [--fixed-port] [--backlog N] [--only console|accounts]
+//   build/bench/console_bench [--seconds S] [--repeat R] [--fixed-port] [--backlog N] [--only console|accounts|hello-scaling]
 //
 // By default the server is cvlm_on_port (runConsoleHost on a free loopback
 // port); --fixed-port runs the cvlm program itself on 7593. --backlog N
@@ -27,6 +28,8 @@
 #include "account_store.h"
 #include "bench_support.h"
 #include "constants.h"
+#include "cv_db.h"
+#include "email_settings.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "support/account_requests.h"
@@ -119,12 +122,13 @@ bool bareConnectClose(std::uint16_t port) {
 }
 
 // One hello on its own connection, trailer included; the console closes
-// after reading, as the real console does.
-bool hello(std::uint16_t port) {
+// after reading, as the real console does. expectedTrailer >= 0 is checked.
+bool hello(std::uint16_t port, std::int32_t expectedTrailer = -1) {
   TestConsole console(port);
   auto result = console.request(cvlm::RQ_Hello);
   if (!result || cvlm_testing::resultType(*result) != cvlm::MRR_TYPE_Success) return false;
   std::int32_t trailer = cvlm::getInt32(&*result, 252);
+  if (expectedTrailer >= 0 && trailer != expectedTrailer) return false;
   return trailer == 0 || console.receiveUnit(static_cast<std::size_t>(trailer));
 }
 
@@ -259,6 +263,56 @@ int accountBenchmark(const Options& options) {
   return 0;
 }
 
+// ".cvdb" with n hosts and ".cvlmrc" with m mail entries, written by the
+// server's own settings store.
+void writeHostsAndMail(const std::string& dir, int n, int m) {
+  std::string hosts;
+  for (int i = 0; i < n; ++i) {
+    cvlm::ObjCvHost host{};
+    host.address[0] = 10;
+    host.address[3] = static_cast<std::uint8_t>(1 + i);
+    cvlm::putText(host.name, 0, cvlm::kCvTextSize, "sensor " + std::to_string(i));
+    cvlm::putText(host.community, 0, cvlm::kCvTextSize, "public");
+    host.state = 1;
+    hosts.append(reinterpret_cast<const char*>(&host), sizeof host);
+  }
+  platform::writeFileAtomic(dir + "/" + cvlm::kCvDbFile, hosts);
+  platform_testing::ScopedCwd cwd(dir);
+  cvlm::ObjCvLm settings;
+  cvlm::MailInfo info;
+  info.mailCount = m;
+  info.mailServer = "smtp.example.org";
+  info.sender = "ids@example.org";
+  std::vector<cvlm::MailEntry> entries(static_cast<std::size_t>(m));
+  for (int i = 0; i < m; ++i) cvlm::putText(entries[i].text, 0, sizeof entries[i].text, "admin" + std::to_string(i) + "@example.org");
+  settings.setMailInfo(info, entries.data());
+  settings.save();
+}
+
+int helloScalingBenchmark(const Options& options) {
+  std::printf("\n== Hello with n hosts in \".cvdb\" and m mail entries (median of %d runs of %.1f s)\n",
+              options.repeat, options.seconds);
+  std::printf("%6s %6s %9s %7s %12s %9s %9s\n", "hosts", "mail", "trailer", "clients", "per second", "p50 us",
+              "p99 us");
+  const int cases[][2] = {{0, 0}, {8, 0}, {32, 0}, {0, 64}, {32, 64}};
+  for (const auto& c : cases) {
+    int n = c[0], m = c[1];
+    auto started = startServer(options, [n, m](const std::string& dir) { writeHostsAndMail(dir, n, m); });
+    if (!started) return 1;
+    std::uint16_t port = started->port();
+    for (int clients : {1, 8}) {
+      RunResult run = bench::medianRun(options.repeat, clients, duration(options), [&] { return hello(port, n * 172 + m * 64); });
+      std::printf("%6d %6d %9d %7d %12.0f %9.0f %9.0f\n", n, m, n * 172 + m * 64, clients, run.perSecond(),
+                  run.percentileUs(50), run.percentileUs(99));
+      if (run.failed > 0) {
+        std::fprintf(stderr, "%ld hellos failed\n", run.failed);
+        return 1;
+      }
+    }
+  }
+  return 0;
+}
+
 bool parse(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -277,7 +331,7 @@ bool parse(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: %s [--seconds S] [--repeat R] [--fixed-port] [--backlog N] [--only console|accounts]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--seconds S] [--repeat R] [--fixed-port] [--backlog N] [--only console|accounts|hello-scaling]\n", argv[0]);
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -285,5 +339,6 @@ int main(int argc, char** argv) {
   int status = 0;
   if (options.only.empty() || options.only == "console") status |= consoleBenchmark(options);
   if (options.only.empty() || options.only == "accounts") status |= accountBenchmark(options);
+  if (options.only.empty() || options.only == "hello-scaling") status |= helloScalingBenchmark(options);
   return status;
 }
