@@ -1,11 +1,16 @@
 // Whole-file writes, renames with and without replacement, and a rename seam.
 #include "platform/files.h"
 
+#include "platform/paths.h"
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <dirent.h>
+#include <strings.h>
 
 #include <atomic>
 #include <cerrno>
@@ -101,5 +106,27 @@ bool readWholeFile(const std::string& path, std::string& out) {
 }
 
 bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+namespace {
+bool isRegularFile(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+}  // namespace
+
+std::string findFileIgnoringCase(const std::string& dir, const std::string& name) {
+  if (isRegularFile(joinPath(dir, name))) return name;
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return {};
+  std::string found;
+  while (dirent* e = ::readdir(d)) {
+    if (::strcasecmp(e->d_name, name.c_str()) == 0 && isRegularFile(joinPath(dir, e->d_name))) {
+      found = e->d_name;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
 
 }  // namespace platform

@@ -23,6 +23,10 @@ bool readWholeFile(const std::string& path, std::string& out);
 
 bool fileExists(const std::string& path);
 
+// The name of a regular file in dir whose name equals name without regard to
+// ASCII case (the exact name first); empty when there is none.
+std::string findFileIgnoringCase(const std::string& dir, const std::string& name);
+
 namespace testing {
 // Makes the next count renames fail with EIO (0 turns the seam off).
 void failNextRenames(int count);

@@ -1,0 +1,27 @@
+// The alert mail text sent after DATA: the subject, the header and one block
+// per alert, each part sent as one piece, then the end-of-data line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pending_shared.h"
+#include "rule_backup.h"
+
+namespace halvern {
+
+inline constexpr const char* kEndOfData = ".\r\n";
+
+// "Subject: IDS(a.b.c.d) Mail Alert: Attack Occured \r\n".
+std::string alertSubject(std::uint32_t sensorAddress);
+// "\nRecorded attack information from IDS (a.b.c.d): \n\n\r\n".
+std::string alertHeader(std::uint32_t sensorAddress);
+// One alert's block, naming the attack from the rules.
+std::string alertBlock(const AlertRecord& alert, const std::vector<RuleNameSlot>& rules);
+
+// Subject, header and one block per alert, in the order they are sent.
+std::vector<std::string> alertMail(const AlertRecord* alerts, int count, std::uint32_t sensorAddress,
+                                   const std::vector<RuleNameSlot>& rules);
+
+}  // namespace halvern

@@ -1,0 +1,44 @@
+// MailAlert: mails one alert batch over SMTP to the recipients of "maillist",
+// naming each attack from the sensor's rule backup.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pending_shared.h"
+#include "rule_backup.h"
+
+namespace halvern {
+
+// Where and how long the mailer talks; tests use short waits and their own port.
+struct MailerSettings {
+  std::uint16_t smtpPort = kSmtpPort;
+  int connectTimeoutMs = kSmtpConnectTimeoutMs;
+  int replyTimeoutMs = kSmtpReplyTimeoutMs;
+  int lockWaitMs = kBookLockWaitMs;
+};
+
+class MailAlert {
+ public:
+  explicit MailAlert(MailerSettings settings = {}) : settings_(settings) {}
+
+  // Reads "log.ini", "maillist" and the rule backup, then sends the mail.
+  // 1 when one of the three files cannot be opened (nothing is sent), else 0
+  // whatever the SMTP dialogue did.
+  int prepare(const AlertRecord* alerts, int count, std::uint32_t sensorAddress);
+
+  // The SMTP dialogue with a network-order mail server address: 0 when it
+  // ended with QUIT, 1 on any failure (one line names the failing step).
+  int send(const AlertRecord* alerts, std::uint32_t sensorAddress, std::uint32_t mailServer);
+
+ private:
+  bool readRuleBackup(const std::string& dataDir, std::uint32_t sensorAddress);
+
+  MailerSettings settings_;
+  std::vector<RuleNameSlot> rules_;
+  int alertCount_ = 0;
+  std::vector<std::string> recipients_;
+};
+
+}  // namespace halvern

@@ -1,0 +1,80 @@
+// Finding, waiting for and loading the sensor's rule backup.
+#include "rule_backup.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "pending_shared.h"
+#include "platform/files.h"
+#include "platform/net.h"
+#include "platform/paths.h"
+#include "server/wire.h"
+
+namespace halvern {
+
+namespace {
+
+constexpr int kLockPollMs = 100;
+
+// Control bytes in a name could end the mail text early or start a command.
+std::string blankControlBytes(std::string text) {
+  for (char& c : text) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) c = ' ';
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string ruleBackupName(std::uint32_t sensorAddress) {
+  return "Rule." + platform::dottedAddress(sensorAddress) + ".bk";
+}
+
+std::string findRuleBackup(const std::string& dataDir, std::uint32_t sensorAddress) {
+  std::string written = ruleBackupName(sensorAddress);
+  std::string lower = "rule." + platform::dottedAddress(sensorAddress) + ".bk";
+  for (const std::string& name : {written, lower}) {
+    std::string found = platform::findFileIgnoringCase(dataDir, name);
+    if (found == name) return platform::joinPath(dataDir, found);
+  }
+  std::string found = platform::findFileIgnoringCase(dataDir, written);
+  return found.empty() ? std::string() : platform::joinPath(dataDir, found);
+}
+
+bool waitForBookLock(const std::string& path, int waitMs) {
+  std::string lock = path + ".lck";
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  while (platform::fileExists(lock)) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLockPollMs));
+  }
+  return true;
+}
+
+bool loadRuleNames(const std::string& path, std::vector<RuleNameSlot>& slots) {
+  std::string bytes;
+  if (!platform::readWholeFile(path, bytes)) return false;
+  slots.clear();
+  std::size_t records = bytes.size() / kRuleRecordSize;
+  slots.reserve(records);
+  for (std::size_t i = 0; i < records; ++i) {
+    const char* record = bytes.data() + i * kRuleRecordSize;
+    RuleNameSlot slot;
+    slot.id = static_cast<std::uint32_t>(cvlm::getInt32(record, kRuleIdOffset));
+    slot.name = blankControlBytes(cvlm::getText(record, kRuleNameOffset, kRuleNameSize - 1));
+    slots.push_back(std::move(slot));
+  }
+  return true;
+}
+
+std::string attackName(const std::vector<RuleNameSlot>& slots, std::uint32_t ruleId) {
+  for (const RuleNameSlot& slot : slots)
+    if (slot.id == ruleId) return slot.name;
+  char text[32];
+  std::snprintf(text, sizeof text, "Deleted( %u )", ruleId);
+  return text;
+}
+
+}  // namespace halvern
