@@ -25,10 +25,11 @@ class TCvLm : public platform::Service {
   bool start() override {
     platform::setNoticeSink(platform::eventLogNoticeSink(kEventSourceName));
     registerEventSource();
-    listener_ = std::make_unique<UISocket>(config_);
-    threadCvlm_ = std::thread([this] { threadCvlmExecute(); });
+    // The log is set up before the listener thread starts so its first lines are kept.
     setLogFileName(kLogFileName);
     setLogSwitchFromMarker();
+    listener_ = std::make_unique<UISocket>(config_);
+    threadCvlm_ = std::thread([this] { threadCvlmExecute(); });
     std::string started = std::string("IDS Lumarel Service Started. Version: ") + kVersionText;
     reportEvent(platform::kEventInformation, started);
     writeLog(started);

@@ -118,3 +118,22 @@ TEST_F(HostsTest, ServiceKeepsFilesBesideItsProgramAndStopsOnSigterm) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HostsTest, ServiceThatCannotListenReportsAnErrorAndFails) {
+  ChildProcess first(CVLM_BINARY, work.path(), env());
+  ASSERT_TRUE(eventually(consoleAccepts));
+  platform_testing::TempDir programDir;
+  std::string program = programDir.file("cvlmService");
+  std::filesystem::copy_file(CVLM_SERVICE_BINARY, program);
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  std::ofstream(programDir.file("enlmlog.sig")).put('x');
+  ChildProcess service(program, work.path(), env());
+  EXPECT_EQ(service.waitExit(8000), 1);
+  EXPECT_NE(readText(programDir.file("LM-LOG.txt")).find("] Failed to bind server port!\n"), std::string::npos);
+  EXPECT_NE(readText(state.file("eventlog/IDSLumarel.log")).find("\terror\t"), std::string::npos);
+  EXPECT_TRUE(first.running());
+}
+
+}  // namespace
