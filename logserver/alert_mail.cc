@@ -5,7 +5,6 @@
 #include <ctime>
 
 #include "platform/clock.h"
-#include "platform/net.h"
 
 namespace halvern {
 
@@ -23,26 +22,26 @@ std::string alertTime(std::int32_t seconds) {
 
 }  // namespace
 
-std::string alertSubject(std::uint32_t sensorAddress) {
-  return "Subject: IDS(" + platform::dottedAddress(sensorAddress) + ") Mail Alert: Attack Occured \r\n";
+std::string alertSubject(const Ipv4Address& sensor) {
+  return "Subject: IDS(" + dottedText(sensor) + ") Mail Alert: Attack Occured \r\n";
 }
 
-std::string alertHeader(std::uint32_t sensorAddress) {
-  return "\nRecorded attack information from IDS (" + platform::dottedAddress(sensorAddress) + "): \n\n\r\n";
+std::string alertHeader(const Ipv4Address& sensor) {
+  return "\nRecorded attack information from IDS (" + dottedText(sensor) + "): \n\n\r\n";
 }
 
 std::string alertBlock(const AlertRecord& alert, const std::vector<RuleNameSlot>& rules) {
   return "\n\nAttack Name:   " + attackName(rules, alert.ruleId) +
-         "\nSource IP:   " + platform::dottedAddress(alert.sourceIp) +
-         "\nDestination IP:   " + platform::dottedAddress(alert.destinationIp) +
+         "\nSource IP:   " + dottedText(alert.source) +
+         "\nDestination IP:   " + dottedText(alert.destination) +
          "\nBegin Time:   " + alertTime(alert.beginTime) +
          "\nEnd Time:   " + alertTime(alert.endTime) +
          "\nCount:   " + std::to_string(alert.count) + "\r\n";
 }
 
-std::vector<std::string> alertMail(const AlertRecord* alerts, int count, std::uint32_t sensorAddress,
+std::vector<std::string> alertMail(const AlertRecord* alerts, int count, const Ipv4Address& sensor,
                                    const std::vector<RuleNameSlot>& rules) {
-  std::vector<std::string> parts{alertSubject(sensorAddress), alertHeader(sensorAddress)};
+  std::vector<std::string> parts{alertSubject(sensor), alertHeader(sensor)};
   for (int i = 0; i < count; ++i) parts.push_back(alertBlock(alerts[i], rules));
   return parts;
 }

@@ -14,14 +14,14 @@ namespace halvern {
 inline constexpr const char* kEndOfData = ".\r\n";
 
 // "Subject: IDS(a.b.c.d) Mail Alert: Attack Occured \r\n".
-std::string alertSubject(std::uint32_t sensorAddress);
+std::string alertSubject(const Ipv4Address& sensor);
 // "\nRecorded attack information from IDS (a.b.c.d): \n\n\r\n".
-std::string alertHeader(std::uint32_t sensorAddress);
+std::string alertHeader(const Ipv4Address& sensor);
 // One alert's block, naming the attack from the rules.
 std::string alertBlock(const AlertRecord& alert, const std::vector<RuleNameSlot>& rules);
 
 // Subject, header and one block per alert, in the order they are sent.
-std::vector<std::string> alertMail(const AlertRecord* alerts, int count, std::uint32_t sensorAddress,
+std::vector<std::string> alertMail(const AlertRecord* alerts, int count, const Ipv4Address& sensor,
                                    const std::vector<RuleNameSlot>& rules);
 
 }  // namespace halvern

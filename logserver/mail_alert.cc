@@ -39,13 +39,14 @@ bool sendStep(SmtpConnection& smtp, const char* step, const std::string& text) {
 
 }  // namespace
 
-int MailAlert::prepare(const AlertRecord* alerts, int count, std::uint32_t sensorAddress) {
+int MailAlert::prepare(const AlertRecord* alerts, int count, const Ipv4Address& sensor) {
   alertCount_ = count > 0 ? count : 0;
-  std::string dataDir;
-  if (!readDataDirectory(dataDir)) {
-    report("MailAlert: cannot open log.ini\n");
+  LogIni ini = readLogIni(kLogIniFile);
+  if (!ini.opened) {
+    report("MailAlert: cannot open %s\n", kLogIniFile);
     return 1;
   }
+  const std::string& dataDir = ini.dataDirectory;
   MailList list;
   std::string listPath = platform::joinPath(dataDir, "maillist");
   if (!readMailList(listPath, list)) {
@@ -53,7 +54,7 @@ int MailAlert::prepare(const AlertRecord* alerts, int count, std::uint32_t senso
     return 1;
   }
   recipients_ = list.recipients;
-  if (!readRuleBackup(dataDir, sensorAddress)) return 1;
+  if (!readRuleBackup(dataDir, sensor)) return 1;
 
   std::uint32_t server = platform::parseAddress(list.server);
   if (server == 0) {
@@ -64,14 +65,14 @@ int MailAlert::prepare(const AlertRecord* alerts, int count, std::uint32_t senso
     report("MailAlert: maillist names no recipient, no mail sent\n");
     return 0;
   }
-  send(alerts, sensorAddress, server);
+  send(alerts, sensor, server);
   return 0;
 }
 
-bool MailAlert::readRuleBackup(const std::string& dataDir, std::uint32_t sensorAddress) {
-  std::string written = platform::joinPath(dataDir, ruleBackupName(sensorAddress));
+bool MailAlert::readRuleBackup(const std::string& dataDir, const Ipv4Address& sensor) {
+  std::string written = platform::joinPath(dataDir, ruleBackupName(sensor));
   bool unlocked = waitForBookLock(written, settings_.lockWaitMs);
-  std::string path = findRuleBackup(dataDir, sensorAddress);
+  std::string path = findRuleBackup(dataDir, sensor);
   if (path.empty()) {
     report("MailAlert: no rule backup %s\n", written.c_str());
     return false;
@@ -85,7 +86,7 @@ bool MailAlert::readRuleBackup(const std::string& dataDir, std::uint32_t sensorA
   return true;
 }
 
-int MailAlert::send(const AlertRecord* alerts, std::uint32_t sensorAddress, std::uint32_t mailServer) {
+int MailAlert::send(const AlertRecord* alerts, const Ipv4Address& sensor, std::uint32_t mailServer) {
   SmtpConnection smtp(settings_.replyTimeoutMs);
   if (!smtp.open(mailServer, settings_.smtpPort, settings_.connectTimeoutMs)) {
     report("MailAlert: SMTP connect to %s failed\n", platform::dottedAddress(mailServer).c_str());
@@ -102,7 +103,7 @@ int MailAlert::send(const AlertRecord* alerts, std::uint32_t sensorAddress, std:
   for (const std::string& recipient : recipients_)
     if (!sendStep(smtp, "RCPT", "RCPT TO:<" + recipient + ">\r\n") || !expectReply(smtp, "RCPT", 250)) return 1;
   if (!sendStep(smtp, "DATA", "DATA\r\n") || !expectReply(smtp, "DATA", 354)) return 1;
-  for (const std::string& part : alertMail(alerts, alertCount_, sensorAddress, rules_))
+  for (const std::string& part : alertMail(alerts, alertCount_, sensor, rules_))
     if (!sendStep(smtp, "content", part)) return 1;
   if (!sendStep(smtp, "content", kEndOfData) || !expectReply(smtp, "content", 250)) return 1;
   if (smtp.sendText("QUIT\r\n")) smtp.readReply();

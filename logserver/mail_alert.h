@@ -26,14 +26,14 @@ class MailAlert {
   // Reads "log.ini", "maillist" and the rule backup, then sends the mail.
   // 1 when one of the three files cannot be opened (nothing is sent), else 0
   // whatever the SMTP dialogue did.
-  int prepare(const AlertRecord* alerts, int count, std::uint32_t sensorAddress);
+  int prepare(const AlertRecord* alerts, int count, const Ipv4Address& sensor);
 
   // The SMTP dialogue with a network-order mail server address: 0 when it
   // ended with QUIT, 1 on any failure (one line names the failing step).
-  int send(const AlertRecord* alerts, std::uint32_t sensorAddress, std::uint32_t mailServer);
+  int send(const AlertRecord* alerts, const Ipv4Address& sensor, std::uint32_t mailServer);
 
  private:
-  bool readRuleBackup(const std::string& dataDir, std::uint32_t sensorAddress);
+  bool readRuleBackup(const std::string& dataDir, const Ipv4Address& sensor);
 
   MailerSettings settings_;
   std::vector<RuleNameSlot> rules_;

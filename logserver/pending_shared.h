@@ -10,18 +10,27 @@
 
 namespace halvern {
 
-// One alert of a batch, as it arrives on the wire (24 bytes).
+struct Ipv4Address {
+  std::uint8_t octet[4];
+};
+
 struct AlertRecord {
   std::uint32_t ruleId;
-  std::uint32_t sourceIp;
-  std::uint32_t destinationIp;
+  Ipv4Address source;
+  Ipv4Address destination;
   std::int32_t beginTime;
   std::int32_t endTime;
   std::int32_t count;
 };
 static_assert(sizeof(AlertRecord) == 24);
 
-inline constexpr const char* kMailSender = "ids-alert@localhost";
+inline std::string dottedText(const Ipv4Address& a) {
+  return std::to_string(a.octet[0]) + "." + std::to_string(a.octet[1]) + "." + std::to_string(a.octet[2]) + "." +
+         std::to_string(a.octet[3]);
+}
+
+inline constexpr const char* kMailSender = "halvern@localhost";
+inline constexpr const char* kLogIniFile = "log.ini";
 inline constexpr std::uint16_t kSmtpPort = 25;
 inline constexpr int kSmtpConnectTimeoutMs = 30000;
 inline constexpr int kSmtpReplyTimeoutMs = 60000;
@@ -32,10 +41,17 @@ inline constexpr std::size_t kRuleIdOffset = 0;
 inline constexpr std::size_t kRuleNameOffset = 8;
 inline constexpr std::size_t kRuleNameSize = 64;
 
-// Line 4 of "log.ini" from its sixth character, without the line end.
-inline bool readDataDirectory(std::string& dir) {
-  std::FILE* f = std::fopen("log.ini", "r");
-  if (!f) return false;
+struct LogIni {
+  bool opened = false;
+  std::string dataDirectory;
+};
+
+inline LogIni readLogIni(const std::string& path) {
+  LogIni ini;
+  std::string& dir = ini.dataDirectory;
+  std::FILE* f = std::fopen(path.c_str(), "r");
+  if (!f) return ini;
+  ini.opened = true;
   std::string line;
   int c = 0;
   for (int n = 0; n < 4; ++n) {
@@ -45,7 +61,7 @@ inline bool readDataDirectory(std::string& dir) {
   std::fclose(f);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   dir = line.size() > 5 ? line.substr(5) : std::string();
-  return true;
+  return ini;
 }
 
 }  // namespace halvern

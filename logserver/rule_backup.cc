@@ -7,7 +7,6 @@
 
 #include "pending_shared.h"
 #include "platform/files.h"
-#include "platform/net.h"
 #include "platform/paths.h"
 #include "server/wire.h"
 
@@ -28,13 +27,11 @@ std::string blankControlBytes(std::string text) {
 
 }  // namespace
 
-std::string ruleBackupName(std::uint32_t sensorAddress) {
-  return "Rule." + platform::dottedAddress(sensorAddress) + ".bk";
-}
+std::string ruleBackupName(const Ipv4Address& sensor) { return "Rule." + dottedText(sensor) + ".bk"; }
 
-std::string findRuleBackup(const std::string& dataDir, std::uint32_t sensorAddress) {
-  std::string written = ruleBackupName(sensorAddress);
-  std::string lower = "rule." + platform::dottedAddress(sensorAddress) + ".bk";
+std::string findRuleBackup(const std::string& dataDir, const Ipv4Address& sensor) {
+  std::string written = ruleBackupName(sensor);
+  std::string lower = "rule." + dottedText(sensor) + ".bk";
   for (const std::string& name : {written, lower}) {
     std::string found = platform::findFileIgnoringCase(dataDir, name);
     if (found == name) return platform::joinPath(dataDir, found);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "pending_shared.h"
+
 namespace halvern {
 
 // One rule of the backup: its id and its name (at most 63 characters, control
@@ -15,13 +17,13 @@ struct RuleNameSlot {
   std::uint32_t id = 0;
 };
 
-// "Rule.a.b.c.d.bk" for a network-order sensor address.
-std::string ruleBackupName(std::uint32_t sensorAddress);
+// "Rule.a.b.c.d.bk", the name the management server writes.
+std::string ruleBackupName(const Ipv4Address& sensor);
 
 // Path of the sensor's rule backup in dataDir: "Rule.a.b.c.d.bk", then
 // "rule.a.b.c.d.bk", then any name equal without regard to case; empty when
 // none exists.
-std::string findRuleBackup(const std::string& dataDir, std::uint32_t sensorAddress);
+std::string findRuleBackup(const std::string& dataDir, const Ipv4Address& sensor);
 
 // Waits, polling every 100 ms for at most waitMs, while "<path>.lck" exists.
 // True when no lock is left; never creates a lock.

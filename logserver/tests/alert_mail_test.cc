@@ -3,20 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/net.h"
 #include "support/mail_files.h"
 
 namespace halvern {
 namespace {
 
 AlertRecord alert(std::uint32_t ruleId, std::int32_t begin, std::int32_t end, std::int32_t count) {
-  return AlertRecord{ruleId, platform::parseAddress("192.168.1.5"), platform::parseAddress("10.1.2.3"), begin, end,
+  return AlertRecord{ruleId, Ipv4Address{{192, 168, 1, 5}}, Ipv4Address{{10, 1, 2, 3}}, begin, end,
                      count};
 }
 
 TEST(AlertMailTest, FormatsSubjectHeaderAndBlockWithUnpaddedLocalTimes) {
   halvern_testing::ScopedUtc utc;
-  std::uint32_t sensor = platform::parseAddress("10.1.2.3");
+  Ipv4Address sensor = Ipv4Address{{10, 1, 2, 3}};
   std::vector<RuleNameSlot> rules{{"Port Scan", 7}};
   AlertRecord a = alert(7, 1046161416, 1072915199, 12);
   std::vector<std::string> mail = alertMail(&a, 1, sensor, rules);
@@ -38,7 +37,7 @@ TEST(AlertMailTest, NamesFirstRuleWithTheIdOrDeleted) {
 }
 
 TEST(AlertMailTest, EmptyBatchHasSubjectAndHeaderOnly) {
-  std::vector<std::string> mail = alertMail(nullptr, 0, platform::parseAddress("10.1.2.3"), {});
+  std::vector<std::string> mail = alertMail(nullptr, 0, Ipv4Address{{10, 1, 2, 3}}, {});
   EXPECT_EQ(mail.size(), 2u);
 }
 

@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "mail_alert.h"
-#include "platform/net.h"
 #include "platform_testing/temp_dir.h"
 #include "support/mail_files.h"
 #include "support/smtp_peer.h"
@@ -21,8 +20,8 @@ TEST(MailAlertPort25Test, DefaultSettingsMailToPort25) {
   halvern_testing::writeLogIni(dir.path(), dir.file("data"));
   halvern_testing::writeFile(dir.file("data/maillist"), halvern_testing::mailListBytes(1, {"127.0.0.2", "ops@x"}));
   halvern_testing::writeFile(dir.file("data/Rule.10.1.2.3.bk"), halvern_testing::ruleRecord(7, "Port Scan"));
-  AlertRecord a{7, platform::parseAddress("192.168.1.5"), platform::parseAddress("10.1.2.3"), 0, 0, 1};
-  EXPECT_EQ(MailAlert().prepare(&a, 1, platform::parseAddress("10.1.2.3")), 0);
+  AlertRecord a{7, Ipv4Address{{192, 168, 1, 5}}, Ipv4Address{{10, 1, 2, 3}}, 0, 0, 1};
+  EXPECT_EQ(MailAlert().prepare(&a, 1, Ipv4Address{{10, 1, 2, 3}}), 0);
   ASSERT_TRUE(peer.waitAllClosed(5000));
   EXPECT_EQ(peer.commands().back(), "QUIT");
   EXPECT_NE(peer.mailText().find("Attack Name:   Port Scan\n"), std::string::npos);

@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "platform/net.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
 #include "support/mail_files.h"
@@ -24,10 +23,10 @@ using halvern_testing::mailListBytes;
 using halvern_testing::ruleRecord;
 using halvern_testing::writeFile;
 
-const std::uint32_t kSensor = platform::parseAddress("10.1.2.3");
+const Ipv4Address kSensor = Ipv4Address{{10, 1, 2, 3}};
 
 AlertRecord alert(std::uint32_t ruleId, std::int32_t count) {
-  return AlertRecord{ruleId, platform::parseAddress("192.168.1.5"), platform::parseAddress("10.1.2.3"), 1046161416,
+  return AlertRecord{ruleId, Ipv4Address{{192, 168, 1, 5}}, Ipv4Address{{10, 1, 2, 3}}, 1046161416,
                      1046161441, count};
 }
 

@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "platform/net.h"
 #include "support/mail_files.h"
 
 namespace halvern {
@@ -17,7 +16,7 @@ namespace {
 using halvern_testing::ruleRecord;
 using halvern_testing::writeFile;
 
-const std::uint32_t kSensor = platform::parseAddress("10.1.2.3");
+const Ipv4Address kSensor = Ipv4Address{{10, 1, 2, 3}};
 
 TEST(RuleBackupTest, PrefersManagementServerNameThenLowerCaseThenAnyCase) {
   platform_testing::TempDir dir;
@@ -29,7 +28,7 @@ TEST(RuleBackupTest, PrefersManagementServerNameThenLowerCaseThenAnyCase) {
   writeFile(dir.file("Rule.10.1.2.3.bk"), "");
   EXPECT_EQ(findRuleBackup(dir.path(), kSensor), dir.file("Rule.10.1.2.3.bk"));
   EXPECT_EQ(findRuleBackup(dir.path() + "/", kSensor), dir.file("Rule.10.1.2.3.bk"));
-  EXPECT_EQ(findRuleBackup(dir.path(), platform::parseAddress("10.1.2.30")), "");
+  EXPECT_EQ(findRuleBackup(dir.path(), Ipv4Address{{10, 1, 2, 30}}), "");
 }
 
 TEST(RuleBackupTest, LoadsEveryWholeRecordWithBoundedCleanNames) {
