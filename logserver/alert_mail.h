@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pending_shared.h"
+#include "log_records.h"
 #include "rule_backup.h"
 
 namespace halvern {

@@ -34,5 +34,11 @@ static_assert(kPayloadKey.size() == 37);
 
 // Sender of the alert mail (MAIL FROM).
 inline constexpr const char* kMailSender = "halvern@localhost";
+// The mail server's SMTP port and the mailer's bounded waits.
+inline constexpr std::uint16_t kSmtpPort = 25;
+inline constexpr int kSmtpConnectTimeoutMs = 30000;
+inline constexpr int kSmtpReplyTimeoutMs = 60000;
+// How long the mailer waits for the management server's lock on a rule backup.
+inline constexpr int kBookLockWaitMs = 5000;
 
 }  // namespace halvern

@@ -6,6 +6,7 @@
 
 #include "alert_mail.h"
 #include "mail_list.h"
+#include "pending_log_ini.h"
 #include "platform/net.h"
 #include "platform/paths.h"
 #include "smtp_connection.h"

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "pending_shared.h"
+#include "alert_sink.h"
+#include "constants.h"
+#include "log_records.h"
 #include "rule_backup.h"
 
 namespace halvern {
@@ -39,6 +41,19 @@ class MailAlert {
   std::vector<RuleNameSlot> rules_;
   int alertCount_ = 0;
   std::vector<std::string> recipients_;
+};
+
+// The sessions' alert sink: one MailAlert per batch, its prepare result
+// decides whether the session goes on.
+class MailAlertSink : public AlertSink {
+ public:
+  explicit MailAlertSink(MailerSettings settings = {}) : settings_(settings) {}
+  int alertBatch(const AlertRecord* alerts, int count, const Ipv4Address& sensor) override {
+    return MailAlert(settings_).prepare(alerts, count, sensor);
+  }
+
+ private:
+  MailerSettings settings_;
 };
 
 }  // namespace halvern

@@ -2,6 +2,7 @@
 // separated words: the mail server's dotted address and the recipients.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 

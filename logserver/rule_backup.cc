@@ -3,12 +3,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
-#include "pending_shared.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "server/wire.h"
+#include "server/books/records.h"
 
 namespace halvern {
 
@@ -54,13 +54,14 @@ bool loadRuleNames(const std::string& path, std::vector<RuleNameSlot>& slots) {
   std::string bytes;
   if (!platform::readWholeFile(path, bytes)) return false;
   slots.clear();
-  std::size_t records = bytes.size() / kRuleRecordSize;
+  std::size_t records = bytes.size() / sizeof(cvlm::BRule);
   slots.reserve(records);
+  cvlm::BRule rule;
   for (std::size_t i = 0; i < records; ++i) {
-    const char* record = bytes.data() + i * kRuleRecordSize;
+    std::memcpy(&rule, bytes.data() + i * sizeof rule, sizeof rule);
     RuleNameSlot slot;
-    slot.id = static_cast<std::uint32_t>(cvlm::getInt32(record, kRuleIdOffset));
-    slot.name = blankControlBytes(cvlm::getText(record, kRuleNameOffset, kRuleNameSize - 1));
+    slot.id = static_cast<std::uint32_t>(rule.id);
+    slot.name = blankControlBytes(std::string(cvlm::fieldText(rule.name).substr(0, kMaxRuleName)));
     slots.push_back(std::move(slot));
   }
   return true;

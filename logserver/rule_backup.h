@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "pending_shared.h"
+#include "log_records.h"
 
 namespace halvern {
+
+// A name is held in 64 characters with its terminator.
+inline constexpr std::size_t kMaxRuleName = 63;
 
 // One rule of the backup: its id and its name (at most 63 characters, control
 // bytes replaced by blanks).

@@ -190,7 +190,7 @@ TEST_F(MailAlertTest, PeerClosingDuringMailTextLeavesProcessAlive) {
   EXPECT_NE(printed.find("MailAlert: SMTP content failed"), std::string::npos) << printed;
 }
 
-TEST_F(MailAlertTest, MissingFileMeansNoConnectionAndResultOne) {
+TEST_F(MailAlertTest, MissingFileEndsSessionWithoutConnecting) {
   struct Case {
     const char* what;
     std::string removed;
@@ -198,13 +198,16 @@ TEST_F(MailAlertTest, MissingFileMeansNoConnectionAndResultOne) {
   for (const Case& c : cases) {
     ScriptedSmtpPeer peer;
     std::string path = dir_.file(c.removed), saved;
+    ASSERT_EQ(MailAlertSink(settingsFor(peer)).alertBatch(nullptr, 0, kSensor), 0) << c.what;  // all files there
+    ASSERT_TRUE(peer.waitAllClosed(5000));
     ASSERT_TRUE(platform::readWholeFile(path, saved));
     std::filesystem::remove(path);
-    std::string printed;
-    EXPECT_EQ(prepare(settingsFor(peer), {alert(7, 1)}, &printed), 1) << c.what;
-    EXPECT_NE(printed, "") << c.what;
+    AlertRecord a = alert(7, 1);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(MailAlertSink(settingsFor(peer)).alertBatch(&a, 1, kSensor), 1) << c.what;
+    EXPECT_NE(::testing::internal::GetCapturedStdout(), "") << c.what;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(peer.connections(), 0) << c.what;
+    EXPECT_EQ(peer.connections(), 1) << c.what;
     writeFile(path, saved);
   }
 }

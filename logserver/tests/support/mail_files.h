@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform_testing/temp_dir.h"
+#include "server/books/records.h"
 
 namespace halvern_testing {
 
@@ -40,15 +41,15 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// One 2500-byte rule record with id at offset 0 and name bytes at offset 8
-// (up to 64 bytes, no terminator added when the name fills the field).
+// One rule record with this id and name bytes (up to the whole 64-byte
+// field, so without a terminator when the name fills it).
 inline std::string ruleRecord(std::uint32_t id, const std::string& name) {
-  std::string record(2500, '\0');
-  for (int i = 0; i < 4; ++i) record[i] = static_cast<char>(id >> (8 * i));
-  std::memcpy(record.data() + 8, name.data(), name.size() < 64 ? name.size() : 64);
-  record[4] = 5;
-  record[72] = 'Z';  // the byte after the name field must never reach a name
-  return record;
+  cvlm::BRule rule;
+  rule.id = static_cast<std::int32_t>(id);
+  rule.mark4 = 5;
+  std::memcpy(rule.name, name.data(), name.size() < sizeof rule.name ? name.size() : sizeof rule.name);
+  rule.consoleData72[0] = 'Z';  // the byte after the name field must never reach a name
+  return std::string(reinterpret_cast<const char*>(&rule), sizeof rule);
 }
 
 }  // namespace halvern_testing
