@@ -8,9 +8,12 @@ namespace cvlm {
 namespace {
 unsigned char swapNibbles(unsigned char c) { return static_cast<unsigned char>((c << 4) | (c >> 4)); }
 
-unsigned char randomSalt() {
-  thread_local std::mt19937 generator{std::random_device{}()};
-  return static_cast<unsigned char>(generator());
+// A full-period generator modulo 2^16, randomly seeded per thread: successive
+// salt pairs of a thread always differ.
+std::uint16_t nextSaltPair() {
+  thread_local std::uint16_t state = static_cast<std::uint16_t>(std::random_device{}());
+  state = static_cast<std::uint16_t>(state * 25173u + 13849u);
+  return state;
 }
 }  // namespace
 
@@ -20,9 +23,14 @@ int xorUiStream(unsigned char* buffer, std::size_t n) {
 }
 
 void encodeRecord(unsigned char* record, std::size_t n) {
+  std::uint16_t salt = nextSaltPair();
+  encodeRecord(record, n, static_cast<unsigned char>(salt >> 8), static_cast<unsigned char>(salt));
+}
+
+void encodeRecord(unsigned char* record, std::size_t n, unsigned char salt1, unsigned char salt2) {
   if (n < 3) return;
-  record[0] = randomSalt();
-  record[1] = randomSalt();
+  record[0] = salt1;
+  record[1] = salt2;
   unsigned char c = static_cast<unsigned char>(record[0] + record[1]);
   for (std::size_t i = 2; i <= n - 2; ++i) {
     c = swapNibbles(static_cast<unsigned char>(c ^ record[i]));
@@ -36,9 +44,10 @@ void encodeRecord(unsigned char* record, std::size_t n) {
 int decodeRecord(unsigned char* record, std::size_t n) {
   unsigned char sum = 0;
   for (std::size_t i = 0; i < n; ++i) sum = static_cast<unsigned char>(sum + record[i]);
-  if (sum != 0 || n < 2) return sum == 0 ? 1 : 0;
+  if (sum != 0) return 0;
+  if (n < 3) return 1;
   unsigned char c = static_cast<unsigned char>(record[0] + record[1]);
-  for (std::size_t i = 2; i + 2 <= n; ++i) {
+  for (std::size_t i = 2; i <= n - 2; ++i) {
     unsigned char e = record[i];
     record[i] = static_cast<unsigned char>(c ^ swapNibbles(e));
     c = e;

@@ -12,8 +12,11 @@ inline constexpr char kUiStreamKey[] = "730582914";
 
 // XORs byte i with key character i mod 9; its own inverse. Returns 1.
 int xorUiStream(unsigned char* buffer, std::size_t n);
-// Scrambles a record of n >= 3 bytes in place with a fresh salt.
+// Scrambles a record of n >= 3 bytes in place with a fresh salt; two calls on
+// one thread never draw the same salt.
 void encodeRecord(unsigned char* record, std::size_t n);
+// The same with the two salt bytes given.
+void encodeRecord(unsigned char* record, std::size_t n, unsigned char salt1, unsigned char salt2);
 // Checks and unscrambles in place; 0 (record untouched) when the bytes do not sum to 0.
 int decodeRecord(unsigned char* record, std::size_t n);
 

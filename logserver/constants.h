@@ -1,0 +1,38 @@
+// Values of the attack-log server that operators and tests may need to know:
+// the port, limits and time-outs, the database account, the payload key and
+// the alert mail sender.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace halvern {
+
+inline constexpr std::uint16_t kLogPort = 7595;
+inline constexpr int kListenBacklog = 1;
+// The slot table has 16 entries; only the first 5 are ever free.
+inline constexpr int kSessionSlotCount = 16;
+inline constexpr int kUsableSessionSlots = 5;
+// A sensor silent this long inside a read ends its session.
+inline constexpr int kReceiveSeconds = 300;
+// Pause after an accept that failed for want of descriptors or memory.
+inline constexpr int kAcceptBackoffMs = 50;
+
+inline constexpr const char* kLogIniFile = "log.ini";
+
+// The database account; an operator must create it (see README.md).
+inline constexpr const char* kDatabaseHost = "localhost";
+inline constexpr const char* kDatabaseUser = "Corvane";
+inline constexpr const char* kDatabasePassword = "Velmoriad";
+inline constexpr const char* kDatabaseName = "IDS";
+// The sessions' sql_mode: not strict, as the servers of the sensors' time were.
+inline constexpr const char* kSessionSqlMode = "NO_ENGINE_SUBSTITUTION";
+
+// Packet payload byte i is XORed with key byte i mod 37.
+inline constexpr std::string_view kPayloadKey = "Qx7#Lm2@Vr9!Tk4$Hn6%Bz1&Wp8*Jd3^Fs5?e";
+static_assert(kPayloadKey.size() == 37);
+
+// Sender of the alert mail (MAIL FROM).
+inline constexpr const char* kMailSender = "halvern@localhost";
+
+}  // namespace halvern

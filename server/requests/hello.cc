@@ -1,0 +1,126 @@
+// Request 1, hello: the server version from "cvlm.ini", the e-mail settings
+// and the sensor host list.
+#include "requests/hello.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "dispatcher.h"
+#include "log.h"
+#include "platform/files.h"
+#include "platform/net.h"
+#include "wire.h"
+
+namespace cvlm {
+
+namespace {
+
+constexpr const char* kIniFileName = "cvlm.ini";
+
+// Polls every 100 ms while the lock file of name exists.
+void waitWhileLocked(const std::string& name) {
+  while (platform::fileExists(name + ".lck")) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+// One line of "cvlm.ini" applied to the current section, key and value.
+struct IniScan {
+  std::string section, key, value;
+
+  void apply(const char* line) {
+    std::size_t length = std::strlen(line);
+    if (length == 0) {
+      value.clear();
+    } else if (line[0] == '[') {
+      const char* name = line + 1;
+      const char* end = std::strchr(name, ']');
+      section.assign(name, end ? static_cast<std::size_t>(end - name) : std::strlen(name));
+      // A key of an earlier section must not match in this one.
+      key.clear();
+      value.clear();
+    } else if (std::strchr(line, '=')) {
+      const char* start = line + std::strspn(line, "=");
+      const char* equals = std::strchr(start, '=');
+      if (!equals) {
+        key = start;
+        value.clear();
+        return;
+      }
+      key.assign(start, static_cast<std::size_t>(equals - start));
+      const char* text = equals + 1;
+      value.assign(text, std::strcspn(text, "="));
+    }
+  }
+};
+
+}  // namespace
+
+std::size_t helloHostCount(const HelloContents& contents) {
+  return std::min(contents.hostRecords.size() / kHelloHostRecordSize, kHelloMaxHosts);
+}
+
+std::size_t helloMailCount(const HelloContents& contents) {
+  return std::min(contents.mailEntries.size() / kHelloMailEntrySize, kHelloMaxMailEntries);
+}
+
+void fillHelloResult(const char* version, const HelloContents& contents, MgrRequestResult& result) {
+  putInt32(&result, 4, MRR_TYPE_Success);
+  char welcome[136];
+  std::snprintf(welcome, sizeof welcome, "<V>%s</V> Welcome!\n", version);
+  putText(&result, 8, sizeof welcome, welcome);
+  std::size_t n = helloHostCount(contents), m = helloMailCount(contents);
+  putInt32(&result, 144, static_cast<std::int32_t>(n));
+  putInt32(&result, 148, static_cast<std::int32_t>(m));
+  std::memcpy(result.bytes() + 152, contents.mailServer, 32);
+  std::memcpy(result.bytes() + 184, contents.sender, 32);
+  std::memcpy(result.bytes() + 216, contents.user, 32);
+  std::memcpy(result.bytes() + 248, contents.options, 4);
+  putInt32(&result, 252, static_cast<std::int32_t>(n * kHelloHostRecordSize + m * kHelloMailEntrySize));
+}
+
+std::string helloTrailer(const HelloContents& contents) {
+  return contents.hostRecords.substr(0, helloHostCount(contents) * kHelloHostRecordSize) +
+         contents.mailEntries.substr(0, helloMailCount(contents) * kHelloMailEntrySize);
+}
+
+void Dispatcher::hello(RqH&, MgrRequestResult& result) {
+  writeLog("Dispatcher::hello()");
+  // One byte more than is read, so the version always ends in a terminator.
+  char version[kHelloVersionSize + 1] = {};
+  if (readIniValue("System", "Version", version, kHelloVersionSize) == 0) std::strcpy(version, "V0.0");
+
+  // The e-mail settings and the sensor host database are loaded here and
+  // copied into contents; they stay alive until the trailer is sent.
+  HelloContents contents;
+
+  writeLogf("Dispatcher::hello::UI login from %s", platform::dottedAddress(connection_.peerAddress()).c_str());
+  fillHelloResult(version, contents, result);
+  sendMRR(result);
+  std::string trailer = helloTrailer(contents);
+  connection_.sendToUI(trailer.data(), trailer.size());
+}
+
+int Dispatcher::readIniValue(const char* section, const char* key, char* out, std::size_t size) {
+  waitWhileLocked(kIniFileName);
+  std::FILE* file = std::fopen(kIniFileName, "r");
+  if (!file) return 0;
+  std::memset(out, 0, std::min<std::size_t>(size, 4));
+  IniScan scan;
+  char line[1024];
+  while (std::fgets(line, sizeof line, file)) {
+    scan.apply(line);
+    if (scan.section == section && scan.key == key) {
+      std::memset(out, 0, size);
+      std::memcpy(out, scan.value.data(), std::min(size, scan.value.size()));
+      std::fclose(file);
+      return 1;
+    }
+  }
+  std::fclose(file);
+  return 0;
+}
+
+}  // namespace cvlm
