@@ -2,16 +2,16 @@
 // (sensor command 1) and the 28-byte DDoSPolicy (sensor command 9).
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
+#include "books/records.h"
+
 namespace cvlm {
 
-static_assert(std::endian::native == std::endian::little, "sensor records are sent in host order");
-
-// Fields are named after what the rule book gives them; pNN are the
-// protocol-dependent fields (filled per protocol by the conversion table).
+// Fields are named after what the rule book gives them (fieldN receives the
+// rule's toSensorN); pN are the protocol-dependent fields at offset N, filled
+// per protocol from the rule's protocol block.
 struct SensorRule {
   std::int32_t id;
   char name[32];
@@ -49,10 +49,10 @@ struct SensorRule {
   std::int32_t flagD;
   std::int32_t valueE;
   std::int32_t flagE;
-  std::int32_t byte2378;
-  std::int32_t flag2378;
-  std::int32_t byte2379;
-  std::int32_t flag2379;
+  std::int32_t field164;
+  std::int32_t flag164;
+  std::int32_t field172;
+  std::int32_t flag172;
   std::int32_t valueF;
   std::int32_t flagF;
   std::int32_t p188;
@@ -74,11 +74,11 @@ struct SensorRule {
   std::uint8_t content[128];
   std::int32_t ruleValue;
   std::uint16_t contentLength;
-  std::uint16_t word2246;
-  std::uint16_t word2244;
+  std::uint16_t field386;
+  std::uint16_t field388;
   std::uint16_t matchMode;
-  std::uint16_t word2236;
-  std::uint16_t word2238;
+  std::uint16_t field392;
+  std::uint16_t field394;
   std::uint8_t schedule[24];
 };
 static_assert(sizeof(SensorRule) == 420);
@@ -95,7 +95,7 @@ static_assert(offsetof(SensorRule, valueA) == 116);
 static_assert(offsetof(SensorRule, p124) == 124);
 static_assert(offsetof(SensorRule, valueC) == 132);
 static_assert(offsetof(SensorRule, valueB) == 140);
-static_assert(offsetof(SensorRule, byte2378) == 164);
+static_assert(offsetof(SensorRule, field164) == 164);
 static_assert(offsetof(SensorRule, valueF) == 180);
 static_assert(offsetof(SensorRule, p188) == 188);
 static_assert(offsetof(SensorRule, p232) == 232);
@@ -105,11 +105,11 @@ static_assert(offsetof(SensorRule, contentKind) == 248);
 static_assert(offsetof(SensorRule, content) == 252);
 static_assert(offsetof(SensorRule, ruleValue) == 380);
 static_assert(offsetof(SensorRule, contentLength) == 384);
-static_assert(offsetof(SensorRule, word2246) == 386);
-static_assert(offsetof(SensorRule, word2244) == 388);
+static_assert(offsetof(SensorRule, field386) == 386);
+static_assert(offsetof(SensorRule, field388) == 388);
 static_assert(offsetof(SensorRule, matchMode) == 390);
-static_assert(offsetof(SensorRule, word2236) == 392);
-static_assert(offsetof(SensorRule, word2238) == 394);
+static_assert(offsetof(SensorRule, field392) == 392);
+static_assert(offsetof(SensorRule, field394) == 394);
 static_assert(offsetof(SensorRule, schedule) == 396);
 
 struct DDoSPolicy {
@@ -130,5 +130,14 @@ static_assert(offsetof(DDoSPolicy, zero) == 24);
 // Record sizes the push announces to the sensor.
 inline constexpr std::int32_t kSensorRuleSize = sizeof(SensorRule);
 inline constexpr std::int32_t kDDoSPolicySize = sizeof(DDoSPolicy);
+
+// Builds the sensor rule of one rule whose source and destination are single
+// addresses (all-zero records when there are none) and whose schedule bytes
+// are resolved (24 bytes of 0xFF when it has none).
+SensorRule toSensorRule(const BRule& rule, const BAddress& source, const BAddress& destination,
+                        const std::uint8_t (&schedule)[24]);
+
+// Builds the sensor record of one DDoS policy; logs "RuleTable::makeDDoSPolicy()".
+DDoSPolicy makeDDoSPolicy(const BRule& rule);
 
 }  // namespace cvlm
