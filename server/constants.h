@@ -19,6 +19,10 @@ inline constexpr int kStopGraceMs = 5000;
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
 
+// Temporary file a book save writes (under the book's lock) before renaming
+// it over the book.
+inline constexpr const char* kBookSaveSuffix = ".save.tmp";
+
 inline constexpr const char* kEventSourceName = "IDSLumarel";
 inline constexpr const char* kEventSourceKey =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\IDSLumarel";
