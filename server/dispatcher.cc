@@ -49,6 +49,18 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
     case RQ_Hello:
       hello(header, result);
       return true;
+    case RQ_UploadBook:
+      uploadBook(header, result);
+      return true;
+    case RQ_DownloadBook:
+      downloadBook(header, result);
+      return true;
+    case RQ_UploadFile:
+      uploadFile(header, result);
+      return true;
+    case RQ_DownloadFile:
+      downloadFile(header, result);
+      return true;
     case RQ_Silent15:
     case RQ_Silent16:
     case RQ_Silent19:
