@@ -1,5 +1,5 @@
 // Values of the management server that operators and tests may need to know:
-// ports, time-outs, file names and the version texts.
+// ports, time-outs, file names, the version texts and the built-in accounts.
 #pragma once
 
 #include <cstdint>
@@ -16,12 +16,26 @@ inline constexpr int kCloseDrainMs = 2000;
 // How long a service stop waits for running connection threads.
 inline constexpr int kStopGraceMs = 5000;
 
+// Sensor command link: every sensor listens on this port.
+inline constexpr std::uint16_t kSensorPort = 7594;
+// Wait for each piece of a sensor's reply (and for its key value).
+inline constexpr int kSensorReceiveSeconds = 480;
+// Bound on a connect to a sensor and on a send that the sensor does not take.
+inline constexpr int kSensorConnectSeconds = 20;
+inline constexpr int kSensorSendSeconds = 480;
+
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
 
 // Temporary file a book save writes (under the book's lock) before renaming
 // it over the book.
 inline constexpr const char* kBookSaveSuffix = ".save.tmp";
+// Built-in console accounts, written when the account file is missing: an
+// operator account and a viewing account (documented in README.md).
+inline constexpr const char* kBuiltInOperatorUser = "admin";
+inline constexpr const char* kBuiltInOperatorPassword = "setup";
+inline constexpr const char* kBuiltInViewerUser = "guest";
+inline constexpr const char* kBuiltInViewerPassword = "watch";
 
 // Largest book an upload may store (record count times record size); a
 // larger or negative announcement is answered 0 before any record is read.

@@ -39,6 +39,13 @@ class Dispatcher {
   // Value of key in section of "cvlm.ini", at most size bytes; 1 found, 0 not.
   int readIniValue(const char* section, const char* key, char* out, std::size_t size);
 
+  // requests/accounts.cc
+  void changePasswd(RqH& header, MgrRequestResult& result);
+  void getAcl(RqH& header, MgrRequestResult& result);
+  void setAcl(RqH& header, MgrRequestResult& result);
+  void getAllAcl(RqH& header, MgrRequestResult& result);
+  void addAcl(RqH& header, MgrRequestResult& result);
+  void detAcl(RqH& header, MgrRequestResult& result);
   // requests/books.cc
   void uploadBook(RqH& header, MgrRequestResult& result);
   void downloadBook(RqH& header, MgrRequestResult& result);

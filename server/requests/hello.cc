@@ -3,15 +3,13 @@
 #include "requests/hello.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "dispatcher.h"
+#include "lock_file.h"
 #include "log.h"
-#include "platform/files.h"
 #include "platform/net.h"
 #include "wire.h"
 
@@ -20,11 +18,6 @@ namespace cvlm {
 namespace {
 
 constexpr const char* kIniFileName = "cvlm.ini";
-
-// Polls every 100 ms while the lock file of name exists.
-void waitWhileLocked(const std::string& name) {
-  while (platform::fileExists(name + ".lck")) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-}
 
 // One line of "cvlm.ini" applied to the current section, key and value.
 struct IniScan {
@@ -104,7 +97,7 @@ void Dispatcher::hello(RqH&, MgrRequestResult& result) {
 }
 
 int Dispatcher::readIniValue(const char* section, const char* key, char* out, std::size_t size) {
-  waitWhileLocked(kIniFileName);
+  waitForUnlock(kIniFileName);
   std::FILE* file = std::fopen(kIniFileName, "r");
   if (!file) return 0;
   std::memset(out, 0, std::min<std::size_t>(size, 4));
