@@ -6,7 +6,10 @@
 
 #include "books/rule_table.h"
 #include "constants.h"
+#if __has_include("cv_db.h")
 #include "cv_db.h"
+#define HAVE_CVDB 1
+#endif
 #include "dispatcher.h"
 #include "log.h"
 #include "platform/net.h"
@@ -69,15 +72,17 @@ std::int32_t Dispatcher::pushRules(std::uint32_t sensor) {
   }
   writeLogf("Dispatcher::uploadRule::send DDoS policies, nDDoS = %d", m);
   std::uint8_t sensorId[kSensorIdSize] = {};
+#ifdef HAVE_CVDB
   {
     CvDb hosts;
     hosts.load();
     hosts.getCvId(reinterpret_cast<const std::uint8_t*>(&sensor), sensorId);
   }
+#endif
   try {
-    sendRecords(address, sensorLink_, CVRH_LoadDDoS, sensorId, picked.policies);
+    sendRecords(address, SensorLinkConfig{}, CVRH_LoadDDoS, sensorId, picked.policies);
     writeLogf("Dispatcher::uploadRule::send non-DDoS policies, nRules = %d", n);
-    sendRecords(address, sensorLink_, CVRH_LoadRules, sensorId, picked.rules);
+    sendRecords(address, SensorLinkConfig{}, CVRH_LoadRules, sensorId, picked.rules);
   } catch (const CreateSocketException&) {
     writeLog("Dispatcher::uploadRule::MRR_TYPE_ConnectCV_Error");
     return MRR_TYPE_ConnectCV_Error;
