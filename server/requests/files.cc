@@ -28,29 +28,6 @@ constexpr std::size_t kFileSizeOffset = kArgsOffset + kFileNameField;
 // Result payload: the size of a downloaded file.
 constexpr std::size_t kResultFileSizeOffset = kPayloadOffset;
 
-bool writeAll(int fd, const unsigned char* data, std::size_t n) {
-  while (n > 0) {
-    ssize_t w = ::write(fd, data, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    data += w;
-    n -= static_cast<std::size_t>(w);
-  }
-  return true;
-}
-
-// Reads exactly n bytes; false on an error or an early end of file.
-bool readAll(int fd, unsigned char* data, std::size_t n) {
-  while (n > 0) {
-    ssize_t r = ::read(fd, data, n);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    data += r;
-    n -= static_cast<std::size_t>(r);
-  }
-  return true;
-}
-
 // Opens a regular file for reading without blocking on a FIFO; -1 for
 // anything else or a file larger than the 32-bit size field can say.
 int openRegularFile(const std::string& name, std::int32_t& size) {
@@ -100,7 +77,7 @@ std::int32_t Dispatcher::receiveUploadedFile(const std::string& name, std::int32
       code = MRR_TYPE_Not_Enough_Data_Error;
       break;
     }
-    if (!writeAll(fd, piece, n)) {
+    if (!platform::writeAll(fd, piece, n)) {
       writeLog("upload file:fwrite return != 1");
       writeLog("Dispatcher::uploadFile::MRR_TYPE_Openfile_Error");
       code = MRR_TYPE_Openfile_Error;
@@ -149,7 +126,7 @@ void Dispatcher::sendFilePieces(int fd, std::int32_t fileSize) {
   unsigned char piece[kPieceSize];
   for (std::int32_t remaining = fileSize; remaining > 0;) {
     std::size_t n = remaining < static_cast<std::int32_t>(kPieceSize) ? static_cast<std::size_t>(remaining) : kPieceSize;
-    if (!readAll(fd, piece, n)) {
+    if (!platform::readAll(fd, piece, n)) {
       writeLog("download file:fread != 1");
       return;
     }

@@ -11,6 +11,7 @@
 #include "books/records.h"
 #include "platform/files.h"
 #include "platform/net.h"
+#include "leftover_files.h"
 #include "protocol.h"
 #include "support/test_console.h"
 #include "support/test_server.h"
@@ -19,6 +20,7 @@
 namespace {
 
 using cvlm_testing::makeHeader;
+using cvlm_testing::noLockOrTempFiles;
 using cvlm_testing::resultType;
 using cvlm_testing::TestConsole;
 using cvlm_testing::TestServer;
@@ -87,14 +89,6 @@ Download download(TestServer& server, std::int32_t type, std::int32_t size) {
     EXPECT_TRUE(console.closedByServer()) << "more bytes than the book holds";
   }
   return d;
-}
-
-bool noLockOrTempFiles(const std::string& dir) {
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    std::string n = e.path().filename().string();
-    if (n.ends_with(".lck") || n.ends_with(".tmp")) return false;
-  }
-  return true;
 }
 
 TEST(BookRequests, UploadThenDownloadReturnsTheSameBytes) {

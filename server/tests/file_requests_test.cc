@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "leftover_files.h"
 #include "protocol.h"
 #include "support/test_console.h"
 #include "support/test_server.h"
@@ -18,6 +19,7 @@
 namespace {
 
 using cvlm_testing::makeHeader;
+using cvlm_testing::noLockOrTempFiles;
 using cvlm_testing::resultType;
 using cvlm_testing::TestConsole;
 using cvlm_testing::TestServer;
@@ -70,14 +72,6 @@ std::string fileText(const std::string& name) {
   std::string s;
   platform::readWholeFile(name, s);
   return s;
-}
-
-bool noLockOrTempFiles(const std::string& dir) {
-  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
-    std::string n = e.path().filename().string();
-    if (n.ends_with(".lck") || n.ends_with(".tmp")) return false;
-  }
-  return true;
 }
 
 TEST(FileRequests, UploadAndDownloadTravelInPiecesOf900Bytes) {
