@@ -24,6 +24,9 @@ inline constexpr int kSensorReceiveSeconds = 480;
 inline constexpr int kSensorConnectSeconds = 20;
 inline constexpr int kSensorSendSeconds = 480;
 
+// Third number of a newly added sensor host (the add request carries two).
+inline constexpr std::int32_t kNewHostNumber3 = 0;
+
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
 
@@ -47,5 +50,13 @@ inline constexpr int kMaxPushedRules = 65536;
 inline constexpr const char* kEventSourceName = "IDSLumarel";
 inline constexpr const char* kEventSourceKey =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\IDSLumarel";
+
+// E-mail alert settings: the file and the built-in values of a new one.
+inline constexpr const char* kEmailSettingsFile = ".cvlmrc";
+inline constexpr int kMaxMailEntries = 64;
+inline constexpr const char* kDefaultMailServer = "localhost";
+inline constexpr const char* kDefaultMailSender = "ids-lumarel@localhost";
+inline constexpr const char* kDefaultMailUser = "user";
+inline constexpr const char* kDefaultMailSubject = "Message from Corvane Lumarel";
 
 }  // namespace cvlm

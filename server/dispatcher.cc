@@ -59,6 +59,24 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
     case RQ_DownloadBook:
       downloadBook(header, result);
       return true;
+    case RQ_AddCvHost:
+      addCvHost(header, result);
+      return true;
+    case RQ_DelCvHost:
+      delCvHost(header, result);
+      return true;
+    case RQ_ListCvHost:
+      listCvHost(header, result);
+      return true;
+    case RQ_ModifyCvHost:
+      modifyCvHost(header, result);
+      return true;
+    case RQ_GetEMailInfo:
+      getEMailInfo(header, result);
+      return true;
+    case RQ_SetEMailInfo:
+      setEMailInfo(header, result);
+      return true;
     case RQ_UploadFile:
       uploadFile(header, result);
       return true;

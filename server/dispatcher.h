@@ -56,6 +56,15 @@ class Dispatcher {
   void uploadFile(RqH& header, MgrRequestResult& result);
   void downloadFile(RqH& header, MgrRequestResult& result);
 
+  // requests/hosts.cc
+  void addCvHost(RqH& header, MgrRequestResult& result);
+  void delCvHost(RqH& header, MgrRequestResult& result);
+  void listCvHost(RqH& header, MgrRequestResult& result);
+  void modifyCvHost(RqH& header, MgrRequestResult& result);
+  // requests/email.cc
+  void getEMailInfo(RqH& header, MgrRequestResult& result);
+  void setEMailInfo(RqH& header, MgrRequestResult& result);
+
   UISocket& connection_;
 
  private:

@@ -6,10 +6,7 @@
 
 #include "books/rule_table.h"
 #include "constants.h"
-#if __has_include("cv_db.h")
 #include "cv_db.h"
-#define HAVE_CVDB 1
-#endif
 #include "dispatcher.h"
 #include "log.h"
 #include "platform/net.h"
@@ -28,14 +25,14 @@ constexpr std::size_t kPushAddressOffset = kArgsOffset + 12;
 // number, each record as one send, and the reply. A refusal is reported
 // like a failed send.
 template <class Record>
-void sendRecords(const std::string& address, const SensorLinkConfig& config, std::int32_t command,
+void sendRecords(const std::string& address, std::int32_t command,
                  const std::uint8_t (&sensorId)[kSensorIdSize], const std::vector<Record>& records) {
   cvrh request{};
   request.command = command;
   std::memcpy(request.sensorId, sensorId, kSensorIdSize);
   request.param1 = static_cast<std::int32_t>(sizeof(Record));
   request.param2 = static_cast<std::int32_t>(records.size());
-  CSocket link(address, config);
+  CSocket link(address);
   link.connectSensor();
   link.sendRequest(request);
   for (const Record& record : records) link.sendBlock(&record, sizeof record);
@@ -72,17 +69,14 @@ std::int32_t Dispatcher::pushRules(std::uint32_t sensor) {
   }
   writeLogf("Dispatcher::uploadRule::send DDoS policies, nDDoS = %d", m);
   std::uint8_t sensorId[kSensorIdSize] = {};
-#ifdef HAVE_CVDB
   {
     CvDb hosts;
-    hosts.load();
     hosts.getCvId(reinterpret_cast<const std::uint8_t*>(&sensor), sensorId);
   }
-#endif
   try {
-    sendRecords(address, SensorLinkConfig{}, CVRH_LoadDDoS, sensorId, picked.policies);
+    sendRecords(address, CVRH_LoadDDoS, sensorId, picked.policies);
     writeLogf("Dispatcher::uploadRule::send non-DDoS policies, nRules = %d", n);
-    sendRecords(address, SensorLinkConfig{}, CVRH_LoadRules, sensorId, picked.rules);
+    sendRecords(address, CVRH_LoadRules, sensorId, picked.rules);
   } catch (const CreateSocketException&) {
     writeLog("Dispatcher::uploadRule::MRR_TYPE_ConnectCV_Error");
     return MRR_TYPE_ConnectCV_Error;

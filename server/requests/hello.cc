@@ -7,7 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "cv_db.h"
 #include "dispatcher.h"
+#include "email_settings.h"
 #include "lock_file.h"
 #include "log.h"
 #include "platform/net.h"
@@ -49,6 +51,18 @@ struct IniScan {
   }
 };
 
+// The mail block and entries of the e-mail settings; hello never saves them.
+void addMailSettings(const ObjCvLm& settings, HelloContents& contents) {
+  unsigned char block[kMailInfoSize];
+  settings.putMailInfo(block, 0);
+  std::memcpy(contents.mailServer, block + kMailInfoServerAt, sizeof contents.mailServer);
+  std::memcpy(contents.sender, block + kMailInfoSenderAt, sizeof contents.sender);
+  std::memcpy(contents.user, block + kMailInfoUserAt, sizeof contents.user);
+  std::memcpy(contents.options, block + kMailInfoOptionsAt, sizeof contents.options);
+  contents.mailEntries.assign(reinterpret_cast<const char*>(settings.mailEntries()),
+                              static_cast<std::size_t>(settings.mailCount()) * sizeof(MailEntry));
+}
+
 }  // namespace
 
 std::size_t helloHostCount(const HelloContents& contents) {
@@ -86,8 +100,12 @@ void Dispatcher::hello(RqH&, MgrRequestResult& result) {
   if (readIniValue("System", "Version", version, kHelloVersionSize) == 0) std::strcpy(version, "V0.0");
 
   // The e-mail settings and the sensor host database are loaded here and
-  // copied into contents; they stay alive until the trailer is sent.
+  // copied into contents; the e-mail settings are not written back.
   HelloContents contents;
+  addMailSettings(ObjCvLm(), contents);
+  CvDb hosts;
+  contents.hostRecords.resize(static_cast<std::size_t>(hosts.count()) * kCvHostSize);
+  hosts.copyAll(contents.hostRecords.data(), contents.hostRecords.size());
 
   writeLogf("Dispatcher::hello::UI login from %s", platform::dottedAddress(connection_.peerAddress()).c_str());
   fillHelloResult(version, contents, result);

@@ -10,6 +10,7 @@
 #include "books/book_files.h"
 #include "books/records.h"
 #include "books/rule_table.h"
+#include "cv_db.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "protocol.h"
@@ -108,12 +109,21 @@ cvlm::BRule groupRule(std::int32_t id) {
 }
 
 TEST_F(RulePushTest, BuiltInPoliciesGoFirstThenAnEmptyRuleSet) {
+  cvlm::ObjCvHost host{};
+  std::uint32_t a = sensor.addressValue();
+  std::memcpy(host.address, &a, 4);
+  const std::uint8_t id[cvlm::kSensorIdSize] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0xC0};
+  std::memcpy(host.sensorId, id, sizeof id);
+  ASSERT_TRUE(platform::writeFileAtomic(cvlm::kCvDbFile, std::string(reinterpret_cast<char*>(&host), sizeof host)));
   std::vector<cvlm::BRule> policies = builtInPolicies();
   ASSERT_EQ(policies.size(), 8u);
   EXPECT_EQ(push(policies), 1);
   ASSERT_TRUE(sensor.waitForSessions(2));
   auto sessions = sensor.sessions();
   ASSERT_EQ(sessions.size(), 2u);
+  EXPECT_EQ(0, std::memcmp(sessions[0].request.sensorId, id, sizeof id));
+  EXPECT_EQ(0, std::memcmp(sessions[1].request.sensorId, id, sizeof id));
+  EXPECT_TRUE(server.logHasLine("Get Corvane ID: " + sensor.address()));
   EXPECT_EQ(sessions[0].request.command, cvlm::CVRH_LoadDDoS);
   EXPECT_EQ(sessions[0].request.param1, 28);
   EXPECT_EQ(sessions[0].request.param2, 8);
@@ -160,6 +170,8 @@ TEST_F(RulePushTest, GroupsExpandSourceMajorInRelationOrder) {
   EXPECT_EQ(push({disabled, rule}), 1);
   ASSERT_TRUE(sensor.waitForSessions(2));
   auto sessions = sensor.sessions();
+  const std::uint8_t noId[cvlm::kSensorIdSize] = {};  // the sensor is not in ".cvdb"
+  EXPECT_EQ(0, std::memcmp(sessions[0].request.sensorId, noId, sizeof noId));
   EXPECT_EQ(sessions[0].request.param2, 0);
   EXPECT_EQ(sessions[1].request.param2, 6);
   std::vector<cvlm::SensorRule> rules = sensorRules(sessions[1]);
