@@ -16,6 +16,9 @@ inline constexpr int kCloseDrainMs = 2000;
 // How long a service stop waits for running connection threads.
 inline constexpr int kStopGraceMs = 5000;
 
+// Largest kernel image the server takes from the console.
+inline constexpr std::int32_t kMaxKernelImageBytes = 64 * 1024 * 1024;
+
 // Sensor command link: every sensor listens on this port.
 inline constexpr std::uint16_t kSensorPort = 7594;
 // Wait for each piece of a sensor's reply (and for its key value).

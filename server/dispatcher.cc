@@ -59,6 +59,9 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
     case RQ_DownloadBook:
       downloadBook(header, result);
       return true;
+    case RQ_QueryCvHost:
+      queryCvHost(header, result);
+      return true;
     case RQ_AddCvHost:
       addCvHost(header, result);
       return true;
@@ -101,6 +104,15 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
       return true;
     case RQ_DetAcl:
       detAcl(header, result);
+      return true;
+    case RQ_PutCVKernel:
+      putCVKernel(header, result);
+      return true;
+    case RQ_SetCvKparam:
+      setCvKparam(header, result);
+      return true;
+    case RQ_GetCvKparam:
+      getCvKparam(header, result);
       return true;
     default:
       return false;

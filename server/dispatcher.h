@@ -65,6 +65,14 @@ class Dispatcher {
   void getEMailInfo(RqH& header, MgrRequestResult& result);
   void setEMailInfo(RqH& header, MgrRequestResult& result);
 
+  // requests/sensor_status.cc
+  void queryCvHost(RqH& header, MgrRequestResult& result);
+
+  // requests/kernel.cc
+  void putCVKernel(RqH& header, MgrRequestResult& result);
+  void setCvKparam(RqH& header, MgrRequestResult& result);
+  void getCvKparam(RqH& header, MgrRequestResult& result);
+
   UISocket& connection_;
 
  private:
