@@ -6,11 +6,11 @@
 
 #include "books/rule_table.h"
 #include "constants.h"
-#include "cv_db.h"
 #include "dispatcher.h"
 #include "log.h"
 #include "platform/net.h"
 #include "push/rule_picking.h"
+#include "requests/sensor_exchange.h"
 #include "sensor/sensor_link.h"
 #include "wire.h"
 
@@ -20,6 +20,10 @@ namespace {
 
 // The sensor address of an uploadBook request.
 constexpr std::size_t kPushAddressOffset = kArgsOffset + 12;
+
+constexpr SensorFailureLines kPushFailureLines = {"Dispatcher::uploadRule::MRR_TYPE_ConnectCV_Error",
+                                                  "Dispatcher::uploadRule::MRR_TYPE_WriteToCV_Error",
+                                                  "Dispatcher::uploadRule::MRR_TYPE_ReadFromCV_Error"};
 
 // One sensor command carrying records: the header announcing their size and
 // number, each record as one send, and the reply. A refusal is reported
@@ -68,26 +72,14 @@ std::int32_t Dispatcher::pushRules(std::uint32_t sensor) {
     writeLogf("Dispatcher::uploadRule::Number of picked rules = %d", n);
   }
   writeLogf("Dispatcher::uploadRule::send DDoS policies, nDDoS = %d", m);
-  std::uint8_t sensorId[kSensorIdSize] = {};
-  {
-    CvDb hosts;
-    hosts.getCvId(reinterpret_cast<const std::uint8_t*>(&sensor), sensorId);
-  }
-  try {
+  std::uint8_t sensorId[kSensorIdSize];
+  sensorIdOf(reinterpret_cast<const std::uint8_t*>(&sensor), sensorId);
+  std::int32_t failure = exchangeWithSensor(kPushFailureLines, [&] {
     sendRecords(address, CVRH_LoadDDoS, sensorId, picked.policies);
     writeLogf("Dispatcher::uploadRule::send non-DDoS policies, nRules = %d", n);
     sendRecords(address, CVRH_LoadRules, sensorId, picked.rules);
-  } catch (const CreateSocketException&) {
-    writeLog("Dispatcher::uploadRule::MRR_TYPE_ConnectCV_Error");
-    return MRR_TYPE_ConnectCV_Error;
-  } catch (const WriteToSocketException&) {
-    writeLog("Dispatcher::uploadRule::MRR_TYPE_WriteToCV_Error");
-    return MRR_TYPE_WriteToCV_Error;
-  } catch (const ReadFromSocketException&) {
-    writeLog("Dispatcher::uploadRule::MRR_TYPE_ReadFromCV_Error");
-    return MRR_TYPE_ReadFromCV_Error;
-  }
-  return MRR_TYPE_Success;
+  });
+  return failure != 0 ? failure : MRR_TYPE_Success;
 }
 
 }  // namespace cvlm
