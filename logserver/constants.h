@@ -25,6 +25,9 @@ inline constexpr const char* kDatabaseHost = "localhost";
 inline constexpr const char* kDatabaseUser = "Corvane";
 inline constexpr const char* kDatabasePassword = "Velmoriad";
 inline constexpr const char* kDatabaseName = "IDS";
+// Bounds on the waits for the database server.
+inline constexpr unsigned kDatabaseConnectSeconds = 10;
+inline constexpr unsigned kDatabaseReadWriteSeconds = 60;
 // The sessions' sql_mode: not strict, as the servers of the sensors' time were.
 inline constexpr const char* kSessionSqlMode = "NO_ENGINE_SUBSTITUTION";
 

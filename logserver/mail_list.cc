@@ -3,8 +3,8 @@
 
 #include <cctype>
 #include <cstdint>
-#include <cstdio>
 
+#include "console_output.h"
 #include "platform/files.h"
 
 namespace halvern {
@@ -23,13 +23,13 @@ bool nextWord(const std::string& bytes, std::size_t& pos, std::string& word) {
 
 bool usableWord(const std::string& word) {
   if (word.size() > kMaxMailWord) {
-    std::printf("maillist: word of %zu characters skipped\n", word.size());
+    putLine("maillist: word of " + std::to_string(word.size()) + " characters skipped");
     return false;
   }
   for (char c : word) {
     unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20 || u == 0x7f) {
-      std::printf("maillist: word with control characters skipped\n");
+      putLine("maillist: word with control characters skipped");
       return false;
     }
   }
@@ -43,7 +43,8 @@ int recipientCount(const std::string& bytes) {
   std::int32_t count = static_cast<std::int32_t>(n);
   if (count < 0) return 0;
   if (count > kMaxRecipients) {
-    std::printf("maillist: %d recipients, only the first %d are used\n", count, kMaxRecipients);
+    putLine("maillist: " + std::to_string(count) + " recipients, only the first " + std::to_string(kMaxRecipients) +
+            " are used");
     return kMaxRecipients;
   }
   return count;

@@ -2,6 +2,7 @@
 // the request type with its catch-all, and the result send.
 #include "dispatcher.h"
 
+#include "account_store.h"
 #include "log.h"
 #include "wire.h"
 
@@ -49,10 +50,70 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
     case RQ_Hello:
       hello(header, result);
       return true;
+    case RQ_ChangePasswd:
+      changePasswd(header, result);
+      return true;
+    case RQ_UploadBook:
+      uploadBook(header, result);
+      return true;
+    case RQ_DownloadBook:
+      downloadBook(header, result);
+      return true;
+    case RQ_QueryCvHost:
+      queryCvHost(header, result);
+      return true;
+    case RQ_AddCvHost:
+      addCvHost(header, result);
+      return true;
+    case RQ_DelCvHost:
+      delCvHost(header, result);
+      return true;
+    case RQ_ListCvHost:
+      listCvHost(header, result);
+      return true;
+    case RQ_ModifyCvHost:
+      modifyCvHost(header, result);
+      return true;
+    case RQ_GetEMailInfo:
+      getEMailInfo(header, result);
+      return true;
+    case RQ_SetEMailInfo:
+      setEMailInfo(header, result);
+      return true;
+    case RQ_UploadFile:
+      uploadFile(header, result);
+      return true;
+    case RQ_DownloadFile:
+      downloadFile(header, result);
+      return true;
     case RQ_Silent15:
     case RQ_Silent16:
     case RQ_Silent19:
       return true;  // accepted; nothing is done and nothing is sent
+    case RQ_GetAcl:
+      getAcl(header, result);
+      return true;
+    case RQ_SetAcl:
+      setAcl(header, result);
+      return true;
+    case RQ_GetAllAcl:
+      getAllAcl(header, result);
+      return true;
+    case RQ_AddAcl:
+      addAcl(header, result);
+      return true;
+    case RQ_DetAcl:
+      detAcl(header, result);
+      return true;
+    case RQ_PutCVKernel:
+      putCVKernel(header, result);
+      return true;
+    case RQ_SetCvKparam:
+      setCvKparam(header, result);
+      return true;
+    case RQ_GetCvKparam:
+      getCvKparam(header, result);
+      return true;
     default:
       return false;
   }
@@ -82,7 +143,6 @@ bool Dispatcher::checkValidConn(const RqH&, MgrRequestResult&) {
   return true;
 }
 
-// Until the account store is built, no account file is made.
-bool Dispatcher::makeAccountFile() { return true; }
+bool Dispatcher::makeAccountFile() { return createDefaultAclFile(); }
 
 }  // namespace cvlm

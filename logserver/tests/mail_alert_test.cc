@@ -12,6 +12,7 @@
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
 #include "support/mail_files.h"
+#include "support/running_listener.h"
 #include "support/smtp_peer.h"
 
 namespace halvern {
@@ -66,9 +67,9 @@ class MailAlertTest : public ::testing::Test {
   }
   // Runs prepare and returns its result with what it printed.
   int prepare(const MailerSettings& settings, const std::vector<AlertRecord>& alerts, std::string* printed = nullptr) {
-    ::testing::internal::CaptureStdout();
+    halvern_testing::CapturedOutput output;
     int result = MailAlert(settings).prepare(alerts.data(), static_cast<int>(alerts.size()), kSensor);
-    std::string out = ::testing::internal::GetCapturedStdout();
+    std::string out = output.out();
     if (printed) *printed = out;
     return result;
   }
@@ -152,21 +153,23 @@ TEST_F(MailAlertTest, FailedDialogueStopsClosesAndNamesTheStep) {
 TEST_F(MailAlertTest, SendGivesZeroOnlyForADialogueEndingWithQuit) {
   AlertRecord a = alert(7, 1);
   ScriptedSmtpPeer accepting;
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(MailAlert(settingsFor(accepting)).send(&a, kSensor, accepting.address()), 0);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-
+  {
+    halvern_testing::CapturedOutput output;
+    EXPECT_EQ(MailAlert(settingsFor(accepting)).send(&a, kSensor, accepting.address()), 0);
+    EXPECT_EQ(output.out(), "");
+  }
   ScriptedSmtpPeer closing;
   closing.setGreeting(PeerStep::close());
-  ::testing::internal::CaptureStdout();
-  EXPECT_EQ(MailAlert(settingsFor(closing)).send(&a, kSensor, closing.address()), 1);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "MailAlert: SMTP greeting failed: connection closed\n");
-
+  {
+    halvern_testing::CapturedOutput output;
+    EXPECT_EQ(MailAlert(settingsFor(closing)).send(&a, kSensor, closing.address()), 1);
+    EXPECT_EQ(output.out(), "MailAlert: SMTP greeting failed: connection closed\n");
+  }
   MailerSettings nobody = settingsFor(closing);
   nobody.smtpPort = 0;  // nothing listens on port 0
-  ::testing::internal::CaptureStdout();
+  halvern_testing::CapturedOutput output;
   EXPECT_EQ(MailAlert(nobody).send(&a, kSensor, closing.address()), 1);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "MailAlert: SMTP connect to 127.0.0.2 failed\n");
+  EXPECT_EQ(output.out(), "MailAlert: SMTP connect to 127.0.0.2 failed\n");
 }
 
 TEST_F(MailAlertTest, SilentPeerIsLeftAfterTheReplyTimeOut) {
@@ -203,9 +206,9 @@ TEST_F(MailAlertTest, MissingFileEndsSessionWithoutConnecting) {
     ASSERT_TRUE(platform::readWholeFile(path, saved));
     std::filesystem::remove(path);
     AlertRecord a = alert(7, 1);
-    ::testing::internal::CaptureStdout();
+    halvern_testing::CapturedOutput output;
     EXPECT_EQ(MailAlertSink(settingsFor(peer)).alertBatch(&a, 1, kSensor), 1) << c.what;
-    EXPECT_NE(::testing::internal::GetCapturedStdout(), "") << c.what;
+    EXPECT_NE(output.out(), "") << c.what;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(peer.connections(), 1) << c.what;
     writeFile(path, saved);

@@ -3,15 +3,15 @@
 #include "requests/hello.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 
+#include "cv_db.h"
 #include "dispatcher.h"
+#include "email_settings.h"
+#include "lock_file.h"
 #include "log.h"
-#include "platform/files.h"
 #include "platform/net.h"
 #include "wire.h"
 
@@ -20,11 +20,6 @@ namespace cvlm {
 namespace {
 
 constexpr const char* kIniFileName = "cvlm.ini";
-
-// Polls every 100 ms while the lock file of name exists.
-void waitWhileLocked(const std::string& name) {
-  while (platform::fileExists(name + ".lck")) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-}
 
 // One line of "cvlm.ini" applied to the current section, key and value.
 struct IniScan {
@@ -55,6 +50,18 @@ struct IniScan {
     }
   }
 };
+
+// The mail block and entries of the e-mail settings; hello never saves them.
+void addMailSettings(const ObjCvLm& settings, HelloContents& contents) {
+  unsigned char block[kMailInfoSize];
+  settings.putMailInfo(block, 0);
+  std::memcpy(contents.mailServer, block + kMailInfoServerAt, sizeof contents.mailServer);
+  std::memcpy(contents.sender, block + kMailInfoSenderAt, sizeof contents.sender);
+  std::memcpy(contents.user, block + kMailInfoUserAt, sizeof contents.user);
+  std::memcpy(contents.options, block + kMailInfoOptionsAt, sizeof contents.options);
+  contents.mailEntries.assign(reinterpret_cast<const char*>(settings.mailEntries()),
+                              static_cast<std::size_t>(settings.mailCount()) * sizeof(MailEntry));
+}
 
 }  // namespace
 
@@ -93,8 +100,12 @@ void Dispatcher::hello(RqH&, MgrRequestResult& result) {
   if (readIniValue("System", "Version", version, kHelloVersionSize) == 0) std::strcpy(version, "V0.0");
 
   // The e-mail settings and the sensor host database are loaded here and
-  // copied into contents; they stay alive until the trailer is sent.
+  // copied into contents; the e-mail settings are not written back.
   HelloContents contents;
+  addMailSettings(ObjCvLm(), contents);
+  CvDb hosts;
+  contents.hostRecords.resize(static_cast<std::size_t>(hosts.count()) * kCvHostSize);
+  hosts.copyAll(contents.hostRecords.data(), contents.hostRecords.size());
 
   writeLogf("Dispatcher::hello::UI login from %s", platform::dottedAddress(connection_.peerAddress()).c_str());
   fillHelloResult(version, contents, result);
@@ -104,7 +115,7 @@ void Dispatcher::hello(RqH&, MgrRequestResult& result) {
 }
 
 int Dispatcher::readIniValue(const char* section, const char* key, char* out, std::size_t size) {
-  waitWhileLocked(kIniFileName);
+  waitForUnlock(kIniFileName);
   std::FILE* file = std::fopen(kIniFileName, "r");
   if (!file) return 0;
   std::memset(out, 0, std::min<std::size_t>(size, 4));

@@ -5,13 +5,14 @@
 #include <cstddef>
 #include <string>
 
+#include "cv_db.h"
 #include "protocol.h"
 
 namespace cvlm {
 
-inline constexpr std::size_t kHelloHostRecordSize = 172;
+inline constexpr std::size_t kHelloHostRecordSize = kCvHostSize;
 inline constexpr std::size_t kHelloMailEntrySize = 64;
-inline constexpr std::size_t kHelloMaxHosts = 32;
+inline constexpr std::size_t kHelloMaxHosts = kMaxCvHosts;
 inline constexpr std::size_t kHelloMaxMailEntries = 64;
 inline constexpr std::size_t kHelloVersionSize = 32;
 

@@ -37,9 +37,10 @@ class ScriptedSmtpPeer {
   std::uint32_t address() const { return address_; }  // network order
 
   void setGreeting(PeerStep step);
-  // The step for the occurrence-th (from 1) command with this verb ("MAIL",
-  // "RCPT", "DATA", "QUIT"; "." is the end of the mail text). Unscripted
-  // commands get 250, 354 for DATA, 221 for QUIT (then the peer closes).
+  // The step for the occurrence-th command with this verb, counted from 1
+  // over all connections ("MAIL", "RCPT", "DATA", "QUIT"; "." is the end of
+  // the mail text). Unscripted commands get 250, 354 for DATA, 221 for QUIT
+  // (then the peer closes).
   void script(const std::string& verb, int occurrence, PeerStep step);
 
   std::string received() const;               // every byte received, in order

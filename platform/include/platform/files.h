@@ -3,10 +3,16 @@
 // rename fail.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+// Writes all n bytes to fd (retried on EINTR and short writes); false on an error.
+bool writeAll(int fd, const void* data, std::size_t n);
+// Reads exactly n bytes from fd; false on an error or an early end of file.
+bool readAll(int fd, void* data, std::size_t n);
 
 // Writes data to path through "<path>.tmp"-style temporary file and rename.
 // tempPath names the temporary file; empty means path + ".tmp".

@@ -82,6 +82,8 @@ bool TestConsole::closedByServer() {
 
 bool TestConsole::silentFor(int ms) { return fd_ >= 0 && platform::waitReadable(fd_, ms) == 0; }
 
+bool TestConsole::halfClose() { return fd_ >= 0 && ::shutdown(fd_, SHUT_WR) == 0; }
+
 void TestConsole::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

@@ -59,6 +59,9 @@ class TestConsole {
   // True when no byte and no close arrives within ms.
   bool silentFor(int ms);
 
+  // Ends the sending direction only, so the server's receive sees the close
+  // while the result can still be read.
+  bool halfClose();
   void close();
 
  private:

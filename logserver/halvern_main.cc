@@ -1,0 +1,13 @@
+// Entry of the attack-log server Halvern.
+#include <cstdio>
+
+#include "mail_alert.h"
+#include "service.h"
+
+int main() {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  halvern::MailAlertSink alerts;
+  halvern::LogServerConfig config;
+  config.alertSink = &alerts;
+  return halvern::runLogServer(config);
+}

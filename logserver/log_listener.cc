@@ -1,0 +1,136 @@
+// The listener: settings, the listening socket, the slot wait and the accept loop.
+#include "log_listener.h"
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "console_output.h"
+#include "log_ini.h"
+#include "platform/net.h"
+#include "session_thread.h"
+
+namespace halvern {
+
+namespace {
+constexpr int kStopped = -2;
+
+bool outOfResources(int error) {
+  return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
+}
+}  // namespace
+
+LogListener::LogListener(const LogServerConfig& config)
+    : config_(config), slots_(std::make_shared<SessionSlots>()) {
+  stopEvent_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+LogListener::~LogListener() {
+  stop();
+  if (listening_ >= 0) ::close(listening_);
+  if (stopEvent_ >= 0) ::close(stopEvent_);
+}
+
+int LogListener::run() {
+  readSettings();
+  if (openSocket() != 0) return 1;
+  acceptLoop();
+  boundPort_ = 0;
+  ::close(listening_);
+  listening_ = -1;
+  return 0;
+}
+
+void LogListener::stop() {
+  stopping_ = true;
+  slots_->stop();
+  if (stopEvent_ >= 0) {
+    std::uint64_t one = 1;
+    (void)!::write(stopEvent_, &one, sizeof one);
+  }
+}
+
+// Steps 1 to 3: the server address from "log.ini".
+void LogListener::readSettings() {
+  LogIni ini = readLogIni(kLogIniFile);
+  serverAddress_ = ini.serverAddress;
+  if (ini.opened) printText("IP = " + ini.addressText + "\n");
+}
+
+// Steps 4 to 7: socket, bind, getsockname, listen.
+int LogListener::openSocket() {
+  const char* failedStep = nullptr;
+  listening_ = platform::openListener(config_.address, config_.port, kListenBacklog, &failedStep);
+  if (listening_ < 0) {
+    std::string step = failedStep ? failedStep : "";
+    putLine(step == "socket" ? "Server: open socket error"
+            : step == "listen" ? "Server: listen error"
+                               : "Server: bind socket error");
+    return 1;
+  }
+  std::uint16_t port = platform::boundPort(listening_);
+  if (port == 0) {
+    putLine("Server: get socket name error");
+    ::close(listening_);
+    listening_ = -1;
+    return 1;
+  }
+  boundPort_ = port;
+  return 0;
+}
+
+// Step 8: a free slot, then a connection, then its session thread. Only
+// this loop takes slots, so the free slot is still free after the accept.
+void LogListener::acceptLoop() {
+  SessionConfig session{config_.receiveTimeoutMs, serverAddress_.load(), config_.alertSink};
+  for (;;) {
+    if (!slots_->waitFree()) return;
+    int fd = acceptConnection();
+    if (fd == kStopped) return;
+    if (fd < 0) continue;
+    int slot = slots_->acquire();
+    if (slot < 0) {
+      ::close(fd);
+      return;
+    }
+    try {
+      startWThread(slot, fd, slots_, session);
+    } catch (...) {
+      printText("Exception!\n");
+      ::close(fd);
+      slots_->release(slot);
+    }
+  }
+}
+
+// The next accepted socket, -1 after a failed accept (logged), kStopped on stop().
+int LogListener::acceptConnection() {
+  for (;;) {
+    if (stopping_) return kStopped;
+    pollfd fds[2] = {{listening_, POLLIN, 0}, {stopEvent_, POLLIN, 0}};
+    int r = ::poll(fds, 2, -1);
+    if (r < 0 && errno == EINTR) continue;
+    if (stopping_ || (r > 0 && (fds[1].revents & POLLIN))) return kStopped;
+    int fd = -1;
+    if (r > 0) {
+      if (!(fds[0].revents & POLLIN)) continue;
+      sockaddr_in peer{};
+      socklen_t peerLength = sizeof peer;
+      fd = ::accept4(listening_, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC);
+      if (fd >= 0) return fd;
+    }
+    int error = errno;
+    if (error == EINTR || error == EAGAIN || error == ECONNABORTED) continue;
+    putLine(std::string("Server: accept error: ") + std::strerror(error));
+    if (outOfResources(error)) ::usleep(kAcceptBackoffMs * 1000);
+    return -1;
+  }
+}
+
+}  // namespace halvern

@@ -1,0 +1,60 @@
+// LogListener: reads "log.ini", listens on TCP 7595 and starts one session
+// thread per accepted sensor connection, at most five at a time.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "alert_sink.h"
+#include "constants.h"
+#include "session_slots.h"
+
+namespace halvern {
+
+struct LogServerConfig {
+  std::uint32_t address = 0;  // network byte order; 0 is INADDR_ANY
+  std::uint16_t port = kLogPort;
+  int receiveTimeoutMs = kReceiveSeconds * 1000;
+  AlertSink* alertSink = nullptr;  // must outlive every session
+};
+
+class LogListener {
+ public:
+  explicit LogListener(const LogServerConfig& config = {});
+  ~LogListener();
+  LogListener(const LogListener&) = delete;
+  LogListener& operator=(const LogListener&) = delete;
+
+  // Reads "log.ini", opens the listening socket and accepts until stop().
+  // 1 (after its message) when the socket cannot be opened, bound, named or
+  // listened on; 0 after stop().
+  int run();
+  // Closes the listener and makes run() return; running sessions go on.
+  // Safe from any thread.
+  void stop();
+
+  // The bound port once run() listens (tests bind port 0), else 0.
+  std::uint16_t boundPort() const { return boundPort_.load(); }
+  // The server address read from "log.ini" (network byte order).
+  std::uint32_t serverAddress() const { return serverAddress_.load(); }
+  int freeSlots() const { return slots_->freeCount(); }
+  int runningSessions() const { return kUsableSessionSlots - slots_->freeCount(); }
+  bool waitSessionsEnded(int timeoutMs) const { return slots_->waitAllFree(timeoutMs); }
+
+ private:
+  void readSettings();
+  int openSocket();
+  void acceptLoop();
+  int acceptConnection();
+
+  LogServerConfig config_;
+  std::shared_ptr<SessionSlots> slots_;
+  int listening_ = -1;
+  int stopEvent_ = -1;
+  std::atomic<std::uint16_t> boundPort_{0};
+  std::atomic<std::uint32_t> serverAddress_{0};
+  std::atomic<bool> stopping_{false};
+};
+
+}  // namespace halvern

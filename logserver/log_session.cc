@@ -1,0 +1,131 @@
+// The per-connection state machine of the sensor log protocol.
+#include "log_session.h"
+
+#include <unistd.h>
+
+#include <cstring>
+
+#include "console_output.h"
+#include "platform/net.h"
+
+namespace halvern {
+
+LogSession::LogSession(int socket, const SessionConfig& config) : socket_(socket), config_(config) {}
+
+LogSession::~LogSession() { closeSocket(); }
+
+long LogSession::recvAll(void* buffer, std::size_t n) {
+  if (n == 0) return 0;
+  return platform::recvExact(socket_, buffer, n, config_.receiveTimeoutMs);
+}
+
+void LogSession::run(int slot, SessionSlots& slots) {
+  State state = State::Step1;
+  while (state != State::End) {
+    switch (state) {
+      case State::Step1:
+        putLine("\nStep 1");
+        state = greeting();
+        break;
+      case State::Step3:
+        putLine("\nStep 3");
+        state = itemKind();
+        break;
+      case State::Step4:
+        putLine("\nStep 4");
+        state = logRecord();
+        break;
+      case State::Step5:
+        putLine("\nStep 5");
+        state = packetLog();
+        break;
+      case State::Step6:
+        putLine("\nStep 6");
+        state = alertBatch();
+        break;
+      case State::End:
+        break;
+    }
+  }
+  closeSocket();
+  database_.close();
+  slots.release(slot);
+}
+
+// Step 1: magic and sensor address; a wrong magic waits for the next greeting.
+LogSession::State LogSession::greeting() {
+  unsigned char magic[4], address[4];
+  if (!receive(magic, sizeof magic) || !receive(address, sizeof address)) return State::End;
+  if (static_cast<std::uint32_t>(cvlm::getInt32(magic, 0)) != kHelloMagic) return State::Step1;
+  sensor_ = getAddress(address, 0);
+  if (database_.connect() != 0) {
+    putLine("\nError to Connect MySQL");
+    return State::End;
+  }
+  unsigned char reply[sizeof(LogHelloReply)];
+  cvlm::putInt32(reply, offsetof(LogHelloReply, magic), static_cast<std::int32_t>(kHelloReplyMagic));
+  std::memcpy(reply + offsetof(LogHelloReply, server), &config_.serverAddress, sizeof config_.serverAddress);
+  platform::sendAll(socket_, reply, sizeof reply);
+  return State::Step3;
+}
+
+// Step 3: the kind of the next item.
+LogSession::State LogSession::itemKind() {
+  unsigned char kind[4];
+  if (!receive(kind, sizeof kind)) return State::End;
+  switch (static_cast<std::uint32_t>(cvlm::getInt32(kind, 0))) {
+    case kKindLogRecord:
+      return State::Step4;
+    case kKindPacketLog:
+      return State::Step5;
+    case kKindAlertBatch:
+      return State::Step6;
+    default:
+      return State::End;
+  }
+}
+
+// Step 4: one attack or system log record.
+LogSession::State LogSession::logRecord() {
+  if (!receive(record_, sizeof record_)) return State::End;
+  int result = isAttackRecord(record_) ? database_.insertAttackLog(decodeAttackLogRecord(record_), sensor_)
+                                       : database_.insertSystemLog(decodeSystemLogRecord(record_), sensor_);
+  return result == 0 ? State::Step3 : State::End;
+}
+
+// Step 5: a packet log header and its scrambled payload.
+LogSession::State LogSession::packetLog() {
+  if (!receive(header_, sizeof header_)) return State::End;
+  PacketLogHeader header = decodePacketLogHeader(header_);
+  if (header.Plen < 0 || header.Plen > kMaxPlen) return State::End;
+  std::size_t length = static_cast<std::size_t>(header.Plen) * kPayloadUnit;
+  if (!receive(payload_, length)) return State::End;
+  unscramble(payload_, length);
+  int result = database_.insertPacketLog(header, payload_, sensor_);
+  putLine("\nInserting packets.\n");
+  return result == 0 ? State::Step3 : State::End;
+}
+
+// Step 6: an alert batch of 0 to 200 records, handed to the alert sink.
+LogSession::State LogSession::alertBatch() {
+  unsigned char countBytes[4];
+  if (!receive(countBytes, sizeof countBytes)) return State::End;
+  std::int32_t count = cvlm::getInt32(countBytes, 0);
+  if (count < 0 || count > kMaxAlerts) return State::End;
+  if (!receive(alertBytes_, static_cast<std::size_t>(count) * sizeof(AlertRecord))) return State::End;
+  for (std::int32_t i = 0; i < count; ++i) alerts_[i] = decodeAlertRecord(alertBytes_ + i * sizeof(AlertRecord));
+  NoAlertSink none;
+  AlertSink& sink = config_.alertSink ? *config_.alertSink : none;
+  return sink.alertBatch(alerts_, count, sensor_) == 0 ? State::Step3 : State::End;
+}
+
+void LogSession::unscramble(unsigned char* payload, std::size_t n) const {
+  for (std::size_t i = 0; i < n; ++i) payload[i] ^= static_cast<unsigned char>(kPayloadKey[i % kPayloadKey.size()]);
+}
+
+void LogSession::closeSocket() {
+  if (socket_ >= 0) ::close(socket_);
+  socket_ = -1;
+}
+
+}  // namespace halvern

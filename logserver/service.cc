@@ -1,0 +1,61 @@
+// TIDS_LogServer: the service starts the listener thread ThreadLog; a stop
+// request closes the listener. Sessions still open end with the process.
+#include "service.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "log_database.h"
+#include "platform/paths.h"
+#include "platform/service_host.h"
+
+namespace halvern {
+
+namespace {
+
+class TIDS_LogServer : public platform::Service {
+ public:
+  explicit TIDS_LogServer(const LogServerConfig& config) : listener_(config) {
+    platform::changeToProgramDirectory();
+  }
+
+  bool start() override {
+    threadLog_ = std::thread([this] { threadLogExecute(); });
+    return true;
+  }
+
+  void stop() override {
+    listener_.stop();
+    if (threadLog_.joinable()) threadLog_.join();
+  }
+
+  bool failed() const override { return failed_.load(); }
+
+  int runningSessions() const { return listener_.runningSessions(); }
+
+ private:
+  void threadLogExecute() {
+    if (listener_.run() != 0) failed_ = true;
+  }
+
+  LogListener listener_;
+  std::thread threadLog_;
+  std::atomic<bool> failed_{false};
+};
+
+}  // namespace
+
+int runLogServer(const LogServerConfig& config) {
+  LogDatabase::libraryInit();
+  TIDS_LogServer service(config);
+  int status = platform::runService(service);
+  std::fflush(nullptr);
+  // Open sessions are not waited for: they end with the process.
+  if (service.runningSessions() > 0) std::_Exit(status);
+  LogDatabase::libraryEnd();
+  return status;
+}
+
+}  // namespace halvern

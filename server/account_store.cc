@@ -1,0 +1,94 @@
+// Account file: the built-in accounts, exclusive creation, whole-file reads
+// and replacement through "acl.tmp".
+#include "account_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "constants.h"
+#include "lock_file.h"
+#include "platform/files.h"
+#include "wire.h"
+
+namespace cvlm {
+
+namespace {
+
+// Any directory entry of that name counts: it is never replaced by defaults.
+bool aclFileExists() {
+  struct stat st{};
+  return ::lstat(kAclFileName, &st) == 0;
+}
+
+// Writes the built-in accounts into a new ".acl"; true also when another
+// writer created the file first.
+bool writeDefaultAclFile() {
+  int fd = ::open(kAclFileName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == EEXIST;
+  AclAccount accounts[2] = {builtInAccount(0), builtInAccount(1)};
+  bool written = platform::writeAll(fd, accounts, sizeof accounts);
+  if (::close(fd) != 0) written = false;
+  if (!written) ::unlink(kAclFileName);
+  return written;
+}
+
+}  // namespace
+
+bool aclTextEqual(const char* a, const char* b) { return std::strncmp(a, b, kAclTextSize) == 0; }
+
+AclAccount builtInAccount(int index) {
+  AclAccount account{};
+  bool operatorAccount = index == 0;
+  putText(account.userName, 0, kAclTextSize, operatorAccount ? kBuiltInOperatorUser : kBuiltInViewerUser);
+  putText(account.password, 0, kAclTextSize, operatorAccount ? kBuiltInOperatorPassword : kBuiltInViewerPassword);
+  putInt32(&account, offsetof(AclAccount, kind), operatorAccount ? 0 : 2);
+  for (int i = 0; i < 10; ++i) putInt32(&account, offsetof(AclAccount, rights) + 4 * i, operatorAccount ? 2 : 0);
+  const std::uint8_t address[4] = {192, 168, 168, 63};
+  std::memcpy(account.address, address, 4);
+  std::memset(account.mask, 255, 4);
+  return account;
+}
+
+bool createDefaultAclFile() {
+  waitForUnlock(kAclFileName);
+  if (aclFileExists()) return true;
+  LockFileGuard lock(kAclFileName);
+  if (!lock.held()) return false;
+  // Another request may have created it while this one waited for the lock.
+  if (aclFileExists()) return true;
+  return writeDefaultAclFile();
+}
+
+std::optional<AclFile> AclFile::read() {
+  AclFile file;
+  if (!platform::readWholeFile(kAclFileName, file.bytes_)) return std::nullopt;
+  return file;
+}
+
+std::size_t AclFile::find(const char* userName) const {
+  std::size_t i = 0;
+  while (i < count() && !aclTextEqual(record(i), userName)) ++i;
+  return i;
+}
+
+void AclFile::replace(std::size_t index, const void* record) {
+  bytes_.replace(index * kAclRecordSize, kAclRecordSize, static_cast<const char*>(record), kAclRecordSize);
+}
+
+void AclFile::append(const void* record) {
+  bytes_.resize(count() * kAclRecordSize);
+  bytes_.append(static_cast<const char*>(record), kAclRecordSize);
+}
+
+void AclFile::remove(std::size_t index) {
+  bytes_.resize(count() * kAclRecordSize);
+  bytes_.erase(index * kAclRecordSize, kAclRecordSize);
+}
+
+bool AclFile::save() const { return platform::writeFileAtomic(kAclFileName, bytes_, kAclTempFileName); }
+
+}  // namespace cvlm

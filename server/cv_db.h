@@ -1,0 +1,70 @@
+// CvDb: the managed sensors of ".cvdb", loaded when created. Each change is
+// written at once, under the file's lock, onto a fresh read of the file, so
+// readers never write and concurrent writers keep each other's changes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "cv_host.h"
+#include "sensor/sensor_link.h"
+
+namespace cvlm {
+
+inline constexpr const char* kCvDbFile = ".cvdb";
+// The add request refuses a host beyond this many.
+inline constexpr int kMaxCvHosts = 32;
+// ".cvdb" exists but cannot be read, or the changed list cannot be written:
+// nothing was changed.
+inline constexpr int kCvDbFileError = -1;
+// An add found the list already full when it came to write.
+inline constexpr int kCvDbFull = 6;
+
+class CvDb {
+ public:
+  CvDb();
+  CvDb(const CvDb&) = delete;
+  CvDb& operator=(const CvDb&) = delete;
+
+  // Waits for the file's lock, then reads the list; a missing file is
+  // created empty. False when the file exists but cannot be read.
+  bool load();
+  bool loaded() const { return loaded_; }
+
+  // 1 and the sensor ID copied out, or 3 when no host has the address.
+  int getCvId(const std::uint8_t* address, std::uint8_t* out);
+  // Asks the sensor for its ID (command 17) and appends the host. 1 added,
+  // 2 address already listed (the sensor is not contacted), 3 the connect
+  // failed, kCvDbFull (another add filled the list meanwhile), kCvDbFileError. A short send or a short or
+  // refused reply throws the sensor link's exception; nothing is added.
+  int add(ObjCvHost& host, const SensorLinkConfig& link = {});
+  // 1 removed, 3 no such host, kCvDbFileError.
+  int remove(const std::uint8_t* address);
+  // 1 changed, 2 the new address belongs to another host, 3 no host with the
+  // old address, 4 community mismatch, kCvDbFileError. Only 1 changes anything.
+  int modify(const std::uint8_t* oldAddress, const char* community, const char* name,
+             const std::uint8_t* newAddress, const char* newCommunity, const char* text1, const char* text2,
+             std::int32_t number1, std::int32_t number2, std::int32_t number3, std::uint8_t state);
+  // Copies the records (172 bytes each, list order) that fit into size bytes;
+  // returns how many were copied.
+  int copyAll(void* buffer, std::size_t size) const;
+  int count() const { return static_cast<int>(hosts_.size()); }
+
+ private:
+  bool readFile();
+  bool save();
+  ObjCvHost* find(const std::uint8_t* address);
+  // Takes the lock and reads the file afresh; false (lock released) when the
+  // file cannot be read.
+  bool beginUpdate();
+  // Writes the list when changed, then releases the lock.
+  bool endUpdate(bool changed);
+  void releaseLock();
+
+  std::vector<ObjCvHost> hosts_;
+  bool loaded_ = false;
+  bool lockHeld_ = false;
+};
+
+}  // namespace cvlm

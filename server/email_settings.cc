@@ -1,0 +1,120 @@
+// E-mail alert settings: loading ".cvlmrc" (creating it with the defaults),
+// checking its scrambled form, and saving it whole under its lock.
+#include "email_settings.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "lock_file.h"
+#include "log.h"
+#include "platform/files.h"
+#include "protocol.h"
+#include "wire.h"
+
+namespace cvlm {
+
+namespace {
+
+enum class FileRead { Ok, Missing, Damaged };
+
+bool countInRange(std::int32_t m) { return m >= 0 && m <= kMaxMailEntries; }
+
+// Reads and checks ".cvlmrc"; record is filled only when the file is sound.
+FileRead readSettingsFile(CvLmRecord& record) {
+  std::string bytes;
+  if (!platform::readWholeFile(kEmailSettingsFile, bytes))
+    return platform::fileExists(kEmailSettingsFile) ? FileRead::Damaged : FileRead::Missing;
+  if (bytes.size() < kCvLmFileSize) return FileRead::Damaged;
+  unsigned char* file = reinterpret_cast<unsigned char*>(bytes.data());
+  if (decodeRecord(file, kCvLmFileSize) != 1) return FileRead::Damaged;
+  if (!countInRange(getInt32(file + 2, offsetof(CvLmRecord, mailCount)))) return FileRead::Damaged;
+  std::memcpy(&record, file + 2, sizeof record);
+  return FileRead::Ok;
+}
+
+bool writeSettingsFile(const CvLmRecord& record) {
+  std::string bytes(kCvLmFileSize, '\0');
+  unsigned char* file = reinterpret_cast<unsigned char*>(bytes.data());
+  std::memcpy(file + 2, &record, sizeof record);
+  encodeRecord(file, kCvLmFileSize);
+  return platform::writeFileAtomic(kEmailSettingsFile, bytes);  // through ".cvlmrc.tmp"
+}
+
+}  // namespace
+
+MailInfo readMailInfo(const void* record, std::size_t offset) {
+  const unsigned char* block = static_cast<const unsigned char*>(record) + offset;
+  MailInfo info;
+  info.mailCount = getInt32(block, kMailInfoCountAt);
+  info.mailServer = getText(block, kMailInfoServerAt, kMailTextSize);
+  info.sender = getText(block, kMailInfoSenderAt, kMailTextSize);
+  info.user = getText(block, kMailInfoUserAt, kMailTextSize);
+  std::memcpy(info.options.data(), block + kMailInfoOptionsAt, info.options.size());
+  return info;
+}
+
+ObjCvLm::ObjCvLm() : state_(load()) {}
+
+int ObjCvLm::mailCount() const { return getInt32(record_.mailCount, 0); }
+
+void ObjCvLm::putMailInfo(void* record, std::size_t offset) const {
+  unsigned char* block = static_cast<unsigned char*>(record) + offset;
+  putInt32(block, kMailInfoCountAt, mailCount());
+  putText(block, kMailInfoServerAt, kMailTextSize, getText(record_.mailServer, 0, sizeof record_.mailServer));
+  putText(block, kMailInfoSenderAt, kMailTextSize, getText(record_.sender, 0, sizeof record_.sender));
+  putText(block, kMailInfoUserAt, kMailTextSize, getText(record_.user, 0, sizeof record_.user));
+  std::memcpy(block + kMailInfoOptionsAt, record_.options, sizeof record_.options);
+}
+
+void ObjCvLm::setMailInfo(const MailInfo& info, const MailEntry* entries) {
+  int m = std::clamp<std::int32_t>(info.mailCount, 0, kMaxMailEntries);
+  putInt32(record_.mailCount, 0, m);
+  putText(record_.mailServer, 0, sizeof record_.mailServer, info.mailServer);
+  putText(record_.sender, 0, sizeof record_.sender, info.sender);
+  putText(record_.user, 0, sizeof record_.user, info.user);
+  std::memcpy(record_.options, info.options.data(), sizeof record_.options);
+  std::memset(record_.entries, 0, sizeof record_.entries);
+  if (m > 0) std::memcpy(record_.entries, entries, sizeof(MailEntry) * static_cast<std::size_t>(m));
+}
+
+bool ObjCvLm::save() const {
+  bool written;
+  {
+    LockFileGuard lock(kEmailSettingsFile);
+    written = writeSettingsFile(record_);
+  }
+  if (!written) writeLog("ObjCvLm::save::Settings file write error.");
+  return written;
+}
+
+ObjCvLm::LoadState ObjCvLm::load() {
+  waitForUnlock(kEmailSettingsFile);
+  FileRead read = readSettingsFile(record_);
+  if (read == FileRead::Missing) {
+    // Create it under the lock, unless another request did while we waited.
+    LockFileGuard lock(kEmailSettingsFile);
+    read = readSettingsFile(record_);
+    if (read == FileRead::Missing) {
+      setDefaults();
+      if (writeSettingsFile(record_)) return LoadState::Created;
+      writeLog("ObjCvLm::load::Settings file can't be created.");
+      return LoadState::Defaults;
+    }
+  }
+  if (read == FileRead::Ok) return LoadState::Loaded;
+  writeLog("ObjCvLm::load::Settings file damaged, defaults used.");
+  setDefaults();
+  return LoadState::Defaults;
+}
+
+void ObjCvLm::setDefaults() {
+  record_ = CvLmRecord{};
+  putText(record_.owner, 0, sizeof record_.owner, kBuiltInOperatorUser);
+  putText(record_.mailServer, 0, sizeof record_.mailServer, kDefaultMailServer);
+  putText(record_.sender, 0, sizeof record_.sender, kDefaultMailSender);
+  putText(record_.user, 0, sizeof record_.user, kDefaultMailUser);
+  putText(record_.subject, 0, sizeof record_.subject, kDefaultMailSubject);
+  record_.options[0] = 1;
+}
+
+}  // namespace cvlm

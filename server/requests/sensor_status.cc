@@ -1,0 +1,78 @@
+// Request 5, the sensor status query: six status commands to the sensor, one
+// connection each, their reply values collected into the result.
+#include "requests/sensor_status.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "cv_host.h"
+#include "dispatcher.h"
+#include "log.h"
+#include "requests/sensor_exchange.h"
+#include "sensor/sensor_link.h"
+#include "wire.h"
+
+namespace cvlm {
+
+std::int32_t statusFigure(float value) {
+  constexpr std::int32_t kIndefinite = INT32_MIN;
+  double scaled = static_cast<double>(value) * 100.0;
+  // Truncation toward zero keeps every value in (-2^31 - 1, 2^31).
+  if (!std::isfinite(scaled) || scaled >= 2147483648.0 || scaled <= -2147483649.0) return kIndefinite;
+  return static_cast<std::int32_t>(scaled);
+}
+
+void storeStatusReply(const StatusStep& step, std::int32_t value1, std::int32_t value2, MgrRequestResult& result) {
+  putInt32(&result, step.firstOffset, value1);
+  switch (step.second) {
+    case StatusSecondValue::None:
+      break;
+    case StatusSecondValue::Int:
+      putInt32(&result, step.secondOffset, value2);
+      break;
+    case StatusSecondValue::FloatTimes100: {
+      float figure;
+      static_assert(sizeof figure == sizeof value2);
+      std::memcpy(&figure, &value2, sizeof figure);
+      putInt32(&result, step.secondOffset, statusFigure(figure));
+      break;
+    }
+  }
+}
+
+namespace {
+
+// One status command over its own connection; the reply's words also go into
+// the next command's +16 and +20.
+void runStatusStep(const std::string& address, const StatusStep& step, cvrh& request, MgrRequestResult& result) {
+  request.command = step.command;
+  CSocket link(address);
+  link.connectSensor();
+  link.sendRequest(request);
+  cvret reply = link.receiveReply();
+  requireAccepted(reply);
+  storeStatusReply(step, reply.value1, reply.value2, result);
+  request.param1 = reply.value1;
+  request.param2 = reply.value2;
+}
+
+}  // namespace
+
+void Dispatcher::queryCvHost(RqH& header, MgrRequestResult& result) {
+  const std::uint8_t* address = header.args;
+  const std::string text = cvAddressText(address);
+  writeLogf("Dispatcher::queryCvHost() : %s", text.c_str());
+  cvrh request{};
+  sensorIdOf(address, request.sensorId);
+  std::memcpy(result.bytes() + kStatusSensorIdOffset, request.sensorId, sizeof request.sensorId);
+  std::int32_t failure = exchangeWithSensor(
+      {"Dispatcher::queryCvHost::CreateSocketException", "Dispatcher::queryCvHost::WriteToSocketException",
+       "Dispatcher::queryCvHost::ReadFromSocketException"},
+      [&] {
+        for (const StatusStep& step : kStatusSteps) runStatusStep(text, step, request, result);
+      });
+  putInt32(&result, 4, failure ? failure : MRR_TYPE_Success);
+  sendMRR(result);
+}
+
+}  // namespace cvlm
