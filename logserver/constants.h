@@ -35,6 +35,8 @@ inline constexpr const char* kSessionSqlMode = "NO_ENGINE_SUBSTITUTION";
 inline constexpr std::string_view kPayloadKey = "Qx7#Lm2@Vr9!Tk4$Hn6%Bz1&Wp8*Jd3^Fs5?e";
 static_assert(kPayloadKey.size() == 37);
 
+// The mailer's recipient list, in the data directory that "log.ini" names.
+inline constexpr const char* kMailListFile = "maillist";
 // Sender of the alert mail (MAIL FROM).
 inline constexpr const char* kMailSender = "halvern@localhost";
 // The mail server's SMTP port and the mailer's bounded waits.

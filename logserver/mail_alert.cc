@@ -51,7 +51,7 @@ int MailAlert::prepare(const AlertRecord* alerts, int count, const Ipv4Address& 
   }
   const std::string& dataDir = ini.dataDirectory;
   MailList list;
-  std::string listPath = platform::joinPath(dataDir, "maillist");
+  std::string listPath = platform::joinPath(dataDir, kMailListFile);
   if (!readMailList(listPath, list)) {
     report("MailAlert: cannot open %s", listPath.c_str());
     return 1;
