@@ -35,7 +35,15 @@ inline constexpr const char* kSessionSqlMode = "NO_ENGINE_SUBSTITUTION";
 inline constexpr std::string_view kPayloadKey = "Qx7#Lm2@Vr9!Tk4$Hn6%Bz1&Wp8*Jd3^Fs5?e";
 static_assert(kPayloadKey.size() == 37);
 
+// The mailer's recipient list, in the data directory that "log.ini" names.
+inline constexpr const char* kMailListFile = "maillist";
 // Sender of the alert mail (MAIL FROM).
 inline constexpr const char* kMailSender = "halvern@localhost";
+// The mail server's SMTP port and the mailer's bounded waits.
+inline constexpr std::uint16_t kSmtpPort = 25;
+inline constexpr int kSmtpConnectTimeoutMs = 30000;
+inline constexpr int kSmtpReplyTimeoutMs = 60000;
+// How long the mailer waits for the management server's lock on a rule backup.
+inline constexpr int kBookLockWaitMs = 5000;
 
 }  // namespace halvern

@@ -1,12 +1,12 @@
 // Entry of the attack-log server Halvern.
 #include <cstdio>
 
-#include "alert_sink.h"
+#include "mail_alert.h"
 #include "service.h"
 
 int main() {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  halvern::NoAlertSink alerts;
+  halvern::MailAlertSink alerts;
   halvern::LogServerConfig config;
   config.alertSink = &alerts;
   return halvern::runLogServer(config);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "server/wire.h"
 
@@ -16,6 +17,12 @@ struct Ipv4Address {
   std::uint8_t octet[4];
 };
 static_assert(sizeof(Ipv4Address) == 4);
+
+// "a.b.c.d".
+inline std::string dottedText(const Ipv4Address& a) {
+  return std::to_string(a.octet[0]) + "." + std::to_string(a.octet[1]) + "." + std::to_string(a.octet[2]) + "." +
+         std::to_string(a.octet[3]);
+}
 
 inline Ipv4Address getAddress(const void* base, std::size_t offset) {
   Ipv4Address a;

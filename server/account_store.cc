@@ -24,25 +24,13 @@ bool aclFileExists() {
   return ::lstat(kAclFileName, &st) == 0;
 }
 
-bool writeAll(int fd, const void* data, std::size_t n) {
-  const char* p = static_cast<const char*>(data);
-  while (n > 0) {
-    ssize_t w = ::write(fd, p, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    p += w;
-    n -= static_cast<std::size_t>(w);
-  }
-  return true;
-}
-
 // Writes the built-in accounts into a new ".acl"; true also when another
 // writer created the file first.
 bool writeDefaultAclFile() {
   int fd = ::open(kAclFileName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return errno == EEXIST;
   AclAccount accounts[2] = {builtInAccount(0), builtInAccount(1)};
-  bool written = writeAll(fd, accounts, sizeof accounts);
+  bool written = platform::writeAll(fd, accounts, sizeof accounts);
   if (::close(fd) != 0) written = false;
   if (!written) ::unlink(kAclFileName);
   return written;

@@ -43,6 +43,13 @@ inline constexpr const char* kBuiltInOperatorPassword = "setup";
 inline constexpr const char* kBuiltInViewerUser = "guest";
 inline constexpr const char* kBuiltInViewerPassword = "watch";
 
+// Largest book an upload may store (record count times record size); a
+// larger or negative announcement is answered 0 before any record is read.
+inline constexpr long long kMaxUploadedBookBytes = 64LL * 1024 * 1024;
+// Most sensor rules (and DDoS policies) one push sends; a book that counts
+// more is answered 12 before anything is expanded.
+inline constexpr int kMaxPushedRules = 65536;
+
 inline constexpr const char* kEventSourceName = "IDSLumarel";
 inline constexpr const char* kEventSourceKey =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\IDSLumarel";

@@ -53,6 +53,12 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
     case RQ_ChangePasswd:
       changePasswd(header, result);
       return true;
+    case RQ_UploadBook:
+      uploadBook(header, result);
+      return true;
+    case RQ_DownloadBook:
+      downloadBook(header, result);
+      return true;
     case RQ_QueryCvHost:
       queryCvHost(header, result);
       return true;
@@ -73,6 +79,12 @@ bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
       return true;
     case RQ_SetEMailInfo:
       setEMailInfo(header, result);
+      return true;
+    case RQ_UploadFile:
+      uploadFile(header, result);
+      return true;
+    case RQ_DownloadFile:
+      downloadFile(header, result);
       return true;
     case RQ_Silent15:
     case RQ_Silent16:

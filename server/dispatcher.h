@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "protocol.h"
 #include "ui_socket.h"
@@ -45,6 +46,15 @@ class Dispatcher {
   void getAllAcl(RqH& header, MgrRequestResult& result);
   void addAcl(RqH& header, MgrRequestResult& result);
   void detAcl(RqH& header, MgrRequestResult& result);
+  // requests/books.cc
+  void uploadBook(RqH& header, MgrRequestResult& result);
+  void downloadBook(RqH& header, MgrRequestResult& result);
+  // push/rule_push.cc: pushes the sensor's Rule book after an upload and
+  // sends the result itself.
+  void uploadRule(RqH& header, MgrRequestResult& result);
+  // requests/files.cc
+  void uploadFile(RqH& header, MgrRequestResult& result);
+  void downloadFile(RqH& header, MgrRequestResult& result);
 
   // requests/hosts.cc
   void addCvHost(RqH& header, MgrRequestResult& result);
@@ -66,6 +76,13 @@ class Dispatcher {
   UISocket& connection_;
 
  private:
+  // Steps of the book, push and file requests.
+  std::int32_t storeUploadedBook(const RqH& header, std::int32_t bookType, std::uint32_t sensor);
+  bool receiveBookRecords(std::int64_t count, std::size_t recordSize, std::string& records);
+  std::int32_t pushRules(std::uint32_t sensor);
+  std::int32_t receiveUploadedFile(const std::string& name, std::int32_t fileSize);
+  void sendFilePieces(int fd, std::int32_t fileSize);
+
   // Creates ".acl" with the built-in accounts when it is missing; false when
   // it cannot be created.
   bool makeAccountFile();

@@ -1,11 +1,16 @@
 // Whole-file writes, renames with and without replacement, and a rename seam.
 #include "platform/files.h"
 
+#include "platform/paths.h"
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <dirent.h>
+#include <strings.h>
 
 #include <atomic>
 #include <cerrno>
@@ -48,20 +53,38 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool writeAll(int fd, const void* data, std::size_t n) {
+  const char* p = static_cast<const char*>(data);
+  while (n > 0) {
+    ssize_t w = ::write(fd, p, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    n -= static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+bool readAll(int fd, void* data, std::size_t n) {
+  char* p = static_cast<char*>(data);
+  while (n > 0) {
+    ssize_t r = ::read(fd, p, n);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    p += r;
+    n -= static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
 bool writeFileAtomic(const std::string& path, std::string_view data, const std::string& tempPath) {
   std::string tmp = tempPath.empty() ? path + ".tmp" : tempPath;
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  std::size_t done = 0;
-  while (done < data.size()) {
-    ssize_t w = ::write(fd, data.data() + done, data.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
-    done += static_cast<std::size_t>(w);
+  if (!writeAll(fd, data.data(), data.size())) {
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    return false;
   }
   if (::fsync(fd) != 0 || ::close(fd) != 0) {
     ::unlink(tmp.c_str());
@@ -101,5 +124,27 @@ bool readWholeFile(const std::string& path, std::string& out) {
 }
 
 bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+namespace {
+bool isRegularFile(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+}  // namespace
+
+std::string findFileIgnoringCase(const std::string& dir, const std::string& name) {
+  if (isRegularFile(joinPath(dir, name))) return name;
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return {};
+  std::string found;
+  while (dirent* e = ::readdir(d)) {
+    if (::strcasecmp(e->d_name, name.c_str()) == 0 && isRegularFile(joinPath(dir, e->d_name))) {
+      found = e->d_name;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
 
 }  // namespace platform

@@ -24,6 +24,11 @@ std::string directoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string joinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty() || dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
 bool changeToProgramDirectory() {
   std::string dir = directoryOf(programPath());
   if (dir.empty()) return true;  // nothing to change to: stay where we are

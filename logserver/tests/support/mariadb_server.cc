@@ -92,7 +92,9 @@ bool MariaDbServer::install(std::string& error) {
     return false;
   }
   std::vector<std::string> args{"--no-defaults", "--auth-root-authentication-method=normal",
-                                "--datadir=" + dataDir_, "--skip-test-db"};
+                                "--datadir=" + dataDir_, "--skip-test-db",
+                                // A private temporary directory: parallel installs collide in /tmp.
+                                "--tmpdir=" + dir_};
   for (auto& u : userOption()) args.push_back(u);
   platform_testing::ChildProcess install(program, dir_, {}, args);
   int status = install.waitExit(kInstallTimeoutMs);

@@ -3,10 +3,16 @@
 // rename fail.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+// Writes all n bytes to fd (retried on EINTR and short writes); false on an error.
+bool writeAll(int fd, const void* data, std::size_t n);
+// Reads exactly n bytes from fd; false on an error or an early end of file.
+bool readAll(int fd, void* data, std::size_t n);
 
 // Writes data to path through "<path>.tmp"-style temporary file and rename.
 // tempPath names the temporary file; empty means path + ".tmp".
@@ -22,6 +28,10 @@ bool renameNoReplace(const std::string& from, const std::string& to);
 bool readWholeFile(const std::string& path, std::string& out);
 
 bool fileExists(const std::string& path);
+
+// The name of a regular file in dir whose name equals name without regard to
+// ASCII case (the exact name first); empty when there is none.
+std::string findFileIgnoringCase(const std::string& dir, const std::string& name);
 
 namespace testing {
 // Makes the next count renames fail with EIO (0 turns the seam off).
