@@ -132,6 +132,17 @@ bool hello(std::uint16_t port, std::int32_t expectedTrailer = -1) {
   return trailer == 0 || console.receiveUnit(static_cast<std::size_t>(trailer));
 }
 
+// A hello whose console waits for the server's close before closing itself:
+// it pays for anything the server does after its answer.
+bool helloToClose(std::uint16_t port) {
+  TestConsole console(port);
+  auto result = console.request(cvlm::RQ_Hello);
+  if (!result || cvlm_testing::resultType(*result) != cvlm::MRR_TYPE_Success) return false;
+  std::int32_t trailer = cvlm::getInt32(&*result, 252);
+  if (trailer > 0 && !console.receiveUnit(static_cast<std::size_t>(trailer))) return false;
+  return console.closedByServer();
+}
+
 // One request answered by one result of the expected type.
 bool answered(std::uint16_t port, const cvlm::RqH& header, std::int32_t expected = cvlm::MRR_TYPE_Success) {
   TestConsole console(port);
@@ -191,12 +202,14 @@ int consoleBenchmark(const Options& options) {
     RunResult base = bench::medianRun(options.repeat, clients, duration(options), [&] { return bareConnectClose(bare.port()); });
     printRun("connect", base, nullptr);
     server.resetPeak();
-    RunResult hellos, logins;
+    RunResult hellos, toClose, logins;
     long threads = bench::sampleMaxWhile([&] { return server.threadCount(); }, [&] {
       hellos = bench::medianRun(options.repeat, clients, duration(options), [&] { return hello(port); });
+      toClose = bench::medianRun(options.repeat, clients, duration(options), [&] { return helloToClose(port); });
       logins = bench::medianRun(options.repeat, clients, duration(options), [&] { return answered(port, login); });
     });
     printRun("hello", hellos, &base);
+    printRun("hello+eof", toClose, &base);
     printRun("log-in", logins, &base);
     memory.push_back(std::to_string(clients) + " consoles: peak RSS " + std::to_string(server.peakRssKiB()) +
                      " KiB, at most " + std::to_string(threads) + " threads");

@@ -1,7 +1,8 @@
 // libFuzzer target for the sensor reply path: a real Dispatcher serves one of
 // the requests that command a sensor (status query, add host, kernel push,
-// kernel parameters set and get), addressed to a byte sensor on 127.0.0.N
-// port 7594 whose key value, replies and reply data come from the input.
+// kernel parameters set and get, rule push), addressed to a byte sensor on
+// 127.0.0.N port 7594 whose key value, replies and reply data come from the
+// input.
 //
 // Input: byte 0 picks the request, byte 1 how much of its key value the
 // sensor sends, bytes 2-3 the sensor's secret, bytes 4-5 the kernel image
@@ -16,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "books/book_files.h"
+#include "books/records.h"
 #include "byte_sensor.h"
 #include "constants.h"
 #include "fuzz_support.h"
@@ -38,7 +41,7 @@ struct Request {
 
 const Request kRequests[] = {
     {cvlm::RQ_QueryCvHost, 8}, {cvlm::RQ_AddCvHost, 40},  {cvlm::RQ_PutCVKernel, 8},
-    {cvlm::RQ_SetCvKparam, 8}, {cvlm::RQ_GetCvKparam, 8},
+    {cvlm::RQ_SetCvKparam, 8}, {cvlm::RQ_GetCvKparam, 8},  {cvlm::RQ_UploadBook, 20},
 };
 
 struct Input {
@@ -74,6 +77,14 @@ std::string consoleBytes(const Request& request, const std::uint8_t* arguments, 
   std::uint32_t address = sensor->addressValue();
   std::memcpy(header.bytes() + request.addressAt, &address, sizeof address);
   std::string image;
+  if (request.type == cvlm::RQ_UploadBook) {
+    // An empty rule book with the push flag: the push sends the built-in
+    // DDoS policies and no rules.
+    cvlm::putInt32(&header, 8, cvlm::RULE_BOOK);
+    cvlm::putInt32(&header, 12, 0);
+    cvlm::putInt32(&header, 16, static_cast<std::int32_t>(sizeof(cvlm::BRule)));
+    header.bytes()[24] = 1;
+  }
   if (request.type == cvlm::RQ_PutCVKernel) {
     cvlm::putInt32(&header, 12, imageSize);
     image.assign(static_cast<std::size_t>(imageSize), '\x7E');

@@ -18,6 +18,7 @@
 
 #include "account_store.h"
 #include "constants.h"
+#include "leftover_files.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
 #include "support/fake_sensor.h"
@@ -43,7 +44,7 @@ std::string bytesOf(const cvlm::AclAccount& a) { return std::string(reinterpret_
 int removeLeftLocks(const std::string& dir) {
   int removed = 0;
   for (const std::string& name : cvlm_testing::lockAndTemporaryFiles(dir)) {
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".lck") == 0) {
+    if (name.ends_with(".lck")) {
       std::filesystem::remove(dir + "/" + name);
       ++removed;
     }

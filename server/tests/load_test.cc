@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "account_store.h"
+#include "leftover_files.h"
 #include "support/fake_sensor.h"
 #include "support/load_console.h"
 #include "support/test_server.h"

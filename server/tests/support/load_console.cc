@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 #include "account_requests.h"
 #include "constants.h"
@@ -60,19 +59,6 @@ StateFiles readStateFiles(const std::string& dir) {
   if (decodeSettingsFile(fileBytes(dir + "/.cvlmrc"), mail)) files.mail = changeableMailBytes(mail);
   else files.problems.push_back("\".cvlmrc\" does not decode");
   return files;
-}
-
-std::vector<std::string> lockAndTemporaryFiles(const std::string& dir) {
-  std::vector<std::string> out;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    std::string name = entry.path().filename().string();
-    auto endsWith = [&](const std::string& suffix) {
-      return name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-    };
-    if (endsWith(".lck") || endsWith(".tmp")) out.push_back(name);
-  }
-  std::sort(out.begin(), out.end());
-  return out;
 }
 
 LoadConsole::LoadConsole(int index, std::uint16_t port, FakeSensor& sensor)

@@ -48,9 +48,6 @@ struct StateFiles {
 };
 StateFiles readStateFiles(const std::string& dir);
 
-// Names of the ".lck" and ".tmp" files in dir.
-std::vector<std::string> lockAndTemporaryFiles(const std::string& dir);
-
 class LoadConsole {
  public:
   LoadConsole(int index, std::uint16_t port, FakeSensor& sensor);
