@@ -24,16 +24,20 @@ bool aclFileExists() {
   return ::lstat(kAclFileName, &st) == 0;
 }
 
-// Writes the built-in accounts into a new ".acl"; true also when another
-// writer created the file first.
+// Writes the built-in accounts into "acl.tmp" and moves it into place
+// without replacing anything, so ".acl" appears whole or not at all (a crash
+// in the middle leaves no torn file that would never be refilled). True also
+// when another writer created ".acl" first.
 bool writeDefaultAclFile() {
-  int fd = ::open(kAclFileName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return errno == EEXIST;
+  int fd = ::open(kAclTempFileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
   AclAccount accounts[2] = {builtInAccount(0), builtInAccount(1)};
-  bool written = platform::writeAll(fd, accounts, sizeof accounts);
+  bool written = platform::writeAll(fd, accounts, sizeof accounts) && ::fsync(fd) == 0;
   if (::close(fd) != 0) written = false;
-  if (!written) ::unlink(kAclFileName);
-  return written;
+  bool placed = written && platform::renameNoReplace(kAclTempFileName, kAclFileName);
+  bool existed = written && !placed && errno == EEXIST;
+  if (!placed) ::unlink(kAclTempFileName);
+  return placed || existed;
 }
 
 }  // namespace

@@ -82,6 +82,21 @@ TEST_F(AccountsTest, FirstConnectionCreatesTheBuiltInAccountsBeforeTheHeaderIsRe
   EXPECT_EQ(std::memcmp(first.userName + 5, std::string(25, '\0').data(), 25), 0);
 }
 
+TEST_F(AccountsTest, BuiltInAccountsAppearWholeOrNotAtAll) {
+  platform::testing::failNextRenames(1);
+  {
+    TestConsole console(server.port());
+    EXPECT_TRUE(console.closedByServer());
+  }
+  platform::testing::failNextRenames(0);
+  EXPECT_TRUE(server.logHasLine("Dispatcher::dispatcher::Error to create default acl."));
+  EXPECT_FALSE(platform::fileExists(".acl"));
+  EXPECT_FALSE(platform::fileExists("acl.tmp"));
+  EXPECT_FALSE(platform::fileExists(".acl.lck"));
+  EXPECT_EQ(answer(credentials(cvlm::RQ_GetAcl, cvlm::kBuiltInOperatorUser, cvlm::kBuiltInOperatorPassword)), 1);
+  EXPECT_EQ(aclBytes(), builtIns());
+}
+
 TEST_F(AccountsTest, ExistingAccountFileIsNeverRefilled) {
   std::ofstream(".acl", std::ios::binary).flush();  // empty: every account was deleted
   EXPECT_EQ(answer(credentials(cvlm::RQ_GetAcl, cvlm::kBuiltInOperatorUser, cvlm::kBuiltInOperatorPassword)), 3);
