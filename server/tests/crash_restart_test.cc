@@ -1,5 +1,5 @@
 // The console program killed with SIGKILL at random points while consoles
-// change accounts, hosts and mail settings, then started again: every state
+// change accounts, hosts, books and mail settings, then started again: every state
 // file is whole and holds, for each change, either the state before it or
 // the state after it; every change answered 1 survives the kill.
 #include <gtest/gtest.h>
@@ -37,6 +37,15 @@ constexpr int kConsoles = 4;
 
 bool serving() { return cvlm_testing::TestConsole(cvlm::kConsolePort, cvlm_testing::kLoopback, 500).connected(); }
 
+// Starts cvlm once the fixed port is free (another test run may hold it for
+// a while) and waits until this program, not another, serves on it.
+std::unique_ptr<ChildProcess> startCvlm(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& env) {
+  if (!eventually([] { return !serving(); }, 30000)) return nullptr;
+  auto cvlm = std::make_unique<ChildProcess>(CVLM_BINARY, dir, env);
+  if (!eventually([&] { return !cvlm->running() || serving(); }) || !cvlm->running()) return nullptr;
+  return cvlm;
+}
+
 std::string bytesOf(const cvlm::AclAccount& a) { return std::string(reinterpret_cast<const char*>(&a), sizeof a); }
 
 // Removes the lock files a killed server left, as an operator must before a
@@ -66,8 +75,8 @@ TEST(CrashRestartTest, KilledAtRandomPointsEveryStateFileIsTheOldOrTheNewContent
   // The files as the first connections create them.
   std::vector<cvlm_testing::MailChange> baseline;
   {
-    ChildProcess cvlm(CVLM_BINARY, work.path(), env);
-    ASSERT_TRUE(eventually(serving));
+    auto cvlm = startCvlm(work.path(), env);
+    ASSERT_TRUE(cvlm) << "cvlm does not serve on port 7593";
     cvlm_testing::TestConsole console(cvlm::kConsolePort);
     ASSERT_TRUE(console.request(cvlm::RQ_GetEMailInfo));
     cvlm_testing::TestConsole(cvlm::kConsolePort).request(cvlm::RQ_ListCvHost);
@@ -80,8 +89,8 @@ TEST(CrashRestartTest, KilledAtRandomPointsEveryStateFileIsTheOldOrTheNewContent
   int answered = 0, locksLeft = 0;
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    ChildProcess cvlm(CVLM_BINARY, work.path(), env);
-    ASSERT_TRUE(eventually(serving));
+    auto cvlm = startCvlm(work.path(), env);
+    ASSERT_TRUE(cvlm) << "cvlm does not serve on port 7593";
     std::vector<std::thread> threads;
     for (auto& console : consoles) {
       threads.emplace_back([&console] {
@@ -90,8 +99,8 @@ TEST(CrashRestartTest, KilledAtRandomPointsEveryStateFileIsTheOldOrTheNewContent
       });
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(10, 150)(random)));
-    cvlm.signal(SIGKILL);
-    ASSERT_NE(cvlm.waitExit(5000), -1);
+    cvlm->signal(SIGKILL);
+    ASSERT_NE(cvlm->waitExit(5000), -1);
     auto killed = std::chrono::steady_clock::now();
     for (auto& t : threads) t.join();
 

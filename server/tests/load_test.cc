@@ -1,6 +1,7 @@
-// Load run: 8 consoles send 2000 mixed account, host, mail and hello requests
-// to one in-process server with a fake sensor per console. Each console owns
-// its accounts and its host and checks every answer against its own model;
+// Load run: 8 consoles send 2000 mixed account, host, book, mail and hello
+// requests to one in-process server with a fake sensor per console. Each
+// console owns its accounts, its host and its book and checks every answer
+// against its own model;
 // afterwards every state file decodes, no lock or temporary file is left,
 // and every change answered 1 is in the files.
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "leftover_files.h"
 #include "support/fake_sensor.h"
 #include "support/load_console.h"
+#include "support/settings_file.h"
 #include "support/test_server.h"
 
 namespace {
@@ -67,6 +69,8 @@ TEST(LoadTest, EightConsolesOfMixedRequestsLeaveWholeFilesWithEveryAnsweredChang
   std::sort(hosts.begin(), hosts.end());
   std::sort(files.hosts.begin(), files.hosts.end());
   EXPECT_EQ(files.hosts, hosts);
+  for (auto& console : consoles)
+    EXPECT_EQ(cvlm_testing::fileBytes(server.file(console->bookName())), console->book()) << console->bookName();
   ASSERT_FALSE(mailChanges.empty());
   EXPECT_TRUE(cvlm_testing::mailIsPlausible(files.mail, mailChanges))
       << "the mail settings are none of the last answered changes";

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "account_requests.h"
+#include "books/book_files.h"
+#include "books/records.h"
 #include "constants.h"
 #include "settings_file.h"
 #include "wire.h"
@@ -44,6 +46,7 @@ bool mailIsPlausible(const std::string& mail, const std::vector<MailChange>& cha
 
 StateFiles readStateFiles(const std::string& dir) {
   StateFiles files;
+  files.dir = dir;
   std::string acl = fileBytes(dir + "/" + cvlm::kAclFileName);
   if (acl.size() % sizeof(AclAccount) != 0) files.problems.push_back("\".acl\" is not whole records");
   for (std::size_t at = 0; at + sizeof(AclAccount) <= acl.size(); at += sizeof(AclAccount)) {
@@ -72,18 +75,20 @@ LoadConsole::LoadConsole(int index, std::uint16_t port, FakeSensor& sensor)
 bool LoadConsole::runOne() {
   lost_ = false;
   int pick = std::uniform_int_distribution<int>(0, 99)(random_);
-  if (pick < 15) logIn();
-  else if (pick < 30) addAccount();
-  else if (pick < 38) setAccount();
-  else if (pick < 45) changePassword();
-  else if (pick < 53) deleteAccount();
-  else if (pick < 57) listAccounts();
-  else if (pick < 64) addHost();
-  else if (pick < 70) modifyHost();
-  else if (pick < 75) deleteHost();
-  else if (pick < 79) listHosts();
-  else if (pick < 86) setMail();
-  else if (pick < 90) getMail();
+  if (pick < 12) logIn();
+  else if (pick < 24) addAccount();
+  else if (pick < 31) setAccount();
+  else if (pick < 37) changePassword();
+  else if (pick < 44) deleteAccount();
+  else if (pick < 48) listAccounts();
+  else if (pick < 55) addHost();
+  else if (pick < 60) modifyHost();
+  else if (pick < 64) deleteHost();
+  else if (pick < 67) listHosts();
+  else if (pick < 75) uploadBook();
+  else if (pick < 80) downloadBook();
+  else if (pick < 87) setMail();
+  else if (pick < 91) getMail();
   else hello();
   return !lost_;
 }
@@ -125,7 +130,19 @@ std::vector<std::string> LoadConsole::checkAndAdopt(const StateFiles& files) {
     std::memcpy(&*host_, stored->data(), sizeof(ObjCvHost));
   }
   pendingHost_.reset();
+
+  std::string book = fileBytes(files.dir + "/" + bookName());
+  if (book != book_ && (!pendingBook_ || book != *pendingBook_))
+    problems.push_back("console " + std::to_string(index_) + ": Address book torn");
+  book_ = book;
+  pendingBook_.reset();
   return problems;
+}
+
+std::string LoadConsole::bookName() const {
+  std::uint32_t address;
+  std::memcpy(&address, hostAddress_, sizeof address);
+  return cvlm::bookFileName(cvlm::ADDRESS_BOOK, address);
 }
 
 std::optional<cvlm::MgrRequestResult> LoadConsole::ask(TestConsole& console, const cvlm::RqH& header) {
@@ -165,6 +182,11 @@ void LoadConsole::accountChange(const std::optional<cvlm::MgrRequestResult>& res
 void LoadConsole::hostChange(const std::optional<cvlm::MgrRequestResult>& result, std::optional<ObjCvHost> after) {
   if (!result) pendingHost_ = after;
   else if (answeredOne(result)) host_ = after;
+}
+
+void LoadConsole::bookChange(const std::optional<cvlm::MgrRequestResult>& result, std::string after) {
+  if (!result) pendingBook_ = std::move(after);
+  else if (answeredOne(result)) book_ = std::move(after);
 }
 
 std::string LoadConsole::ownPrefix() const { return "load" + std::to_string(index_) + "-"; }
@@ -307,12 +329,56 @@ void LoadConsole::modifyHost() {
   if (host_) hostChange(result, h);
 }
 
+// Deleting a host, listed or not, removes its books.
 void LoadConsole::deleteHost() {
   cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
   std::memcpy(header.bytes() + 8, hostAddress_, 4);
   auto result = ask(header);
   expectType(result, host_ ? cvlm::MRR_TYPE_Success : cvlm::MRR_TYPE_CvNotFound_Error, "delete host");
   if (host_) hostChange(result, std::nullopt);
+  if (!result) pendingBook_ = "";
+  else book_.clear();
+}
+
+// The Address book replaced whole by 0 to 3 records, each its own unit.
+void LoadConsole::uploadBook() {
+  int count = std::uniform_int_distribution<int>(0, 3)(random_);
+  std::string records;
+  for (int i = 0; i < count; ++i) {
+    cvlm::BAddress record{};
+    cvlm::putText(record.name, 0, sizeof record.name, freshText("net" + std::to_string(index_) + "-"));
+    record.firstValue = counter_;
+    record.secondValue = i;
+    records += bytesOf(&record, sizeof record);
+  }
+  cvlm::RqH header = makeHeader(cvlm::RQ_UploadBook);
+  cvlm::putInt32(&header, 8, cvlm::ADDRESS_BOOK);
+  cvlm::putInt32(&header, 12, count);
+  cvlm::putInt32(&header, 16, static_cast<std::int32_t>(sizeof(cvlm::BAddress)));
+  std::memcpy(header.bytes() + 20, hostAddress_, 4);
+  TestConsole console(port_);
+  bool sent = console.sendHeader(header);
+  for (int i = 0; sent && i < count; ++i)
+    sent = console.sendUnit(records.substr(i * sizeof(cvlm::BAddress), sizeof(cvlm::BAddress)));
+  auto result = sent ? console.receiveResult() : std::nullopt;
+  if (result) ++answered_;
+  else lost_ = true;
+  expectType(result, cvlm::MRR_TYPE_Success, "upload book");
+  bookChange(result, records);
+}
+
+void LoadConsole::downloadBook() {
+  cvlm::RqH header = makeHeader(cvlm::RQ_DownloadBook);
+  cvlm::putInt32(&header, 8, cvlm::ADDRESS_BOOK);
+  cvlm::putInt32(&header, 12, static_cast<std::int32_t>(sizeof(cvlm::BAddress)));
+  std::memcpy(header.bytes() + 16, hostAddress_, 4);
+  TestConsole console(port_);
+  auto result = ask(console, header);
+  expectType(result, cvlm::MRR_TYPE_Success, "download book");
+  if (!answeredOne(result)) return;
+  auto book = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 8)) * sizeof(cvlm::BAddress));
+  if (!book) return mismatch("book came short");
+  if (*book != book_) mismatch("downloaded book differs from the console's");
 }
 
 std::optional<std::string> LoadConsole::ownHostIn(const std::string& hosts) const {

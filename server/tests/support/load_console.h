@@ -1,7 +1,7 @@
-// A console for load and crash runs: a random mix of account, host, mail and
-// hello requests, each on its own connection, about accounts and a host of
-// its own, with every answer checked against its model of them; and the test
-// view of the state files the runs check afterwards.
+// A console for load and crash runs: a random mix of account, host, book,
+// mail and hello requests, each on its own connection, about accounts, a host
+// and its Address book of its own, with every answer checked against its model
+// of them; and the test view of the state files the runs check afterwards.
 #pragma once
 
 #include <chrono>
@@ -41,6 +41,7 @@ bool mailIsPlausible(const std::string& mail, const std::vector<MailChange>& cha
 
 // ".acl", ".cvdb" and ".cvlmrc" as a test reads them.
 struct StateFiles {
+  std::string dir;
   std::map<std::string, std::string> accounts;  // 144-byte records by user name
   std::vector<std::string> hosts;               // 172-byte records, file order
   std::string mail;                             // changeableMailBytes of the record
@@ -61,12 +62,16 @@ class LoadConsole {
   // Changes answered 1, and one pending when an answer was lost.
   std::vector<MailChange>& mailChanges() { return mailChanges_; }
 
-  // The console's accounts and host as its model has them.
+  // The console's accounts and host as its model has them; its Address book
+  // lies in the files as bookName() says.
   void addModel(std::map<std::string, std::string>& accounts, std::vector<std::string>& hosts) const;
   // Checks the console's own accounts and host in the files (each as the
   // model has it, or as a pending change leaves it), then takes the files'
   // state as the model. Returns what does not fit.
   std::vector<std::string> checkAndAdopt(const StateFiles& files);
+  // The console's Address book as its model has it ("" when it has none).
+  const std::string& book() const { return book_; }
+  std::string bookName() const;
 
  private:
   std::optional<cvlm::MgrRequestResult> ask(TestConsole& console, const cvlm::RqH& header);
@@ -77,6 +82,7 @@ class LoadConsole {
   void accountChange(const std::optional<cvlm::MgrRequestResult>& result, const std::string& name,
                      std::optional<cvlm::AclAccount> after);
   void hostChange(const std::optional<cvlm::MgrRequestResult>& result, std::optional<cvlm::ObjCvHost> after);
+  void bookChange(const std::optional<cvlm::MgrRequestResult>& result, std::string after);
 
   std::string accountName();
   std::string freshText(const std::string& prefix);
@@ -95,6 +101,8 @@ class LoadConsole {
   void modifyHost();
   void deleteHost();
   void listHosts();
+  void uploadBook();
+  void downloadBook();
   void hello();
   void setMail();
   void getMail();
@@ -112,6 +120,8 @@ class LoadConsole {
   // A change whose answer was lost: the account name and its state after it.
   std::optional<std::pair<std::string, std::optional<cvlm::AclAccount>>> pendingAccount_;
   std::optional<std::optional<cvlm::ObjCvHost>> pendingHost_;
+  std::string book_;
+  std::optional<std::string> pendingBook_;
   std::vector<MailChange> mailChanges_;
   std::vector<std::string> mismatches_;
 };
