@@ -1,6 +1,7 @@
 // Stream XOR and record scrambling of the console protocol.
 #include "protocol.h"
 
+#include <atomic>
 #include <random>
 
 namespace cvlm {
@@ -8,10 +9,20 @@ namespace cvlm {
 namespace {
 unsigned char swapNibbles(unsigned char c) { return static_cast<unsigned char>((c << 4) | (c >> 4)); }
 
-// A full-period generator modulo 2^16, randomly seeded per thread: successive
-// salt pairs of a thread always differ.
+// Where a thread's generator starts: a random seed drawn once per process
+// (a std::random_device costs tens of microseconds on some hosts, too much
+// for every connection thread) plus an odd step per thread, so the first
+// salts of up to 65536 threads all differ.
+std::uint16_t threadSaltStart() {
+  static const std::uint32_t processSeed = std::random_device{}();
+  static std::atomic<std::uint32_t> threads{0};
+  return static_cast<std::uint16_t>(processSeed + threads.fetch_add(1) * 40503u);
+}
+
+// A full-period generator modulo 2^16 per thread: successive salt pairs of a
+// thread always differ.
 std::uint16_t nextSaltPair() {
-  thread_local std::uint16_t state = static_cast<std::uint16_t>(std::random_device{}());
+  thread_local std::uint16_t state = threadSaltStart();
   state = static_cast<std::uint16_t>(state * 25173u + 13849u);
   return state;
 }

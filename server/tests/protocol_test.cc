@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -47,6 +50,21 @@ TEST(ProtocolTest, TwoEncodingsDifferAndDecodeEqual) {
   ASSERT_EQ(cvlm::decodeRecord(b.data(), b.size()), 1);
   EXPECT_TRUE(std::equal(a.begin() + 2, a.end() - 1, plain.begin() + 2));
   EXPECT_TRUE(std::equal(b.begin() + 2, b.end() - 1, plain.begin() + 2));
+}
+
+// Every connection runs on a thread of its own: the salts vary from one
+// connection to the next too.
+TEST(ProtocolTest, FirstSaltsOfAThousandThreadsAllDiffer) {
+  std::vector<std::uint16_t> salts(1000);
+  for (auto& salt : salts) {
+    std::thread([&salt] {
+      Bytes record(8);
+      cvlm::encodeRecord(record.data(), record.size());
+      salt = static_cast<std::uint16_t>(record[0] << 8 | record[1]);
+    }).join();
+  }
+  std::sort(salts.begin(), salts.end());
+  EXPECT_EQ(std::adjacent_find(salts.begin(), salts.end()), salts.end());
 }
 
 TEST(ProtocolTest, StreamXorUsesTheKeyCyclicallyAndIsItsOwnInverse) {
