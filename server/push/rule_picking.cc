@@ -45,7 +45,9 @@ BAddress addressAt(const PushBooks& books, std::int32_t position) {
 
 void scheduleOf(const PushBooks& books, const BRule& rule, std::uint8_t (&out)[24]) {
   BSchedule schedule;
-  if (rule.schedule > 0) books.schedules.getAt(rule.schedule - 1, schedule);
+  // Every nonzero index is looked up (and traced); the wrap of the lowest is the 32-bit one.
+  if (rule.schedule != 0)
+    books.schedules.getAt(static_cast<int>(static_cast<std::uint32_t>(rule.schedule) - 1u), schedule);
   std::memcpy(out, schedule.schedule, sizeof out);
 }
 
