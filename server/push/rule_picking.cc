@@ -56,11 +56,12 @@ bool expandRule(const PushBooks& books, const BRule& rule, std::vector<SensorRul
   std::vector<std::int32_t> sources = sidePositions(books, rule.source, rule.flags & kRuleSourceIsGroup);
   std::vector<std::int32_t> destinations =
       sidePositions(books, rule.destination, rule.flags & kRuleDestinationIsGroup);
-  std::uint8_t schedule[24];
-  scheduleOf(books, rule, schedule);
   for (std::int32_t source : sources) {
     BAddress from = addressAt(books, source);
     for (std::int32_t destination : destinations) {
+      // Looked up for each sensor rule, as each conversion traces it.
+      std::uint8_t schedule[24];
+      scheduleOf(books, rule, schedule);
       out.push_back(toSensorRule(rule, from, addressAt(books, destination), schedule));
       if (static_cast<std::int64_t>(out.size()) > limit) return false;
     }
