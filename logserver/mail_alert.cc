@@ -95,8 +95,9 @@ int MailAlert::send(const AlertRecord* alerts, const Ipv4Address& sensor, std::u
     report("MailAlert: SMTP connect to %s failed", platform::dottedAddress(mailServer).c_str());
     return 1;
   }
+  // The greeting's content is not examined; only its absence fails.
   SmtpReply greeting = smtp.readReply();
-  if (greeting.code < 0) {
+  if (!greeting.lineRead) {
     report("MailAlert: SMTP greeting failed: %s", greeting.text.c_str());
     return 1;
   }

@@ -79,6 +79,7 @@ SmtpReply SmtpConnection::readReply() {
   std::string line;
   for (;;) {
     if (!readLine(line, reply.text, deadline)) return reply;
+    reply.lineRead = true;
     if (!isReplyLine(line)) {
       reply.text = "malformed reply: " + line;
       return reply;

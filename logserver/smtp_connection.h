@@ -15,6 +15,7 @@ inline constexpr std::size_t kMaxReplyLine = 512;
 struct SmtpReply {
   int code = -1;
   std::string text;
+  bool lineRead = false;  // a whole line arrived (even one without a code)
 };
 
 class SmtpConnection {

@@ -11,6 +11,8 @@ inline constexpr const char* kVersionText = "1.0 build 2003/02/25";
 inline constexpr std::uint16_t kConsolePort = 7593;
 inline constexpr int kListenBacklog = 5;
 inline constexpr int kReceiveSeconds = 180;
+// How long a send to a console may make no progress before it is given up.
+inline constexpr int kSendSeconds = 180;
 // How long a closing connection drains unread console input.
 inline constexpr int kCloseDrainMs = 2000;
 // How long a service stop waits for running connection threads.

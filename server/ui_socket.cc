@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,7 +23,13 @@ UISocket::UISocket(const ListenerConfig& config) : config_(config) {
 }
 
 UISocket::UISocket(int connection, std::uint32_t peerAddress, const ListenerConfig& config)
-    : config_(config), connection_(connection), peerAddress_(peerAddress) {}
+    : config_(config), connection_(connection), peerAddress_(peerAddress) {
+  // A console that stops reading must not hold its thread for ever.
+  if (connection_ >= 0 && config_.sendTimeoutMs > 0) {
+    timeval tv{config_.sendTimeoutMs / 1000, (config_.sendTimeoutMs % 1000) * 1000};
+    ::setsockopt(connection_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+  }
+}
 
 UISocket::~UISocket() {
   if (stopEvent_ >= 0) ::close(stopEvent_);

@@ -14,6 +14,7 @@ struct ListenerConfig {
   std::uint32_t address = 0;  // network byte order; 0 is INADDR_ANY
   std::uint16_t port = kConsolePort;
   int receiveTimeoutMs = kReceiveSeconds * 1000;
+  int sendTimeoutMs = kSendSeconds * 1000;
   int closeDrainMs = kCloseDrainMs;
 };
 
@@ -36,7 +37,8 @@ class UISocket {
   bool listening() const { return boundPort_.load() != 0; }
 
   // XORs the n bytes in place as one unit, then sends them all; returns the
-  // count sent or -1.
+  // count sent (short when the console takes nothing for the send time-out)
+  // or -1.
   long sendToUI(void* buffer, std::size_t n);
   // recvFromUI with the configured receive time-out.
   long receive(void* buffer, std::size_t n);

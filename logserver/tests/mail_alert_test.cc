@@ -115,6 +115,19 @@ TEST_F(MailAlertTest, AcceptsMultiLineReplies) {
   EXPECT_EQ(printed, "");
 }
 
+TEST_F(MailAlertTest, GreetingContentIsNotExamined) {
+  for (const char* greeting : {"hello\r\n", "554 busy\r\n"}) {
+    ScriptedSmtpPeer peer;
+    peer.setGreeting(PeerStep::reply(greeting));
+    std::string printed;
+    EXPECT_EQ(prepare(settingsFor(peer), {alert(7, 1)}, &printed), 0) << greeting;
+    ASSERT_TRUE(peer.waitAllClosed(5000)) << greeting;
+    EXPECT_EQ(peer.mailText(), kSubject + kHeader + block("Port Scan", 1)) << greeting;
+    EXPECT_EQ(peer.commands().back(), "QUIT") << greeting;
+    EXPECT_EQ(printed, "") << greeting;
+  }
+}
+
 struct FailureCase {
   const char* what;
   const char* verb;

@@ -45,7 +45,9 @@ BAddress addressAt(const PushBooks& books, std::int32_t position) {
 
 void scheduleOf(const PushBooks& books, const BRule& rule, std::uint8_t (&out)[24]) {
   BSchedule schedule;
-  if (rule.schedule > 0) books.schedules.getAt(rule.schedule - 1, schedule);
+  // Every nonzero index is looked up (and traced); the wrap of the lowest is the 32-bit one.
+  if (rule.schedule != 0)
+    books.schedules.getAt(static_cast<int>(static_cast<std::uint32_t>(rule.schedule) - 1u), schedule);
   std::memcpy(out, schedule.schedule, sizeof out);
 }
 
@@ -54,11 +56,12 @@ bool expandRule(const PushBooks& books, const BRule& rule, std::vector<SensorRul
   std::vector<std::int32_t> sources = sidePositions(books, rule.source, rule.flags & kRuleSourceIsGroup);
   std::vector<std::int32_t> destinations =
       sidePositions(books, rule.destination, rule.flags & kRuleDestinationIsGroup);
-  std::uint8_t schedule[24];
-  scheduleOf(books, rule, schedule);
   for (std::int32_t source : sources) {
     BAddress from = addressAt(books, source);
     for (std::int32_t destination : destinations) {
+      // Looked up for each sensor rule, as each conversion traces it.
+      std::uint8_t schedule[24];
+      scheduleOf(books, rule, schedule);
       out.push_back(toSensorRule(rule, from, addressAt(books, destination), schedule));
       if (static_cast<std::int64_t>(out.size()) > limit) return false;
     }

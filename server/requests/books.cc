@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "books/book_files.h"
@@ -119,10 +120,8 @@ std::int32_t Dispatcher::storeUploadedBook(const RqH& header, std::int32_t bookT
     return MRR_TYPE_RuleSize_Error;
   }
   std::int64_t count = getInt32(&header, kUploadCountOffset);
-  if (count < 0 || count * recordSize > kMaxUploadedBookBytes) {
-    writeLog("Dispatcher::uploadBook::MRR_TYPE_Unknow_Error");
-    return MRR_TYPE_Unknow_Error;
-  }
+  // No buffer is had for such a count: the dispatcher's catch-all answers 0.
+  if (count < 0 || count * recordSize > kMaxUploadedBookBytes) throw std::bad_array_new_length();
   std::string records;
   if (!receiveBookRecords(count, static_cast<std::size_t>(recordSize), records)) {
     writeLog("Dispatcher::uploadBook::MRR_TYPE_Not_Enough_Data_Error");

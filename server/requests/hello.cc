@@ -51,6 +51,25 @@ struct IniScan {
   }
 };
 
+// Reads one line of a file opened as text: CR LF reads as LF; at most
+// size - 1 characters, the line end kept. False at the end of the file.
+bool readTextLine(std::FILE* file, char* line, std::size_t size) {
+  std::size_t n = 0;
+  while (n + 1 < size) {
+    int c = std::getc(file);
+    if (c == EOF) break;
+    if (c == '\r') {
+      int next = std::getc(file);
+      if (next == '\n') c = '\n';
+      else if (next != EOF) std::ungetc(next, file);
+    }
+    line[n++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  line[n] = '\0';
+  return n > 0;
+}
+
 // The mail block and entries of the e-mail settings; hello never saves them.
 void addMailSettings(const ObjCvLm& settings, HelloContents& contents) {
   unsigned char block[kMailInfoSize];
@@ -121,7 +140,7 @@ int Dispatcher::readIniValue(const char* section, const char* key, char* out, st
   std::memset(out, 0, std::min<std::size_t>(size, 4));
   IniScan scan;
   char line[1024];
-  while (std::fgets(line, sizeof line, file)) {
+  while (readTextLine(file, line, sizeof line)) {
     scan.apply(line);
     if (scan.section == section && scan.key == key) {
       std::memset(out, 0, size);

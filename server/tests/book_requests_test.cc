@@ -153,6 +153,8 @@ TEST(BookRequests, AbsurdRecordCountIsAnsweredZeroBeforeAnyDataIsRead) {
     ASSERT_TRUE(result) << count;
     EXPECT_EQ(resultType(*result), 0) << count;  // a read would have waited and answered 12
   }
+  EXPECT_TRUE(server.logHasLine("dispatcher get exception!!"));
+  EXPECT_FALSE(server.logHasLine("Dispatcher::uploadBook::MRR_TYPE_Unknow_Error", 0));
   EXPECT_FALSE(platform::fileExists(cvlm::bookFileName(cvlm::RULE_BOOK, kSensor)));
 }
 

@@ -64,6 +64,9 @@ TEST(DispatcherTest, HelloTakesVersionFromIniWithItsLineRules) {
       {"[Other]\nVersion=9\n[System]\nName=a\nVersion=3=x\n", "<V>3</V> Welcome!\n"},
       {"[System]\nVersion=", "<V></V> Welcome!\n"},
       {"[System\nVersion=4\n", "<V>V0.0</V> Welcome!\n"},
+      // Read as text: CR LF reads as LF, a lone CR stays.
+      {"[System]\r\nVersion=2.1\r\n", "<V>2.1\n</V> Welcome!\n"},
+      {"[System]\r\nVersion=2\r1\r", "<V>2\r1\r</V> Welcome!\n"},
   };
   TestServer server;
   for (const auto& c : cases) {

@@ -13,6 +13,7 @@
 
 #include "books_fixture.h"
 #include "lock_file.h"
+#include "push/rule_picking.h"
 #include "wire.h"
 
 namespace {
@@ -204,6 +205,39 @@ TEST_F(RuleTableTest, SaveWaitsForAnotherWritersLockAndLeavesItsOwnNoLock) {
   EXPECT_EQ(result.load(), cvlm::kSaveWritten);
   EXPECT_EQ(ruleBook().size(), 22500u);
   EXPECT_TRUE(onlyBooksAndLogsLeft());
+}
+
+TEST_F(RuleTableTest, PickingLooksUpEveryNonzeroScheduleIndex) {
+  cvlm::BSchedule weekly;
+  std::memset(weekly.schedule, 0x0F, sizeof weekly.schedule);
+  writeRecords<cvlm::BSchedule>(cvlm::SCHEDULE_BOOK, {weekly});
+  std::vector<BRule> rules;
+  for (std::int32_t schedule : {0, 1, 2, -3, INT32_MIN}) {
+    rules.push_back(rule(0x00200000 + static_cast<std::uint32_t>(rules.size()), cvlm::kRuleEnabled));
+    rules.back().schedule = schedule;
+  }
+  // Each sensor rule a group expands to looks its schedule up; an empty group none.
+  BGroup three = group(3), none = group(0);
+  cvlm::setFieldText(three.GroupName, "three");
+  cvlm::setFieldText(none.GroupName, "none");
+  writeRecords<BGroup>(cvlm::GROUP_BOOK, {three, none});
+  writeRecords<cvlm::GA>(cvlm::GARELATION_BOOK, {{"three", "a"}, {"three", "b"}, {"three", "c"}});
+  for (std::int32_t position : {1, 2}) {
+    rules.push_back(rule(0x00300000, cvlm::kRuleEnabled | cvlm::kRuleSourceIsGroup, position));
+    rules.back().schedule = 1;
+  }
+  writeRecords(cvlm::RULE_BOOK, rules);
+  cvlm::RuleTable table(sensor);
+  ::testing::internal::CaptureStdout();
+  cvlm::PickedRules picked = cvlm::pickRules(table, 8, 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "before: 0\nindex: 0\nbefore: 1\nbefore: -4\nbefore: 2147483647\n"
+            "before: 0\nindex: 0\nbefore: 0\nindex: 0\nbefore: 0\nindex: 0\n");
+  ASSERT_EQ(picked.rules.size(), 8u);
+  const std::uint8_t expected[] = {0xFF, 0x0F, 0xFF, 0xFF, 0xFF, 0x0F, 0x0F, 0x0F};
+  for (std::size_t i = 0; i < 8; ++i) {
+    for (std::uint8_t b : picked.rules[i].schedule) ASSERT_EQ(b, expected[i]) << "rule " << i;
+  }
 }
 
 }  // namespace

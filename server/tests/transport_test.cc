@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -118,6 +119,21 @@ TEST_F(TransportTest, SendXorsFromKeyPositionZeroAndSurvivesAReset) {
   client = -1;
   std::vector<unsigned char> big(8 << 20);
   EXPECT_LT(conn.sendToUI(big.data(), big.size()), static_cast<long>(big.size()));
+  conn.closeSocket();
+}
+
+TEST_F(TransportTest, SendToAPeerThatStopsReadingGivesUpAfterTheSendTimeOut) {
+  cvlm::ListenerConfig config;
+  config.sendTimeoutMs = 200;
+  config.closeDrainMs = 100;
+  cvlm::UISocket conn(server, kLoopback, config);
+  // Far more than the loopback buffers hold; the client never reads.
+  std::vector<unsigned char> big(64 << 20);
+  auto sending = std::async(std::launch::async, [&] { return conn.sendToUI(big.data(), big.size()); });
+  bool ended = sending.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  if (!ended) ::shutdown(server, SHUT_RDWR);  // unblock the send so the test can end
+  EXPECT_TRUE(ended);
+  EXPECT_LT(sending.get(), static_cast<long>(big.size()));
   conn.closeSocket();
 }
 
