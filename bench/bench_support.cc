@@ -47,8 +47,8 @@ ServerProcess::ServerProcess(const std::string& program, std::vector<std::string
   if (prepare) prepare(work_.path());
   env.emplace_back("IDS_PLATFORM_DIR", state_.path());
   child_ = std::make_unique<platform_testing::ChildProcess>(program, work_.path(), std::move(env), std::move(args));
-  ready_ = platform_testing::eventually([&] { return child_->running() && connectable(port_); }, 5000) &&
-           child_->running();
+  ready_ =
+      platform_testing::eventually([&] { return child_->running() && connectable(port_); }, 5000) && child_->running();
 }
 
 ServerProcess::~ServerProcess() {
@@ -116,7 +116,8 @@ RunResult runClosedLoop(int clients, std::chrono::milliseconds duration, const R
 RunResult medianRun(int repeat, int clients, std::chrono::milliseconds duration, const Request& request) {
   std::vector<RunResult> runs;
   for (int i = 0; i < std::max(1, repeat); ++i) runs.push_back(runClosedLoop(clients, duration, request));
-  std::sort(runs.begin(), runs.end(), [](const RunResult& a, const RunResult& b) { return a.perSecond() < b.perSecond(); });
+  std::sort(runs.begin(), runs.end(),
+            [](const RunResult& a, const RunResult& b) { return a.perSecond() < b.perSecond(); });
   return runs[runs.size() / 2];
 }
 

@@ -68,8 +68,7 @@ struct RunResult {
 
 // Runs `clients` threads, each calling its request in a loop, for `duration`
 // (or until `maxRequests` in total are done when that is above 0).
-RunResult runClosedLoop(int clients, std::chrono::milliseconds duration, const Request& request,
-                        long maxRequests = 0);
+RunResult runClosedLoop(int clients, std::chrono::milliseconds duration, const Request& request, long maxRequests = 0);
 
 // runClosedLoop `repeat` times; the run with the median rate (the machine
 // may be shared, so single runs vary).

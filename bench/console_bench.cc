@@ -3,7 +3,8 @@
 // loopback connect/close, account requests with 10, 100 and 1000 accounts,
 // and hello with 0 to 32 hosts and 64 mail entries.
 //
-//   build/bench/console_bench [--seconds S] [--repeat R] [--fixed-port] [--backlog N] [--only console|accounts|hello-scaling]
+//   build/bench/console_bench [--seconds S] [--repeat R] [--fixed-port] [--backlog N]
+//                             [--only console|accounts|hello-scaling]
 //
 // By default the server is cvlm_on_port (runConsoleHost on a free loopback
 // port); --fixed-port runs the cvlm program itself on 7593. --backlog N
@@ -16,11 +17,11 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
-#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -190,24 +191,27 @@ int consoleBenchmark(const Options& options) {
   bench::ServerProcess& server = *started;
   std::printf("== Console requests: %s on 127.0.0.1:%u, listen backlog %s, text log off, median of %d runs of %.1f s\n",
               serverName(options), server.port(),
-              options.backlog > 0 ? std::to_string(options.backlog).c_str() : "of the server",
-              options.repeat, options.seconds);
+              options.backlog > 0 ? std::to_string(options.backlog).c_str() : "of the server", options.repeat,
+              options.seconds);
   BareListener bare;
-  cvlm::RqH login = cvlm_testing::credentials(cvlm::RQ_GetAcl, cvlm::kBuiltInOperatorUser,
-                                              cvlm::kBuiltInOperatorPassword);
+  cvlm::RqH login =
+      cvlm_testing::credentials(cvlm::RQ_GetAcl, cvlm::kBuiltInOperatorUser, cvlm::kBuiltInOperatorPassword);
   std::uint16_t port = server.port();
   printRunHeader();
   std::vector<std::string> memory;
   for (int clients : {1, 8, 32}) {
-    RunResult base = bench::medianRun(options.repeat, clients, duration(options), [&] { return bareConnectClose(bare.port()); });
+    RunResult base =
+        bench::medianRun(options.repeat, clients, duration(options), [&] { return bareConnectClose(bare.port()); });
     printRun("connect", base, nullptr);
     server.resetPeak();
     RunResult hellos, toClose, logins;
-    long threads = bench::sampleMaxWhile([&] { return server.threadCount(); }, [&] {
-      hellos = bench::medianRun(options.repeat, clients, duration(options), [&] { return hello(port); });
-      toClose = bench::medianRun(options.repeat, clients, duration(options), [&] { return helloToClose(port); });
-      logins = bench::medianRun(options.repeat, clients, duration(options), [&] { return answered(port, login); });
-    });
+    long threads = bench::sampleMaxWhile(
+        [&] { return server.threadCount(); },
+        [&] {
+          hellos = bench::medianRun(options.repeat, clients, duration(options), [&] { return hello(port); });
+          toClose = bench::medianRun(options.repeat, clients, duration(options), [&] { return helloToClose(port); });
+          logins = bench::medianRun(options.repeat, clients, duration(options), [&] { return answered(port, login); });
+        });
     printRun("hello", hellos, &base);
     printRun("hello+eof", toClose, &base);
     printRun("log-in", logins, &base);
@@ -232,9 +236,10 @@ void writeAccounts(const std::string& dir, int n) {
 }
 
 int accountBenchmark(const Options& options) {
-  std::printf("\n== Account requests with n accounts in \".acl\" (1 console; the named account is the last;\n"
-              "   median of %d runs of %.1f s)\n",
-              options.repeat, options.seconds);
+  std::printf(
+      "\n== Account requests with n accounts in \".acl\" (1 console; the named account is the last;\n"
+      "   median of %d runs of %.1f s)\n",
+      options.repeat, options.seconds);
   std::printf("%6s %-22s %12s %9s %9s %9s\n", "n", "request", "per second", "p50 us", "p99 us", "failed");
   for (int n : {10, 100, 1000}) {
     auto started = startServer(options, [n](const std::string& dir) { writeAccounts(dir, n); });
@@ -297,14 +302,15 @@ void writeHostsAndMail(const std::string& dir, int n, int m) {
   info.mailServer = "smtp.example.org";
   info.sender = "ids@example.org";
   std::vector<cvlm::MailEntry> entries(static_cast<std::size_t>(m));
-  for (int i = 0; i < m; ++i) cvlm::putText(entries[i].text, 0, sizeof entries[i].text, "admin" + std::to_string(i) + "@example.org");
+  for (int i = 0; i < m; ++i)
+    cvlm::putText(entries[i].text, 0, sizeof entries[i].text, "admin" + std::to_string(i) + "@example.org");
   settings.setMailInfo(info, entries.data());
   settings.save();
 }
 
 int helloScalingBenchmark(const Options& options) {
-  std::printf("\n== Hello with n hosts in \".cvdb\" and m mail entries (median of %d runs of %.1f s)\n",
-              options.repeat, options.seconds);
+  std::printf("\n== Hello with n hosts in \".cvdb\" and m mail entries (median of %d runs of %.1f s)\n", options.repeat,
+              options.seconds);
   std::printf("%6s %6s %9s %7s %12s %9s %9s\n", "hosts", "mail", "trailer", "clients", "per second", "p50 us",
               "p99 us");
   const int cases[][2] = {{0, 0}, {8, 0}, {32, 0}, {0, 64}, {32, 64}};
@@ -314,7 +320,8 @@ int helloScalingBenchmark(const Options& options) {
     if (!started) return 1;
     std::uint16_t port = started->port();
     for (int clients : {1, 8}) {
-      RunResult run = bench::medianRun(options.repeat, clients, duration(options), [&] { return hello(port, n * 172 + m * 64); });
+      RunResult run =
+          bench::medianRun(options.repeat, clients, duration(options), [&] { return hello(port, n * 172 + m * 64); });
       std::printf("%6d %6d %9d %7d %12.0f %9.0f %9.0f\n", n, m, n * 172 + m * 64, clients, run.perSecond(),
                   run.percentileUs(50), run.percentileUs(99));
       if (run.failed > 0) {
@@ -344,7 +351,10 @@ bool parse(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: %s [--seconds S] [--repeat R] [--fixed-port] [--backlog N] [--only console|accounts|hello-scaling]\n", argv[0]);
+    std::fprintf(
+        stderr,
+        "usage: %s [--seconds S] [--repeat R] [--fixed-port] [--backlog N] [--only console|accounts|hello-scaling]\n",
+        argv[0]);
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IOLBF, 0);

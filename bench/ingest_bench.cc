@@ -104,8 +104,8 @@ Figure throughServer(halvern_testing::MariaDbServer& db, std::uint16_t port, int
   for (int s = 0; s < sessions; ++s) {
     long rows = rowsOf(db, attackTable(s));
     if (!ended[s] || rows != perSession)
-      std::fprintf(stderr, "session %d: %s, %ld of %d rows stored\n", s, ended[s] ? "closed by the server" : "not ended",
-                   rows, perSession);
+      std::fprintf(stderr, "session %d: %s, %ld of %d rows stored\n", s,
+                   ended[s] ? "closed by the server" : "not ended", rows, perSession);
     figure.complete = figure.complete && ended[s] && rows == perSession;
   }
   return figure;
@@ -129,8 +129,8 @@ Figure plainLoop(halvern_testing::MariaDbServer& db, int records, bool withLooku
   std::time_t t = kDay;
   gmtime_r(&t, &day);
   halvern::Ipv4Address sensor = sensorAddress(0);
-  std::string setup[] = {mode, halvern::attackTableStatement(attackTable(0)),
-                         halvern::dayTableStatement(sensor, day), halvern::dayInsert(sensor, day)};
+  std::string setup[] = {mode, halvern::attackTableStatement(attackTable(0)), halvern::dayTableStatement(sensor, day),
+                         halvern::dayInsert(sensor, day)};
   for (const auto& s : setup) mysql_query(&mysql, s.c_str());
   std::vector<std::string> inserts, lookups;
   for (int i = 0; i < records; ++i) {
@@ -204,8 +204,8 @@ int main(int argc, char** argv) {
   // The readiness probe opened a session; let it end before measuring.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
-  std::printf("== Log ingest: %d attack records per run into a private MariaDB, median of %d runs\n",
-              options.records, options.repeat);
+  std::printf("== Log ingest: %d attack records per run into a private MariaDB, median of %d runs\n", options.records,
+              options.repeat);
   Figure loop = median(options.repeat, [&] { return plainLoop(db, options.records, true); });
   Figure inserts = median(options.repeat, [&] { return plainLoop(db, options.records, false); });
   std::printf("%-44s %12s %9s %9s %12s\n", "path", "records/s", "vs loop", "complete", "greeting ms");

@@ -41,7 +41,7 @@ struct Request {
 
 const Request kRequests[] = {
     {cvlm::RQ_QueryCvHost, 8}, {cvlm::RQ_AddCvHost, 40},  {cvlm::RQ_PutCVKernel, 8},
-    {cvlm::RQ_SetCvKparam, 8}, {cvlm::RQ_GetCvKparam, 8},  {cvlm::RQ_UploadBook, 20},
+    {cvlm::RQ_SetCvKparam, 8}, {cvlm::RQ_GetCvKparam, 8}, {cvlm::RQ_UploadBook, 20},
 };
 
 struct Input {

@@ -3,7 +3,6 @@
 // file is whole and holds, for each change, either the state before it or
 // the state after it; every change answered 1 survives the kill.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,7 +38,8 @@ bool serving() { return cvlm_testing::TestConsole(cvlm::kConsolePort, cvlm_testi
 
 // Starts cvlm once the fixed port is free (another test run may hold it for
 // a while) and waits until this program, not another, serves on it.
-std::unique_ptr<ChildProcess> startCvlm(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& env) {
+std::unique_ptr<ChildProcess> startCvlm(const std::string& dir,
+                                        const std::vector<std::pair<std::string, std::string>>& env) {
   if (!eventually([] { return !serving(); }, 30000)) return nullptr;
   auto cvlm = std::make_unique<ChildProcess>(CVLM_BINARY, dir, env);
   if (!eventually([&] { return !cvlm->running() || serving(); }) || !cvlm->running()) return nullptr;

@@ -73,23 +73,23 @@ LoadConsole::LoadConsole(int index, std::uint16_t port, FakeSensor& sensor)
 }
 
 bool LoadConsole::runOne() {
+  // Requests and their weights (per cent).
+  static constexpr std::pair<int, void (LoadConsole::*)()> kMix[] = {
+      {12, &LoadConsole::logIn},         {12, &LoadConsole::addAccount},   {7, &LoadConsole::setAccount},
+      {6, &LoadConsole::changePassword}, {7, &LoadConsole::deleteAccount}, {4, &LoadConsole::listAccounts},
+      {7, &LoadConsole::addHost},        {5, &LoadConsole::modifyHost},    {4, &LoadConsole::deleteHost},
+      {3, &LoadConsole::listHosts},      {8, &LoadConsole::uploadBook},    {5, &LoadConsole::downloadBook},
+      {7, &LoadConsole::setMail},        {4, &LoadConsole::getMail},       {9, &LoadConsole::hello},
+  };
   lost_ = false;
   int pick = std::uniform_int_distribution<int>(0, 99)(random_);
-  if (pick < 12) logIn();
-  else if (pick < 24) addAccount();
-  else if (pick < 31) setAccount();
-  else if (pick < 37) changePassword();
-  else if (pick < 44) deleteAccount();
-  else if (pick < 48) listAccounts();
-  else if (pick < 55) addHost();
-  else if (pick < 60) modifyHost();
-  else if (pick < 64) deleteHost();
-  else if (pick < 67) listHosts();
-  else if (pick < 75) uploadBook();
-  else if (pick < 80) downloadBook();
-  else if (pick < 87) setMail();
-  else if (pick < 91) getMail();
-  else hello();
+  for (const auto& [weight, request] : kMix) {
+    if (pick < weight) {
+      (this->*request)();
+      break;
+    }
+    pick -= weight;
+  }
   return !lost_;
 }
 
@@ -108,7 +108,8 @@ std::vector<std::string> LoadConsole::checkAndAdopt(const StateFiles& files) {
   for (const auto& [name, a] : accounts_) model[name] = bytesOf(&a, sizeof a);
   pending = model;
   if (pendingAccount_) {
-    if (pendingAccount_->second) pending[pendingAccount_->first] = bytesOf(&*pendingAccount_->second, sizeof(AclAccount));
+    if (pendingAccount_->second)
+      pending[pendingAccount_->first] = bytesOf(&*pendingAccount_->second, sizeof(AclAccount));
     else pending.erase(pendingAccount_->first);
   }
   if (mine != model && mine != pending) problems.push_back("console " + std::to_string(index_) + ": accounts torn");
@@ -121,8 +122,8 @@ std::vector<std::string> LoadConsole::checkAndAdopt(const StateFiles& files) {
   std::optional<std::string> stored = ownHostIn(hosts), before, after;
   if (host_) before = bytesOf(&*host_, sizeof *host_);
   after = before;
-  if (pendingHost_) after = *pendingHost_ ? std::optional<std::string>(bytesOf(&**pendingHost_, sizeof(ObjCvHost)))
-                                          : std::nullopt;
+  if (pendingHost_)
+    after = *pendingHost_ ? std::optional<std::string>(bytesOf(&**pendingHost_, sizeof(ObjCvHost))) : std::nullopt;
   if (stored != before && stored != after) problems.push_back("console " + std::to_string(index_) + ": host torn");
   host_.reset();
   if (stored) {
@@ -229,8 +230,7 @@ void LoadConsole::setAccount() {
   auto known = accounts_.find(name);
   AclAccount a = account(name, known == accounts_.end() ? "pw" : known->second.password, ++counter_);
   auto result = ask(withAccount(cvlm::RQ_SetAcl, a));
-  expectType(result, known == accounts_.end() ? cvlm::MRR_TYPE_Password_Error : cvlm::MRR_TYPE_Success,
-             "set account");
+  expectType(result, known == accounts_.end() ? cvlm::MRR_TYPE_Password_Error : cvlm::MRR_TYPE_Success, "set account");
   if (known != accounts_.end()) accountChange(result, name, a);
 }
 
