@@ -70,6 +70,7 @@ TEST(CrashRestartTest, KilledAtRandomPointsEveryStateFileIsTheOldOrTheNewContent
     sensors.push_back(std::make_unique<FakeSensor>());
     ASSERT_TRUE(sensors.back()->listening());
     consoles.push_back(std::make_unique<LoadConsole>(c, cvlm::kConsolePort, *sensors.back()));
+    consoles.back()->expectServerDeath();
   }
 
   // The files as the first connections create them.

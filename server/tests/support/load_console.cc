@@ -170,6 +170,11 @@ void LoadConsole::mismatch(const std::string& what) {
   mismatches_.push_back("console " + std::to_string(index_) + ": " + what);
 }
 
+void LoadConsole::cameShort(const std::string& what) {
+  if (serverMayDie_) lost_ = true;
+  else mismatch(what);
+}
+
 void LoadConsole::accountChange(const std::optional<cvlm::MgrRequestResult>& result, const std::string& name,
                                 std::optional<AclAccount> after) {
   if (!result) {
@@ -268,7 +273,7 @@ void LoadConsole::listAccounts() {
   std::map<std::string, std::string> mine, expected;
   for (std::int32_t i = 0; i < count; ++i) {
     auto unit = console.receiveUnit(sizeof(AclAccount));
-    if (!unit) return mismatch("listing came short");
+    if (!unit) return cameShort("listing came short");
     std::string name = cvlm::getText(unit->data(), 0, cvlm::kAclTextSize);
     if (name.compare(0, ownPrefix().size(), ownPrefix()) == 0) mine[name] = *unit;
   }
@@ -377,7 +382,7 @@ void LoadConsole::downloadBook() {
   expectType(result, cvlm::MRR_TYPE_Success, "download book");
   if (!answeredOne(result)) return;
   auto book = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 8)) * sizeof(cvlm::BAddress));
-  if (!book) return mismatch("book came short");
+  if (!book) return cameShort("book came short");
   if (*book != book_) mismatch("downloaded book differs from the console's");
 }
 
@@ -400,7 +405,7 @@ void LoadConsole::listHosts() {
   expectType(result, cvlm::MRR_TYPE_Success, "list hosts");
   if (!answeredOne(result)) return;
   auto hosts = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 8)) * cvlm::kCvHostSize);
-  if (!hosts) return mismatch("host list came short");
+  if (!hosts) return cameShort("host list came short");
   checkOwnHost(*hosts, "host list");
 }
 
@@ -413,7 +418,7 @@ void LoadConsole::hello() {
   std::size_t m = static_cast<std::size_t>(cvlm::getInt32(&*result, 148));
   auto trailer = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 252)));
   if (!trailer || trailer->size() != n * cvlm::kCvHostSize + m * sizeof(cvlm::MailEntry))
-    return mismatch("hello trailer came short");
+    return cameShort("hello trailer came short");
   checkOwnHost(trailer->substr(0, n * cvlm::kCvHostSize), "hello");
 }
 
@@ -458,7 +463,7 @@ void LoadConsole::getMail() {
   if (!answeredOne(result)) return;
   std::int32_t m = cvlm::getInt32(&*result, 8);
   if (m < 0 || m > cvlm::kMaxMailEntries || !console.receiveUnit(static_cast<std::size_t>(m) * 64))
-    mismatch("mail entries came short");
+    cameShort("mail entries came short");
 }
 
 }  // namespace cvlm_testing

@@ -53,6 +53,10 @@ class LoadConsole {
  public:
   LoadConsole(int index, std::uint16_t port, FakeSensor& sensor);
 
+  // The server may be killed at any moment: what follows an answer may then
+  // come short, which ends the console's run like a lost answer.
+  void expectServerDeath() { serverMayDie_ = true; }
+
   // One random request. False when it got no answer: its change may or may
   // not have been made, and stays pending until checkAndAdopt.
   bool runOne();
@@ -78,6 +82,9 @@ class LoadConsole {
   std::optional<cvlm::MgrRequestResult> ask(const cvlm::RqH& header);
   void expectType(const std::optional<cvlm::MgrRequestResult>& result, std::int32_t expected, const char* what);
   void mismatch(const std::string& what);
+  // Units after a result came short: a mismatch, or a lost answer when the
+  // server may die.
+  void cameShort(const std::string& what);
   // Records the change as pending until the answer comes; commits it on 1.
   void accountChange(const std::optional<cvlm::MgrRequestResult>& result, const std::string& name,
                      std::optional<cvlm::AclAccount> after);
@@ -115,6 +122,7 @@ class LoadConsole {
   int counter_ = 0;
   int answered_ = 0;
   bool lost_ = false;  // the last request got no answer
+  bool serverMayDie_ = false;
   std::map<std::string, cvlm::AclAccount> accounts_;
   std::optional<cvlm::ObjCvHost> host_;
   // A change whose answer was lost: the account name and its state after it.
