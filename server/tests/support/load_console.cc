@@ -158,6 +158,24 @@ std::optional<cvlm::MgrRequestResult> LoadConsole::ask(const cvlm::RqH& header) 
   return ask(console, header);
 }
 
+std::optional<cvlm::MgrRequestResult> LoadConsole::askForSuccess(TestConsole& console, const cvlm::RqH& header,
+                                                                 const char* what) {
+  auto result = ask(console, header);
+  expectType(result, cvlm::MRR_TYPE_Success, what);
+  return answeredOne(result) ? result : std::nullopt;
+}
+
+std::optional<cvlm::MgrRequestResult> LoadConsole::askWithUnits(const cvlm::RqH& header,
+                                                                const std::vector<std::string>& units) {
+  TestConsole console(port_);
+  bool sent = console.sendHeader(header);
+  for (std::size_t i = 0; sent && i < units.size(); ++i) sent = console.sendUnit(units[i]);
+  auto result = sent ? console.receiveResult() : std::nullopt;
+  if (result) ++answered_;
+  else lost_ = true;
+  return result;
+}
+
 void LoadConsole::expectType(const std::optional<cvlm::MgrRequestResult>& result, std::int32_t expected,
                              const char* what) {
   if (result && resultType(*result) != expected) {
@@ -266,9 +284,8 @@ void LoadConsole::deleteAccount() {
 // model has them, whatever the others do meanwhile.
 void LoadConsole::listAccounts() {
   TestConsole console(port_);
-  auto result = ask(console, makeHeader(cvlm::RQ_GetAllAcl));
-  expectType(result, cvlm::MRR_TYPE_Success, "list accounts");
-  if (!answeredOne(result)) return;
+  auto result = askForSuccess(console, makeHeader(cvlm::RQ_GetAllAcl), "list accounts");
+  if (!result) return;
   std::int32_t count = cvlm::getInt32(&*result, 8);
   std::map<std::string, std::string> mine, expected;
   for (std::int32_t i = 0; i < count; ++i) {
@@ -361,13 +378,9 @@ void LoadConsole::uploadBook() {
   cvlm::putInt32(&header, 12, count);
   cvlm::putInt32(&header, 16, static_cast<std::int32_t>(sizeof(cvlm::BAddress)));
   std::memcpy(header.bytes() + 20, hostAddress_, 4);
-  TestConsole console(port_);
-  bool sent = console.sendHeader(header);
-  for (int i = 0; sent && i < count; ++i)
-    sent = console.sendUnit(records.substr(i * sizeof(cvlm::BAddress), sizeof(cvlm::BAddress)));
-  auto result = sent ? console.receiveResult() : std::nullopt;
-  if (result) ++answered_;
-  else lost_ = true;
+  std::vector<std::string> units;
+  for (int i = 0; i < count; ++i) units.push_back(records.substr(i * sizeof(cvlm::BAddress), sizeof(cvlm::BAddress)));
+  auto result = askWithUnits(header, units);
   expectType(result, cvlm::MRR_TYPE_Success, "upload book");
   bookChange(result, records);
 }
@@ -378,9 +391,8 @@ void LoadConsole::downloadBook() {
   cvlm::putInt32(&header, 12, static_cast<std::int32_t>(sizeof(cvlm::BAddress)));
   std::memcpy(header.bytes() + 16, hostAddress_, 4);
   TestConsole console(port_);
-  auto result = ask(console, header);
-  expectType(result, cvlm::MRR_TYPE_Success, "download book");
-  if (!answeredOne(result)) return;
+  auto result = askForSuccess(console, header, "download book");
+  if (!result) return;
   auto book = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 8)) * sizeof(cvlm::BAddress));
   if (!book) return cameShort("book came short");
   if (*book != book_) mismatch("downloaded book differs from the console's");
@@ -401,9 +413,8 @@ void LoadConsole::checkOwnHost(const std::string& hosts, const char* what) {
 
 void LoadConsole::listHosts() {
   TestConsole console(port_);
-  auto result = ask(console, makeHeader(cvlm::RQ_ListCvHost));
-  expectType(result, cvlm::MRR_TYPE_Success, "list hosts");
-  if (!answeredOne(result)) return;
+  auto result = askForSuccess(console, makeHeader(cvlm::RQ_ListCvHost), "list hosts");
+  if (!result) return;
   auto hosts = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 8)) * cvlm::kCvHostSize);
   if (!hosts) return cameShort("host list came short");
   checkOwnHost(*hosts, "host list");
@@ -411,9 +422,8 @@ void LoadConsole::listHosts() {
 
 void LoadConsole::hello() {
   TestConsole console(port_);
-  auto result = ask(console, makeHeader(cvlm::RQ_Hello));
-  expectType(result, cvlm::MRR_TYPE_Success, "hello");
-  if (!answeredOne(result)) return;
+  auto result = askForSuccess(console, makeHeader(cvlm::RQ_Hello), "hello");
+  if (!result) return;
   std::size_t n = static_cast<std::size_t>(cvlm::getInt32(&*result, 144));
   std::size_t m = static_cast<std::size_t>(cvlm::getInt32(&*result, 148));
   auto trailer = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 252)));
@@ -440,16 +450,13 @@ void LoadConsole::setMail() {
   std::memcpy(header.bytes() + 8 + cvlm::kMailInfoUserAt, expected.user, 32);
   std::memcpy(header.bytes() + 8 + cvlm::kMailInfoOptionsAt, expected.options, 4);
   MailChange change{changeableMailBytes(expected), Clock::now(), std::nullopt};
-  TestConsole console(port_);
-  bool sent = console.sendHeader(header);
-  for (int i = 0; sent && i < m; ++i) sent = console.sendUnit(bytesOf(&expected.entries[i], sizeof(cvlm::MailEntry)));
-  auto result = sent ? console.receiveResult() : std::nullopt;
+  std::vector<std::string> units;
+  for (int i = 0; i < m; ++i) units.push_back(bytesOf(&expected.entries[i], sizeof(cvlm::MailEntry)));
+  auto result = askWithUnits(header, units);
   if (!result) {
-    lost_ = true;
     mailChanges_.push_back(change);
     return;
   }
-  ++answered_;
   expectType(result, cvlm::MRR_TYPE_Success, "set mail settings");
   if (!answeredOne(result)) return;
   change.answered = Clock::now();
@@ -458,9 +465,8 @@ void LoadConsole::setMail() {
 
 void LoadConsole::getMail() {
   TestConsole console(port_);
-  auto result = ask(console, makeHeader(cvlm::RQ_GetEMailInfo));
-  expectType(result, cvlm::MRR_TYPE_Success, "get mail settings");
-  if (!answeredOne(result)) return;
+  auto result = askForSuccess(console, makeHeader(cvlm::RQ_GetEMailInfo), "get mail settings");
+  if (!result) return;
   std::int32_t m = cvlm::getInt32(&*result, 8);
   if (m < 0 || m > cvlm::kMaxMailEntries || !console.receiveUnit(static_cast<std::size_t>(m) * 64))
     cameShort("mail entries came short");

@@ -80,6 +80,11 @@ class LoadConsole {
  private:
   std::optional<cvlm::MgrRequestResult> ask(TestConsole& console, const cvlm::RqH& header);
   std::optional<cvlm::MgrRequestResult> ask(const cvlm::RqH& header);
+  // ask, then the result only when it is 1 (any other type is a mismatch).
+  std::optional<cvlm::MgrRequestResult> askForSuccess(TestConsole& console, const cvlm::RqH& header,
+                                                      const char* what);
+  // The header, then each unit, then the result.
+  std::optional<cvlm::MgrRequestResult> askWithUnits(const cvlm::RqH& header, const std::vector<std::string>& units);
   void expectType(const std::optional<cvlm::MgrRequestResult>& result, std::int32_t expected, const char* what);
   void mismatch(const std::string& what);
   // Units after a result came short: a mismatch, or a lost answer when the
