@@ -6,23 +6,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "loopback_peer.h"
 
 namespace cvlm_fuzz {
 
-class ByteSensor {
+class ByteSensor : public LoopbackPeer {
  public:
   // Listens on the first free 127.0.0.N (N from 2 to 254) at port; aborts
   // when none is free.
-  explicit ByteSensor(std::uint16_t port);
-  ~ByteSensor();
-  ByteSensor(const ByteSensor&) = delete;
-  ByteSensor& operator=(const ByteSensor&) = delete;
-
-  std::string address() const;
-  std::uint32_t addressValue() const;  // network byte order
-  std::uint16_t port() const { return port_; }
+  explicit ByteSensor(std::uint16_t port) : LoopbackPeer(port) {}
+  ~ByteSensor() override;
 
   // Serves connections on a thread of its own until stop(): each sends the
   // first keyBytes bytes of its key value (all 4 normally), then the next of
@@ -30,22 +25,15 @@ class ByteSensor {
   // until it closes. Every wait is bounded by stepTimeoutMs.
   void start(std::uint32_t secret, std::size_t keyBytes, std::vector<std::string> replies, int stepTimeoutMs);
   // Ends serving; the number of connections served.
-  int stop();
+  int stop() { return stopServing(); }
 
  private:
-  void serve();
-  void serveOne(int fd, const std::string& reply);
+  void serveOne(int fd, int index) override;
 
-  int listener_ = -1;
-  int stopEvent_ = -1;
-  int hostN_ = 0;
-  std::uint16_t port_ = 0;
   std::uint32_t secret_ = 0;
   std::size_t keyBytes_ = 4;
   std::vector<std::string> replies_;
   int stepTimeoutMs_ = 1000;
-  int served_ = 0;
-  std::thread thread_;
 };
 
 }  // namespace cvlm_fuzz
