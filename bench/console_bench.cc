@@ -11,8 +11,6 @@
 // preloads a shim that makes the server listen with backlog N.
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -86,29 +84,21 @@ class BareListener {
  public:
   BareListener() {
     listener_ = platform::openListener(kLoopback, 0, SOMAXCONN);
-    stop_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     thread_ = std::thread([this] {
-      for (;;) {
-        pollfd fds[2] = {{listener_, POLLIN, 0}, {stop_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) continue;
-        if (fds[1].revents) return;
-        int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      for (int fd; (fd = platform::acceptOrStop(listener_, stop_, nullptr)) != platform::kAcceptStopped;)
         if (fd >= 0) ::close(fd);
-      }
     });
   }
   ~BareListener() {
-    std::uint64_t one = 1;
-    (void)!::write(stop_, &one, sizeof one);
+    stop_.signal();
     thread_.join();
     ::close(listener_);
-    ::close(stop_);
   }
   std::uint16_t port() const { return platform::boundPort(listener_); }
 
  private:
   int listener_ = -1;
-  int stop_ = -1;
+  platform::StopEvent stop_;
   std::thread thread_;
 };
 

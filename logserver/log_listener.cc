@@ -2,8 +2,6 @@
 #include "log_listener.h"
 
 #include <netinet/in.h>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,22 +17,17 @@
 namespace halvern {
 
 namespace {
-constexpr int kStopped = -2;
-
 bool outOfResources(int error) {
   return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
 }
 }  // namespace
 
 LogListener::LogListener(const LogServerConfig& config)
-    : config_(config), slots_(std::make_shared<SessionSlots>()) {
-  stopEvent_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+    : config_(config), slots_(std::make_shared<SessionSlots>()) {}
 
 LogListener::~LogListener() {
   stop();
   if (listening_ >= 0) ::close(listening_);
-  if (stopEvent_ >= 0) ::close(stopEvent_);
 }
 
 int LogListener::run() {
@@ -48,12 +41,8 @@ int LogListener::run() {
 }
 
 void LogListener::stop() {
-  stopping_ = true;
+  stopEvent_.signal();
   slots_->stop();
-  if (stopEvent_ >= 0) {
-    std::uint64_t one = 1;
-    (void)!::write(stopEvent_, &one, sizeof one);
-  }
 }
 
 // Steps 1 to 3: the server address from "log.ini".
@@ -92,7 +81,7 @@ void LogListener::acceptLoop() {
   for (;;) {
     if (!slots_->waitFree()) return;
     int fd = acceptConnection();
-    if (fd == kStopped) return;
+    if (fd == platform::kAcceptStopped) return;
     if (fd < 0) continue;
     int slot = slots_->acquire();
     if (slot < 0) {
@@ -112,21 +101,10 @@ void LogListener::acceptLoop() {
 // The next accepted socket, -1 after a failed accept (logged), kStopped on stop().
 int LogListener::acceptConnection() {
   for (;;) {
-    if (stopping_) return kStopped;
-    pollfd fds[2] = {{listening_, POLLIN, 0}, {stopEvent_, POLLIN, 0}};
-    int r = ::poll(fds, 2, -1);
-    if (r < 0 && errno == EINTR) continue;
-    if (stopping_ || (r > 0 && (fds[1].revents & POLLIN))) return kStopped;
-    int fd = -1;
-    if (r > 0) {
-      if (!(fds[0].revents & POLLIN)) continue;
-      sockaddr_in peer{};
-      socklen_t peerLength = sizeof peer;
-      fd = ::accept4(listening_, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC);
-      if (fd >= 0) return fd;
-    }
+    int fd = platform::acceptOrStop(listening_, stopEvent_, nullptr);
+    if (fd >= 0 || fd == platform::kAcceptStopped) return fd;
     int error = errno;
-    if (error == EINTR || error == EAGAIN || error == ECONNABORTED) continue;
+    if (error == EAGAIN || error == ECONNABORTED) continue;
     putLine(std::string("Server: accept error: ") + std::strerror(error));
     if (outOfResources(error)) ::usleep(kAcceptBackoffMs * 1000);
     return -1;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "alert_sink.h"
+#include "platform/net.h"
 #include "constants.h"
 #include "session_slots.h"
 
@@ -51,10 +52,9 @@ class LogListener {
   LogServerConfig config_;
   std::shared_ptr<SessionSlots> slots_;
   int listening_ = -1;
-  int stopEvent_ = -1;
+  platform::StopEvent stopEvent_;
   std::atomic<std::uint16_t> boundPort_{0};
   std::atomic<std::uint32_t> serverAddress_{0};
-  std::atomic<bool> stopping_{false};
 };
 
 }  // namespace halvern

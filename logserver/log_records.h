@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/net.h"
 #include "server/wire.h"
 
 namespace halvern {
@@ -19,10 +20,7 @@ struct Ipv4Address {
 static_assert(sizeof(Ipv4Address) == 4);
 
 // "a.b.c.d".
-inline std::string dottedText(const Ipv4Address& a) {
-  return std::to_string(a.octet[0]) + "." + std::to_string(a.octet[1]) + "." + std::to_string(a.octet[2]) + "." +
-         std::to_string(a.octet[3]);
-}
+inline std::string dottedText(const Ipv4Address& a) { return platform::dottedAddress(a.octet); }
 
 inline Ipv4Address getAddress(const void* base, std::size_t offset) {
   Ipv4Address a;

@@ -1,17 +1,12 @@
 // Address text and bounded text-field copies of the sensor host record.
 #include "cv_host.h"
 
-#include <cstdio>
-
+#include "platform/net.h"
 #include "wire.h"
 
 namespace cvlm {
 
-std::string cvAddressText(const std::uint8_t* address) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d.%d.%d.%d", address[0], address[1], address[2], address[3]);
-  return text;
-}
+std::string cvAddressText(const std::uint8_t* address) { return platform::dottedAddress(address); }
 
 void copyCvText(char* field, const void* source) {
   putText(field, 0, kCvTextSize, getText(source, 0, kCvTextSize));

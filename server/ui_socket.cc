@@ -2,8 +2,6 @@
 #include "ui_socket.h"
 
 #include <netinet/in.h>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -18,9 +16,8 @@
 
 namespace cvlm {
 
-UISocket::UISocket(const ListenerConfig& config) : config_(config) {
-  stopEvent_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+UISocket::UISocket(const ListenerConfig& config)
+    : config_(config), stopEvent_(std::make_unique<platform::StopEvent>()) {}
 
 UISocket::UISocket(int connection, std::uint32_t peerAddress, const ListenerConfig& config)
     : config_(config), connection_(connection), peerAddress_(peerAddress) {
@@ -32,7 +29,6 @@ UISocket::UISocket(int connection, std::uint32_t peerAddress, const ListenerConf
 }
 
 UISocket::~UISocket() {
-  if (stopEvent_ >= 0) ::close(stopEvent_);
   if (listening_ >= 0) ::close(listening_);
 }
 
@@ -46,23 +42,18 @@ int UISocket::runServer() {
     return -1;
   }
   boundPort_ = platform::boundPort(listening_);
-  while (!stopping_) {
+  for (;;) {
     try {
-      pollfd fds[2] = {{listening_, POLLIN, 0}, {stopEvent_, POLLIN, 0}};
-      int r = ::poll(fds, 2, -1);
-      if (r < 0 && errno == EINTR) continue;
-      if (stopping_ || (fds[1].revents & POLLIN)) break;
-      if (r <= 0 || !(fds[0].revents & POLLIN)) continue;
-      sockaddr_in peer{};
-      socklen_t peerLength = sizeof peer;
-      int fd = ::accept4(listening_, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC);
+      std::uint32_t peerAddress = 0;
+      int fd = platform::acceptOrStop(listening_, *stopEvent_, &peerAddress);
+      if (fd == platform::kAcceptStopped) break;
       if (fd < 0) {
         writeLog("Accept Client Connect ERROR!");
         if (errno == EMFILE || errno == ENFILE) ::usleep(50 * 1000);
         continue;
       }
       setLogSwitchFromMarker();
-      startConnectionThread(fd, peer.sin_addr.s_addr, config_);
+      startConnectionThread(fd, peerAddress, config_);
     } catch (...) {
       writeLog("Socket Listen TRY Exception!!");
     }
@@ -73,11 +64,7 @@ int UISocket::runServer() {
 }
 
 void UISocket::stop() {
-  stopping_ = true;
-  if (stopEvent_ >= 0) {
-    std::uint64_t one = 1;
-    (void)!::write(stopEvent_, &one, sizeof one);
-  }
+  if (stopEvent_) stopEvent_->signal();
 }
 
 long UISocket::sendToUI(void* buffer, std::size_t n) {

@@ -5,8 +5,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "constants.h"
+#include "platform/net.h"
 
 namespace cvlm {
 
@@ -56,9 +58,8 @@ class UISocket {
   int listening_ = -1;
   int connection_ = -1;
   std::uint32_t peerAddress_ = 0;
-  int stopEvent_ = -1;
+  std::unique_ptr<platform::StopEvent> stopEvent_;  // listener role only
   std::atomic<std::uint16_t> boundPort_{0};
-  std::atomic<bool> stopping_{false};
 };
 
 }  // namespace cvlm

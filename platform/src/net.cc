@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -95,6 +96,38 @@ std::uint16_t boundPort(int fd) {
   return ntohs(sa.sin_port);
 }
 
+StopEvent::StopEvent() { fd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
+
+StopEvent::~StopEvent() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void StopEvent::signal() {
+  signalled_ = true;
+  if (fd_ >= 0) {
+    std::uint64_t one = 1;
+    (void)!::write(fd_, &one, sizeof one);
+  }
+}
+
+int acceptOrStop(int listener, const StopEvent& stop, std::uint32_t* peerAddress) {
+  for (;;) {
+    if (stop.signalled()) return kAcceptStopped;
+    pollfd fds[2] = {{listener, POLLIN, 0}, {stop.fd(), POLLIN, 0}};
+    int r = ::poll(fds, 2, -1);
+    if (r < 0 && errno == EINTR) continue;
+    if (stop.signalled() || (r > 0 && (fds[1].revents & POLLIN))) return kAcceptStopped;
+    if (r < 0) return -1;
+    if (!(fds[0].revents & POLLIN)) continue;
+    sockaddr_in peer{};
+    socklen_t peerLength = sizeof peer;
+    int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC);
+    if (fd < 0 && errno == EINTR) continue;
+    if (fd >= 0 && peerAddress) *peerAddress = peer.sin_addr.s_addr;
+    return fd;
+  }
+}
+
 int connectTo(std::uint32_t address, std::uint16_t port, int timeoutMs) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
@@ -147,7 +180,10 @@ int closeGracefully(int fd, int drainMs) {
 }
 
 std::string dottedAddress(std::uint32_t address) {
-  const unsigned char* b = reinterpret_cast<const unsigned char*>(&address);
+  return dottedAddress(reinterpret_cast<const std::uint8_t*>(&address));
+}
+
+std::string dottedAddress(const std::uint8_t* b) {
   char text[16];
   std::snprintf(text, sizeof text, "%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
   return text;

@@ -78,3 +78,36 @@ TEST(NetTest, SendToResetPeerFailsWithoutSignal) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(NetTest, AcceptOrStopGivesThePeerAndEndsOnStopFromAnotherThread) {
+  int listener = platform::openListener(kLoopback, 0, 5);
+  ASSERT_GE(listener, 0);
+  platform::StopEvent stop;
+  int client = platform::connectTo(kLoopback, platform::boundPort(listener), 1000);
+  std::uint32_t peer = 0;
+  int fd = platform::acceptOrStop(listener, stop, &peer);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(platform::dottedAddress(peer), "127.0.0.1");
+  ::close(fd);
+  ::close(client);
+
+  int result = 0;
+  std::thread waiter([&] { result = platform::acceptOrStop(listener, stop, nullptr); });
+  stop.signal();
+  waiter.join();
+  EXPECT_EQ(result, platform::kAcceptStopped);
+  EXPECT_TRUE(stop.signalled());
+  // Stays signalled: a later wait ends at once.
+  EXPECT_EQ(platform::acceptOrStop(listener, stop, nullptr), platform::kAcceptStopped);
+  ::close(listener);
+}
+
+TEST(NetTest, DottedAddressOfBytesAndOfNetworkOrderWordAgree) {
+  const std::uint8_t bytes[4] = {192, 168, 1, 10};
+  EXPECT_EQ(platform::dottedAddress(bytes), "192.168.1.10");
+  EXPECT_EQ(platform::dottedAddress(platform::parseAddress("192.168.1.10")), "192.168.1.10");
+}
+
+}  // namespace

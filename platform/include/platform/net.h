@@ -4,6 +4,7 @@
 
 #include <netinet/in.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,6 +30,33 @@ int openListener(std::uint32_t address, std::uint16_t port, int backlog, const c
 // The local port a socket is bound to (host byte order), 0 on error.
 std::uint16_t boundPort(int fd);
 
+// A stop request for a thread blocked in acceptOrStop: once signalled it
+// stays signalled. Safe to signal from any thread.
+class StopEvent {
+ public:
+  StopEvent();
+  ~StopEvent();
+  StopEvent(const StopEvent&) = delete;
+  StopEvent& operator=(const StopEvent&) = delete;
+
+  void signal();
+  bool signalled() const { return signalled_.load(); }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+  std::atomic<bool> signalled_{false};
+};
+
+// acceptOrStop's result once the stop event is signalled.
+inline constexpr int kAcceptStopped = -2;
+
+// Waits for a connection on listener or for stop. Returns the accepted
+// descriptor (close-on-exec) with the peer's network-order address in
+// *peerAddress, kAcceptStopped after stop, or -1 with errno set when the
+// wait or the accept failed (EINTR is retried).
+int acceptOrStop(int listener, const StopEvent& stop, std::uint32_t* peerAddress);
+
 // Connects a TCP socket to address:port (network-order address) within timeoutMs.
 // Returns the descriptor or -1; no descriptor is left open on failure.
 int connectTo(std::uint32_t address, std::uint16_t port, int timeoutMs);
@@ -39,6 +67,8 @@ int closeGracefully(int fd, int drainMs);
 
 // "a.b.c.d" for a network-order address.
 std::string dottedAddress(std::uint32_t address);
+// "a.b.c.d" for four address bytes, the first byte first.
+std::string dottedAddress(const std::uint8_t* bytes);
 
 // Network-order address from dotted text; 0 when the text is not an address.
 std::uint32_t parseAddress(const std::string& text);

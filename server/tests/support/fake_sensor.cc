@@ -4,7 +4,6 @@
 
 #include <arpa/inet.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -136,19 +135,13 @@ FakeSensor::FakeSensor(int hostN, std::uint16_t port) : port_(port) {
     if (listener_ >= 0) hostN_ = n;
   }
   if (listener_ < 0) return;
-  stopEvent_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   thread_ = std::thread([this] { serve(); });
 }
 
 FakeSensor::~FakeSensor() {
-  stopping_ = true;
-  if (stopEvent_ >= 0) {
-    std::uint64_t one = 1;
-    (void)!::write(stopEvent_, &one, sizeof one);
-  }
+  stopEvent_.signal();
   if (thread_.joinable()) thread_.join();
   if (listener_ >= 0) ::close(listener_);
-  if (stopEvent_ >= 0) ::close(stopEvent_);
 }
 
 std::string FakeSensor::address() const { return "127.0.0." + std::to_string(hostN_); }
@@ -189,12 +182,9 @@ bool FakeSensor::waitForSessions(std::size_t n, int timeoutMs) const {
 }
 
 void FakeSensor::serve() {
-  while (!stopping()) {
-    pollfd fds[2] = {{listener_, POLLIN, 0}, {stopEvent_, POLLIN, 0}};
-    int r = ::poll(fds, 2, 1000);
-    if (stopping() || (r > 0 && (fds[1].revents & POLLIN))) break;
-    if (r <= 0 || !(fds[0].revents & POLLIN)) continue;
-    int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+  for (;;) {
+    int fd = platform::acceptOrStop(listener_, stopEvent_, nullptr);
+    if (fd == platform::kAcceptStopped) break;
     if (fd >= 0) handle(fd);
   }
 }
@@ -281,7 +271,7 @@ bool FakeSensor::agreeKey(int fd, std::size_t index, const SensorScript& script)
       return platform::sendAll(fd, value, 4) == 4;
     case Key::SendInTwoPieces: {
       if (platform::sendAll(fd, value, 2) != 2) return false;
-      pollfd stop{stopEvent_, POLLIN, 0};
+      pollfd stop{stopEvent_.fd(), POLLIN, 0};
       ::poll(&stop, 1, script.keyGapMs);
       return platform::sendAll(fd, value + 2, 2) == 2;
     }
@@ -358,7 +348,7 @@ long FakeSensor::readExact(int fd, void* buffer, std::size_t n) {
   unsigned char* p = static_cast<unsigned char*>(buffer);
   std::size_t got = 0;
   while (got < n && !stopping()) {
-    pollfd fds[2] = {{fd, POLLIN, 0}, {stopEvent_, POLLIN, 0}};
+    pollfd fds[2] = {{fd, POLLIN, 0}, {stopEvent_.fd(), POLLIN, 0}};
     int r = ::poll(fds, 2, patienceMs_.load());
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0 || (fds[1].revents & POLLIN)) break;
@@ -378,7 +368,7 @@ bool FakeSensor::sendScrambled(int fd, const void* data, std::size_t n, std::uin
 
 // Silence: reads nothing and returns once the server closes (or on stop).
 void FakeSensor::holdUntilClosed(int fd) {
-  pollfd fds[2] = {{fd, POLLRDHUP, 0}, {stopEvent_, POLLIN, 0}};
+  pollfd fds[2] = {{fd, POLLRDHUP, 0}, {stopEvent_.fd(), POLLIN, 0}};
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHoldLimitMs);
   while (!stopping() && std::chrono::steady_clock::now() < deadline) {
     int r = ::poll(fds, 2, 200);

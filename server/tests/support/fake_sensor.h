@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/net.h"
 #include "constants.h"
 #include "sensor/sensor_records.h"
 
@@ -141,13 +142,12 @@ class FakeSensor {
   bool sendScrambled(int fd, const void* data, std::size_t n, std::uint8_t key);
   void holdUntilClosed(int fd);
   void reset(int fd);
-  bool stopping() const { return stopping_.load(); }
+  bool stopping() const { return stopEvent_.signalled(); }
 
   int hostN_ = 0;
   std::uint16_t port_ = 0;
   int listener_ = -1;
-  int stopEvent_ = -1;
-  std::atomic<bool> stopping_{false};
+  platform::StopEvent stopEvent_;
   std::atomic<int> patienceMs_{5000};
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
