@@ -1,11 +1,13 @@
 // Little-endian field access for wire and file records: the one place that
-// turns bytes at an offset into integers and texts and back.
+// turns bytes at an offset into integers and texts and back. Standard
+// headers only: the log server includes it too.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace cvlm {
 
@@ -33,11 +35,22 @@ inline std::string getText(const void* base, std::size_t offset, std::size_t siz
 
 // Copies text into a fixed-size field, zero-padded, keeping a terminator
 // (at most size - 1 characters).
-inline void putText(void* base, std::size_t offset, std::size_t size, const std::string& text) {
+inline void putText(void* base, std::size_t offset, std::size_t size, std::string_view text) {
   char* p = static_cast<char*>(base) + offset;
   std::memset(p, 0, size);
-  if (size == 0) return;
+  if (size == 0 || text.empty()) return;
   std::memcpy(p, text.data(), text.size() < size ? text.size() : size - 1);
+}
+
+// The same two for a character-array field of a record.
+template <std::size_t N>
+std::string_view fieldText(const char (&field)[N]) {
+  return std::string_view(field, strnlen(field, N));
+}
+
+template <std::size_t N>
+void setFieldText(char (&field)[N], std::string_view text) {
+  putText(field, 0, N, text);
 }
 
 }  // namespace cvlm

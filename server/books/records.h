@@ -1,6 +1,6 @@
 // Records of the sensor books, exactly as they lie in the book files:
 // services, addresses, groups, schedules, group memberships and rules.
-// Standard headers only: the log server's mailer reads BRule too.
+// Standard headers and wire.h only: the log server's mailer reads BRule too.
 #pragma once
 
 #include <bit>
@@ -10,27 +10,13 @@
 #include <string_view>
 #include <type_traits>
 
+#include "../wire.h"
+
 namespace cvlm {
 
 // Integer fields are little-endian in the files; records are read and
 // written by copying whole records.
 static_assert(std::endian::native == std::endian::little);
-
-// Text of a fixed-width character field: up to its first zero byte, never
-// past the field (a full field has no terminator).
-template <std::size_t N>
-std::string_view fieldText(const char (&field)[N]) {
-  std::size_t n = 0;
-  while (n < N && field[n] != '\0') ++n;
-  return std::string_view(field, n);
-}
-
-// Copies text into a fixed-width field, zero-padded, cut to keep a terminator.
-template <std::size_t N>
-void setFieldText(char (&field)[N], std::string_view text) {
-  std::memset(field, 0, N);
-  if (!text.empty()) std::memcpy(field, text.data(), text.size() < N ? text.size() : N - 1);
-}
 
 // One service definition of the Service book.
 struct BService {

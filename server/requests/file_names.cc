@@ -4,11 +4,12 @@
 #include <cctype>
 #include <cstring>
 
+#include "wire.h"
+
 namespace cvlm {
 
 std::string transferFileName(const unsigned char* field) {
-  const char* text = reinterpret_cast<const char*>(field);
-  return std::string(text, strnlen(text, kFileNameField - 1));
+  return getText(field, 0, kFileNameField - 1);
 }
 
 namespace {
