@@ -127,6 +127,8 @@ TEST(PathTest, MapsOntoTheDriveFindingNamesCaseBlind) {
   }
   EXPECT_TRUE(win::mapToHost("C:\\APP\\A.TXT")->exists());
   EXPECT_FALSE(win::mapToHost("C:\\App\\b.txt")->exists());
+  EXPECT_TRUE(win::mapToHost("C:\\App\\b.txt")->parentExists());
+  EXPECT_FALSE(win::mapToHost("C:\\App\\Nope\\b.txt")->parentExists());
   win::SetLastError(0);
   EXPECT_FALSE(win::mapToHost("C:\\App\\a.txt\\y"));
   EXPECT_EQ(win::GetLastError(), win::ERROR_PATH_NOT_FOUND);

@@ -59,6 +59,8 @@ struct HostPath {
 
   // True when the whole path exists.
   bool exists() const { return found == names.size(); }
+  // True when the directory holding the last component exists.
+  bool parentExists() const { return found + 1 >= names.size(); }
 };
 
 // Maps a path onto its drive's host directory: existing components found case-blind (the exact
