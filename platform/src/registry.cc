@@ -13,6 +13,7 @@
 
 #include "platform/files.h"
 #include "platform/state_dir.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -75,18 +76,6 @@ std::string unescape(const std::string& s) {
   return r;
 }
 
-std::vector<std::string> splitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (;;) {
-    auto tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos) break;
-    start = tab + 1;
-  }
-  return fields;
-}
-
 std::string encodeData(const RegValue& v) {
   if (v.type == REG_SZ || v.type == REG_EXPAND_SZ) return escape(v.text());
   if (v.type == REG_DWORD) return std::to_string(v.dword());
@@ -120,7 +109,7 @@ Store parse(const std::string& content) {
   std::istringstream in(content);
   std::string line;
   while (std::getline(in, line)) {
-    auto f = splitTabs(line);
+    auto f = splitFields(line, '\t');
     if (f.size() < 3) continue;
     RegRoot root = static_cast<RegRoot>(std::atoi(f[1].c_str()));
     std::string path = unescape(f[2]);
