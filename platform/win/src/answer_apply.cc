@@ -102,8 +102,22 @@ void traceAnswer(const std::string& key, const AnswerLine* line, const char* how
   detail::trace("answer", f);
 }
 
+namespace {
+
+bool ended(HWND dialog) {
+  auto w = windowState().find(dialog);
+  auto* d = w ? dialogOf(*w) : nullptr;
+  return !d || d->ended;
+}
+
+}  // namespace
+
 void applyDialogLine(HWND dialog, const AnswerLine& line, bool modal) {
   applyActions(dialog, line);
+  if (ended(dialog)) {  // an action (a double-click, say) ended it: its button is not pressed
+    traceAnswer(dialogKeys(dialog).primary(), &line, "actions", 0);
+    return;
+  }
   switch (line.answer) {
     case AnswerLine::Answer::Button:
       press(dialog, line, "line");

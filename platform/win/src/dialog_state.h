@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
+#include "answers_file.h"
 #include "win/dialog.h"
 #include "win/dialog_template.h"
 #include "window_state.h"
@@ -30,7 +33,9 @@ struct DialogState {
   int number = -1;          // the caller's "#<n>"
   WORD defId = 0;
   bool announced = false;   // its "dialog" line is in the transcript
-  bool answering = false;   // an answers line is being applied
+  bool answering = false;   // an answers line is waiting to be applied or being applied
+  std::optional<AnswerLine> pendingLine;  // a modeless dialog's line, applied when its input message is dispatched
+  bool pendingDefault = false;            // ... or its default button, unscripted
   int unscriptedPresses = 0;
 };
 

@@ -109,6 +109,7 @@ LRESULT DispatchMessage(const MSG* msg) {
     return 0;
   }
   if (!msg->hwnd) return 0;
+  if (detail::dispatchAnswerInput(*msg)) return 0;
   auto w = windowOf(msg->hwnd);
   if (!w) return 0;
   if (w->thread != windowState().currentQueue().id) {

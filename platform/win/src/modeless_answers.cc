@@ -37,11 +37,33 @@ bool answerIdleModelessDialog(ThreadQueue& q) {
     auto* d = w ? dialogOf(*w) : nullptr;
     if (!d) return true;
     d->answering = true;
-    applyDialogLine(dialog, *next.line, false);
-    d->answering = false;
+    d->pendingLine = *next.line;
+    PostMessage(dialog, kAnswerInputMessage, 0, 0);
     return true;
   }
   return false;
+}
+
+bool dispatchAnswerInput(const MSG& msg) {
+  if (msg.message != kAnswerInputMessage) return false;
+  auto w = windowState().find(msg.hwnd);
+  auto* d = w ? dialogOf(*w) : nullptr;
+  if (!d || !d->answering) return true;
+  if (d->pendingLine) {
+    AnswerLine line = std::move(*d->pendingLine);
+    d->pendingLine.reset();
+    applyDialogLine(msg.hwnd, line, false);
+  } else if (d->pendingDefault) {
+    d->pendingDefault = false;
+    int id = defaultButtonOf(msg.hwnd);
+    std::string why;
+    if (canPress(msg.hwnd, id, &why)) {
+      traceAnswer(dialogKeys(msg.hwnd).primary(), nullptr, "unscripted", id);
+      pressButton(msg.hwnd, id);
+    }
+  }
+  if (auto again = windowState().find(msg.hwnd); again && again->dialog) again->dialog->answering = false;
+  return true;
 }
 
 bool pressUnscriptedModelessDialog(ThreadQueue& q) {
@@ -56,8 +78,9 @@ bool pressUnscriptedModelessDialog(ThreadQueue& q) {
     std::string why;
     if (!canPress(dialog, id, &why)) continue;
     ++d->unscriptedPresses;
-    traceAnswer(dialogKeys(dialog).primary(), nullptr, "unscripted", id);
-    pressButton(dialog, id);
+    d->answering = true;
+    d->pendingDefault = true;
+    PostMessage(dialog, kAnswerInputMessage, 0, 0);
     return true;
   }
   return false;

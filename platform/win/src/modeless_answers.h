@@ -9,6 +9,13 @@
 
 namespace win::detail {
 
+// A modeless dialog's answer arrives as this posted message (like a user's click), so the
+// program's own GetMessage or PeekMessage returns and its loop runs on; DispatchMessage applies it.
+inline constexpr UINT kAnswerInputMessage = 0x03FE;
+
+// Applies the answer an input message carries; true when msg was one.
+bool dispatchAnswerInput(const MSG& msg);
+
 // Applies the next answers line to the first visible, enabled modeless dialog of q whose key
 // it names; true when a line was taken.
 bool answerIdleModelessDialog(ThreadQueue& q);
