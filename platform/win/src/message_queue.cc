@@ -1,5 +1,7 @@
 // Posting and retrieving messages: PostMessage, PostThreadMessage,
 // PostQuitMessage, GetMessage, PeekMessage, WaitMessage and DispatchMessage.
+#include <algorithm>
+
 #include "broadcast.h"
 #include "message_pump.h"
 #include "modeless_answers.h"
@@ -87,8 +89,11 @@ BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remov
   else if (now - *q.emptyPeekSince > kIdlePollGuardMs)
     machine().exitStuck("PeekMessage found nothing for " + std::to_string(kIdlePollGuardMs / 1000) +
                         " s of virtual time" + detail::openDialogsNote(q));
-  if (auto due = detail::nextDueTimer(q, filter)) detail::moveClockTo(q, *due);
-  else clock.advanceBy(kEmptyPeekTickMs);
+  // One tick, or less when a timer falls due within it: a polling loop reaches its timer at
+  // the timer's own time and never runs past it.
+  std::uint64_t step = kEmptyPeekTickMs;
+  if (auto due = detail::nextDueTimer(q, filter); due && *due > now) step = std::min(step, *due - now);
+  clock.advanceBy(step);
   return FALSE;
 }
 

@@ -105,8 +105,8 @@ void PostQuitMessage(int exitCode);
 // Waits for the next message: 0 for WM_QUIT, -1 for a bad filter window, otherwise nonzero. With an
 // empty queue the virtual clock moves to the thread's next timer; nothing to wait for ends the process.
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
-// Takes the next message if one is there. Finding none moves the virtual clock to the thread's
-// next timer, or on by one 10 ms tick when it has none.
+// Takes the next message if one is there. Finding none moves the virtual clock on by one 10 ms
+// tick, or only to the thread's next timer when that falls due within the tick.
 BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 // Returns when a message is there (GetMessage's waiting without taking it).
 BOOL WaitMessage();

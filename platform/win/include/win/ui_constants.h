@@ -39,7 +39,7 @@ inline constexpr const char* kSystemFontFace = "System";
 
 // SetTimer below this many milliseconds uses it (USER_TIMER_MINIMUM).
 inline constexpr UINT kTimerMinimumMs = 10;
-// An empty PeekMessage with no timer of its thread moves the virtual clock by this much.
+// An empty PeekMessage moves the virtual clock by this much (less when a timer falls due sooner).
 inline constexpr std::uint64_t kEmptyPeekTickMs = 10;
 // Empty PeekMessage calls in a row that span more virtual time than this end the process (status 3).
 inline constexpr std::uint64_t kIdlePollGuardMs = 3600000;
