@@ -29,8 +29,8 @@ std::shared_ptr<Window> usableControl(HWND dialog, const AnswerLine& line, const
 
 void applySet(const std::shared_ptr<Window>& c, const AnswerLine& line, const AnswerAction& a) {
   auto* combo = stateOf<ListState>(*c);
-  bool editable = stateOf<EditState>(*c) || (combo && combo->kind == ControlKind::ComboBox &&
-                                             (c->style & CBS_TYPEMASK) != CBS_DROPDOWNLIST);
+  bool editable = stateOf<EditState>(*c) ||
+                  (combo && combo->kind == ControlKind::ComboBox && (c->style & CBS_TYPEMASK) != CBS_DROPDOWNLIST);
   if (!editable) answersStuck(&line, "control " + std::to_string(a.id) + " takes no typed text");
   std::string text = a.text;
   if (auto* edit = stateOf<EditState>(*c); edit && text.size() > edit->limit) text.resize(edit->limit);
@@ -59,8 +59,10 @@ void applySelect(const std::shared_ptr<Window>& c, const AnswerLine& line, const
 void applyCheck(const std::shared_ptr<Window>& c, const AnswerLine& line, const AnswerAction& a) {
   if (!stateOf<ButtonState>(*c) || !(isCheckBox(*c) || isRadioButton(*c)))
     answersStuck(&line, "control " + std::to_string(a.id) + " is no check box or radio button");
-  if (a.value && buttonType(*c) == BS_AUTORADIOBUTTON) checkRadioInGroup(*c);
-  else SendMessage(c->hwnd, BM_SETCHECK, a.value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (a.value && buttonType(*c) == BS_AUTORADIOBUTTON)
+    checkRadioInGroup(*c);
+  else
+    SendMessage(c->hwnd, BM_SETCHECK, a.value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void applyActions(HWND dialog, const AnswerLine& line) {
@@ -128,8 +130,8 @@ void applyDialogLine(HWND dialog, const AnswerLine& line, bool modal) {
       break;
     case AnswerLine::Answer::Until:
       if (!holdUntilFile(windowState().currentQueue(), line.untilFile))
-        answersStuck(&line, line.untilFile + " did not appear within " + std::to_string(kOutsideInputGuardMs / 1000) +
-                                " s");
+        answersStuck(&line,
+                     line.untilFile + " did not appear within " + std::to_string(kOutsideInputGuardMs / 1000) + " s");
       if (IsWindow(dialog)) press(dialog, line, "until");
       break;
     case AnswerLine::Answer::File:
@@ -164,7 +166,8 @@ bool holdUntilFile(ThreadQueue& q, const std::string& file) {
   while (!platform::fileExists(file)) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     MSG msg{};
-    for (int n = 0; n < kIdleMessageLimit && detail::takeReadyMessage(q, filter, true, &msg); ++n) DispatchMessage(&msg);
+    for (int n = 0; n < kIdleMessageLimit && detail::takeReadyMessage(q, filter, true, &msg); ++n)
+      DispatchMessage(&msg);
     detail::waitRealTimeForInput(q, kHoldPollMs);
   }
   return true;

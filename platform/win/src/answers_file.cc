@@ -124,8 +124,8 @@ bool parseAnswer(const Word& w, AnswerLine* a, std::string* what) {
   if (w.text.compare(0, kUntil.size(), kUntil) == 0) {
     std::string rest = w.text.substr(kUntil.size());
     auto colon = rest.rfind(':');
-    if (colon == std::string::npos || colon == 0 || rest[0] != '/' || !number(rest.substr(colon + 1), 65535, &a->button) ||
-        a->button == 0) {
+    if (colon == std::string::npos || colon == 0 || rest[0] != '/' ||
+        !number(rest.substr(colon + 1), 65535, &a->button) || a->button == 0) {
       *what = "bad \"" + w.text + "\" (until:<absolute host file>:<button id>)";
       return false;
     }

@@ -23,15 +23,15 @@ struct AnswerLine {
   enum class Key { Template, Number, Caption, Open, Save, Cancel };
   enum class Answer { Button, Wait, Until, File };
 
-  int line = 0;          // 1-based line number in the file
-  std::string raw;       // the line as written (without its line end)
-  std::string program;   // "REMVEX32.EXE"; empty: any program
+  int line = 0;         // 1-based line number in the file
+  std::string raw;      // the line as written (without its line end)
+  std::string program;  // "REMVEX32.EXE"; empty: any program
   Key key = Key::Template;
-  std::string keyText;   // the template id (decimal), the caption or the file path
-  int number = -1;       // "#<n>"
+  std::string keyText;  // the template id (decimal), the caption or the file path
+  int number = -1;      // "#<n>"
   Answer answer = Answer::Button;
   int button = 0;
-  std::string untilFile; // host path
+  std::string untilFile;  // host path
   std::vector<AnswerAction> actions;
 
   bool isFileDialogLine() const { return key == Key::Open || key == Key::Save || key == Key::Cancel; }

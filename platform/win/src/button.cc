@@ -43,8 +43,10 @@ void checkRadioInGroup(Window& w) {
     auto c = state.find(*it);
     auto* b = c ? stateOf<ButtonState>(*c) : nullptr;
     if (!b) continue;
-    if (*it == w.hwnd) b->check = BST_CHECKED;
-    else if (buttonType(*c) == BS_AUTORADIOBUTTON) b->check = BST_UNCHECKED;
+    if (*it == w.hwnd)
+      b->check = BST_CHECKED;
+    else if (buttonType(*c) == BS_AUTORADIOBUTTON)
+      b->check = BST_UNCHECKED;
   }
 }
 
@@ -52,9 +54,12 @@ namespace {
 
 void click(Window& w, ButtonState& s) {
   DWORD t = buttonType(w);
-  if (t == BS_AUTOCHECKBOX) s.check = s.check ? BST_UNCHECKED : BST_CHECKED;
-  else if (t == BS_AUTO3STATE) s.check = (s.check + 1) % 3;
-  else if (t == BS_AUTORADIOBUTTON) checkRadioInGroup(w);
+  if (t == BS_AUTOCHECKBOX)
+    s.check = s.check ? BST_UNCHECKED : BST_CHECKED;
+  else if (t == BS_AUTO3STATE)
+    s.check = (s.check + 1) % 3;
+  else if (t == BS_AUTORADIOBUTTON)
+    checkRadioInGroup(w);
   notifyParent(w, BN_CLICKED);
 }
 
@@ -64,46 +69,41 @@ UINT checkValue(const Window& w, WPARAM value) {
   return value ? BST_CHECKED : BST_UNCHECKED;
 }
 
-}  // namespace
-
-LRESULT buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto w = windowState().find(hwnd);
-  if (!w) return 0;
-  if (message == WM_NCCREATE) w->control = std::make_unique<ButtonState>();
-  auto* s = stateOf<ButtonState>(*w);
-  LRESULT result = 0;
-  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
-  if (handleFontMessage(*w, message, wParam, &result)) return result;
+std::optional<LRESULT> buttonMessage(Window& w, ButtonState& s, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = w.hwnd;
   switch (message) {
     case BM_GETCHECK:
-      return isCheckBox(*w) || isRadioButton(*w) ? s->check : BST_UNCHECKED;
+      return isCheckBox(w) || isRadioButton(w) ? s.check : BST_UNCHECKED;
     case BM_SETCHECK:
-      if (isCheckBox(*w) || isRadioButton(*w)) s->check = checkValue(*w, wParam);
+      if (isCheckBox(w) || isRadioButton(w)) s.check = checkValue(w, wParam);
       return 0;
     case BM_GETSTATE:
-      return s->check | (s->pushed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? BST_FOCUS : 0);
+      return s.check | (s.pushed ? BST_PUSHED : 0) | (GetFocus() == hwnd ? BST_FOCUS : 0);
     case BM_SETSTATE:
-      s->pushed = wParam != 0;
+      s.pushed = wParam != 0;
       return 0;
     case BM_SETSTYLE:
-      w->style = (w->style & 0xFFFF0000u) | static_cast<DWORD>(wParam & 0xFFFF);
+      w.style = (w.style & 0xFFFF0000u) | static_cast<DWORD>(wParam & 0xFFFF);
       return 0;
     case BM_CLICK:
-      click(*w, *s);
+      click(w, s);
       return 0;
     case BM_SETIMAGE: {
-      HANDLE old = s->image;
-      s->image = reinterpret_cast<HANDLE>(lParam);
+      HANDLE old = s.image;
+      s.image = reinterpret_cast<HANDLE>(lParam);
       return reinterpret_cast<LRESULT>(old);
     }
     case BM_GETIMAGE:
-      return reinterpret_cast<LRESULT>(s->image);
-    case WM_PAINT:
-      detail::validateSilently(hwnd);
-      return 0;
+      return reinterpret_cast<LRESULT>(s.image);
     default:
-      return DefWindowProc(hwnd, message, wParam, lParam);
+      return std::nullopt;
   }
+}
+
+}  // namespace
+
+LRESULT buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return runControl<ButtonState>(hwnd, message, wParam, lParam, buttonMessage);
 }
 
 }  // namespace win

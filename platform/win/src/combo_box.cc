@@ -16,12 +16,6 @@ bool hasStrings(const Window& w) {
 
 bool isDropDownList(const Window& w) { return (w.style & CBS_TYPEMASK) == CBS_DROPDOWNLIST; }
 
-std::string itemText(const Window& w, LPARAM lParam) {
-  return hasStrings(w) && lParam ? std::string(reinterpret_cast<const char*>(lParam)) : std::string();
-}
-
-ULONG_PTR itemData(const Window& w, LPARAM lParam) { return hasStrings(w) ? 0 : static_cast<ULONG_PTR>(lParam); }
-
 // Makes index current and shows its text in the edit (a bad index clears both).
 LRESULT select(Window& w, ListState& s, WPARAM index) {
   int i = static_cast<int>(index);
@@ -47,88 +41,80 @@ LRESULT setText(Window& w, ListState& s, LPARAM lParam) {
   return TRUE;
 }
 
-}  // namespace
-
-LRESULT comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto w = windowState().find(hwnd);
-  if (!w) return 0;
-  if (message == WM_NCCREATE) {
-    auto s = std::make_unique<ListState>(ControlKind::ComboBox);
-    s->itemHeight = detail::fontMetrics(nullptr).height;
-    w->control = std::move(s);
-    w->text.clear();  // the edit starts empty whatever the template says
-  }
-  auto* s = stateOf<ListState>(*w);
-  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
-  bool sorted = (w->style & CBS_SORT) != 0;
-  LRESULT result = 0;
-  if (message != WM_SETFONT && handleFontMessage(*w, message, wParam, &result)) return result;
+std::optional<LRESULT> comboBoxMessage(Window& w, ListState& s, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = w.hwnd;
+  bool sorted = (w.style & CBS_SORT) != 0;
   switch (message) {
+    case WM_NCCREATE:
+      w.text.clear();  // the edit starts empty whatever the template says
+      return std::nullopt;
     case WM_CREATE:
       measureOwnerDrawItems(hwnd);
       return 0;
     case WM_SETFONT:
-      w->font = reinterpret_cast<HFONT>(wParam);
-      if (!(w->style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))) s->itemHeight = detail::fontMetrics(w->font).height;
+      setListFont(w, s, wParam, (w.style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0);
       return 0;
     case WM_SETTEXT:
-      return setText(*w, *s, lParam);
+      return setText(w, s, lParam);
     case CB_ADDSTRING: {
-      int i = addItem(*s, sorted, itemText(*w, lParam), itemData(*w, lParam));
+      auto a = itemArgument(hasStrings(w), lParam);
+      int i = addItem(s, sorted, std::move(a.text), a.data);
       repaintQuietly(hwnd);
       return i;
     }
     case CB_INSERTSTRING: {
-      int i = insertItem(*s, static_cast<int>(wParam), itemText(*w, lParam), itemData(*w, lParam));
+      auto a = itemArgument(hasStrings(w), lParam);
+      int i = insertItem(s, static_cast<int>(wParam), std::move(a.text), a.data);
       return i < 0 ? CB_ERR : i;
     }
     case CB_DELETESTRING:
-      if (!deleteItem(*s, static_cast<int>(wParam))) return CB_ERR;
+      if (!deleteItem(s, static_cast<int>(wParam))) return CB_ERR;
       repaintQuietly(hwnd);
-      return static_cast<LRESULT>(s->items.size());
+      return static_cast<LRESULT>(s.items.size());
     case CB_RESETCONTENT:
-      s->items.clear();
-      s->current = -1;
+      s.items.clear();
+      s.current = -1;
       {
         std::lock_guard lock(windowState().mutex);
-        w->text.clear();
+        w.text.clear();
       }
       repaintQuietly(hwnd);
       return CB_OKAY;
     case CB_GETCOUNT:
-      return static_cast<LRESULT>(s->items.size());
+      return static_cast<LRESULT>(s.items.size());
     case CB_GETLBTEXT:
-      return copyItemText(*s, wParam, lParam);
+      return copyItemText(s, wParam, lParam);
     case CB_GETLBTEXTLEN:
-      return validIndex(*s, wParam) ? static_cast<LRESULT>(s->items[wParam].text.size()) : CB_ERR;
+      return validIndex(s, wParam) ? static_cast<LRESULT>(s.items[wParam].text.size()) : CB_ERR;
     case CB_SETCURSEL:
-      return select(*w, *s, wParam);
+      return select(w, s, wParam);
     case CB_GETCURSEL:
-      return s->current;
+      return s.current;
     case CB_SELECTSTRING: {
       if (!lParam) return CB_ERR;
-      int i = findItem(*s, static_cast<int>(wParam), reinterpret_cast<const char*>(lParam), false);
-      return i < 0 ? CB_ERR : select(*w, *s, static_cast<WPARAM>(i));
+      int i = findItem(s, static_cast<int>(wParam), reinterpret_cast<const char*>(lParam), false);
+      return i < 0 ? CB_ERR : select(w, s, static_cast<WPARAM>(i));
     }
     case CB_FINDSTRING:
     case CB_FINDSTRINGEXACT:
       if (!lParam) return CB_ERR;
-      return findItem(*s, static_cast<int>(wParam), reinterpret_cast<const char*>(lParam), message == CB_FINDSTRINGEXACT);
+      return findItem(s, static_cast<int>(wParam), reinterpret_cast<const char*>(lParam),
+                      message == CB_FINDSTRINGEXACT);
     case CB_SETITEMDATA:
-      if (!validIndex(*s, wParam)) return CB_ERR;
-      s->items[wParam].data = static_cast<ULONG_PTR>(lParam);
+      if (!validIndex(s, wParam)) return CB_ERR;
+      s.items[wParam].data = static_cast<ULONG_PTR>(lParam);
       return CB_OKAY;
     case CB_GETITEMDATA:
-      return validIndex(*s, wParam) ? static_cast<LRESULT>(s->items[wParam].data) : CB_ERR;
+      return validIndex(s, wParam) ? static_cast<LRESULT>(s.items[wParam].data) : CB_ERR;
     case CB_LIMITTEXT:
-      s->editLimit = static_cast<DWORD>(wParam);
+      s.editLimit = static_cast<DWORD>(wParam);
       return TRUE;
     case CB_SETITEMHEIGHT:
       if (lParam <= 0) return CB_ERR;
-      s->itemHeight = static_cast<int>(lParam);
+      s.itemHeight = static_cast<int>(lParam);
       return CB_OKAY;
     case CB_GETITEMHEIGHT:
-      return s->itemHeight;
+      return s.itemHeight;
     case CB_SHOWDROPDOWN:
       return TRUE;
     case CB_GETDROPPEDSTATE:
@@ -136,16 +122,18 @@ LRESULT comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case CB_SETEDITSEL:
       return 0;
     case CB_DIR: {
-      int i = addDirectoryItems(*s, sorted, static_cast<UINT>(wParam), lParam);
+      int i = addDirectoryItems(s, sorted, static_cast<UINT>(wParam), lParam);
       return i < 0 ? CB_ERR : i;
     }
-    case WM_PAINT:
-      drawOwnerDrawItems(hwnd);
-      detail::validateSilently(hwnd);
-      return 0;
     default:
-      return DefWindowProc(hwnd, message, wParam, lParam);
+      return std::nullopt;
   }
+}
+
+}  // namespace
+
+LRESULT comboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return runControl<ListState>(hwnd, message, wParam, lParam, comboBoxMessage, ControlKind::ComboBox);
 }
 
 }  // namespace win

@@ -81,17 +81,22 @@ void describeControlState(Window& w, JsonObject& out) {
   }
 }
 
-bool handleFontMessage(Window& w, UINT message, WPARAM wParam, LRESULT* result) {
-  if (message == WM_SETFONT) {
-    w.font = reinterpret_cast<HFONT>(wParam);
-    *result = 0;
-    return true;
+bool handleCommonMessage(Window& w, UINT message, WPARAM wParam, LRESULT* result) {
+  *result = 0;
+  switch (message) {
+    case WM_SETFONT:
+      w.font = reinterpret_cast<HFONT>(wParam);
+      return true;
+    case WM_GETFONT:
+      *result = reinterpret_cast<LRESULT>(w.font);
+      return true;
+    case WM_PAINT:
+      drawOwnerDrawItems(w.hwnd);
+      detail::validateSilently(w.hwnd);
+      return true;
+    default:
+      return false;
   }
-  if (message == WM_GETFONT) {
-    *result = reinterpret_cast<LRESULT>(w.font);
-    return true;
-  }
-  return false;
 }
 
 void repaintQuietly(HWND hwnd) {
@@ -114,8 +119,12 @@ void measureOwnerDrawItems(HWND control) {
   bool combo = s->kind == ControlKind::ComboBox;
   DWORD fixed = combo ? CBS_OWNERDRAWFIXED : LBS_OWNERDRAWFIXED;
   if (!(w->style & fixed)) return;
-  MEASUREITEMSTRUCT m{combo ? ODT_COMBOBOX : ODT_LISTBOX, static_cast<UINT>(w->id), 0,
-                      static_cast<UINT>(detail::clientRectOf(*w).right), static_cast<UINT>(s->itemHeight), 0};
+  MEASUREITEMSTRUCT m{combo ? ODT_COMBOBOX : ODT_LISTBOX,
+                      static_cast<UINT>(w->id),
+                      0,
+                      static_cast<UINT>(detail::clientRectOf(*w).right),
+                      static_cast<UINT>(s->itemHeight),
+                      0};
   SendMessage(w->parent, WM_MEASUREITEM, w->id, reinterpret_cast<LPARAM>(&m));
   s->itemHeight = static_cast<int>(m.itemHeight);
 }
@@ -140,8 +149,15 @@ void drawOwnerDrawItems(HWND control) {
     if (combo) state |= ODS_COMBOBOXEDIT;
     if (GetFocus() == control && i == s->current) state |= ODS_FOCUS;
     RECT r = combo ? client : RECT{0, (i - s->top) * height, client.right, (i - s->top + 1) * height};
-    DRAWITEMSTRUCT d{combo ? ODT_COMBOBOX : ODT_LISTBOX, static_cast<UINT>(w->id), static_cast<UINT>(i), ODA_DRAWENTIRE,
-                     state, control, hdc, r, item.data};
+    DRAWITEMSTRUCT d{combo ? ODT_COMBOBOX : ODT_LISTBOX,
+                     static_cast<UINT>(w->id),
+                     static_cast<UINT>(i),
+                     ODA_DRAWENTIRE,
+                     state,
+                     control,
+                     hdc,
+                     r,
+                     item.data};
     detail::trace("drawitem", JsonObject()
                                   .add("hwnd", detail::hv(control))
                                   .add("id", static_cast<std::uint64_t>(w->id))

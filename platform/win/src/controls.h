@@ -28,7 +28,7 @@ struct ButtonState : ControlState {
 
 struct EditState : ControlState {
   EditState() : ControlState(ControlKind::Edit) {}
-  DWORD limit = 0;
+  DWORD limit = 30000;  // typed characters allowed
   DWORD selStart = 0;
   DWORD selEnd = 0;
   bool modified = false;
@@ -47,11 +47,11 @@ struct ListItem {
 
 // List boxes and combo boxes (a combo's list and its edit text, the window text).
 struct ListState : ControlState {
-  explicit ListState(ControlKind k) : ControlState(k) {}
+  explicit ListState(ControlKind k);
   std::vector<ListItem> items;
   int current = -1;  // single selection; the caret of a multiple-selection list
   int top = 0;
-  int itemHeight = 0;
+  int itemHeight = 0;  // the font's height, or what WM_MEASUREITEM said
   int horizontalExtent = 0;
   std::vector<int> tabStops;
   DWORD editLimit = 0;

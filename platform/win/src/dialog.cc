@@ -161,7 +161,8 @@ LRESULT defaultDialogHandling(Window& w, DialogState& d, UINT message, WPARAM wP
       d.defId = static_cast<WORD>(wParam);
       return TRUE;
     case WM_CLOSE:
-      SendMessage(w.hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(w.hwnd, IDCANCEL)));
+      SendMessage(w.hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                  reinterpret_cast<LPARAM>(GetDlgItem(w.hwnd, IDCANCEL)));
       return 0;
     case WM_ERASEBKGND: {
       RECT r = detail::clientRectOf(w);
@@ -199,9 +200,8 @@ int defaultButtonOf(HWND dialog) {
   if (!w || !w->dialog) return IDOK;
   if (w->dialog->defId) return w->dialog->defId;
   for (HWND c : detail::descendantsOf(dialog))
-    if (auto child = windowState().find(c);
-        child && child->control && child->control->kind == ControlKind::Button &&
-        (child->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+    if (auto child = windowState().find(c); child && child->control && child->control->kind == ControlKind::Button &&
+                                            (child->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
       return static_cast<int>(child->id);
   return IDOK;
 }
@@ -224,8 +224,10 @@ bool canPress(HWND dialog, int id, std::string* why) {
   if (usable) return true;
   if (id == IDCANCEL && closeEnabled(*w)) return true;
   if (!c && id == IDOK && defaultButtonOf(dialog) == IDOK) return true;  // the Enter key
-  if (!c) *why = "the dialog has no control " + std::to_string(id);
-  else *why = "control " + std::to_string(id) + ((c->style & WS_VISIBLE) ? " is disabled" : " is hidden");
+  if (!c)
+    *why = "the dialog has no control " + std::to_string(id);
+  else
+    *why = "control " + std::to_string(id) + ((c->style & WS_VISIBLE) ? " is disabled" : " is hidden");
   if (id == IDCANCEL) *why += " and its Close is greyed";
   return false;
 }
@@ -261,7 +263,10 @@ void announceDialog(HWND dialog) {
     controls.add(o);
   }
   JsonObject f;
-  f.add("hwnd", detail::hv(dialog)).add("key", dialogKeys(dialog).primary()).add("title", w->text).add("modal", d->modal);
+  f.add("hwnd", detail::hv(dialog))
+      .add("key", dialogKeys(dialog).primary())
+      .add("title", w->text)
+      .add("modal", d->modal);
   f.add("rect", detail::rectJson(detail::screenRectOf(*w)));
   if (!d->faceName.empty()) f.add("font", JsonObject().add("face", d->faceName).add("size", d->pointSize));
   if (w->iconBig || w->iconSmall) f.add("icon", detail::hv(w->iconBig ? w->iconBig : w->iconSmall));
@@ -339,21 +344,9 @@ HWND createDialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGPR
 
 namespace {
 
-INT_PTR modalFrom(HINSTANCE instance, std::string_view bytes, HWND owner, DLGPROC proc, LPARAM param,
-                  std::string key) {
-  std::string error;
-  auto t = parseDialogTemplate(bytes, &error);
-  if (!t) {
-    detail::trace("dialog-refused", JsonObject().add("key", key).add("why", error));
-    SetLastError(ERROR_INVALID_DATA);
-    return -1;
-  }
-  HWND dialog = createDialog(instance, *t, owner, proc, param, true, std::move(key));
-  return dialog ? runModalDialog(dialog) : -1;
-}
-
-HWND modelessFrom(HINSTANCE instance, std::string_view bytes, HWND owner, DLGPROC proc, LPARAM param,
-                  std::string key) {
+// A dialog made from template bytes; null (ERROR_INVALID_DATA, a "dialog-refused" line) when they do not parse.
+HWND dialogFrom(HINSTANCE instance, std::string_view bytes, HWND owner, DLGPROC proc, LPARAM param, bool modal,
+                std::string key) {
   std::string error;
   auto t = parseDialogTemplate(bytes, &error);
   if (!t) {
@@ -361,60 +354,58 @@ HWND modelessFrom(HINSTANCE instance, std::string_view bytes, HWND owner, DLGPRO
     SetLastError(ERROR_INVALID_DATA);
     return nullptr;
   }
-  return createDialog(instance, *t, owner, proc, param, false, std::move(key));
+  return createDialog(instance, *t, owner, proc, param, modal, std::move(key));
 }
+
+INT_PTR runDialog(HWND dialog) { return dialog ? runModalDialog(dialog) : -1; }
 
 std::string resourceKeyOf(LPCSTR name) {
   if (IS_INTRESOURCE(name)) return std::to_string(reinterpret_cast<std::uintptr_t>(name));
   return name;
 }
 
-std::optional<std::string_view> templateBytes(HINSTANCE instance, LPCSTR name) {
+// A dialog from the module's DIALOG resource.
+HWND dialogFromResource(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param, bool modal) {
+  if (!name) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
   auto bytes = detail::resourceBytes(instance, detail::kDialogResourceType, name);
-  if (!bytes) SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-  return bytes;
+  if (!bytes) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  return dialogFrom(instance, *bytes, owner, proc, param, modal, resourceKeyOf(name));
+}
+
+// A dialog from template bytes in memory.
+HWND dialogFromMemory(HINSTANCE instance, const DLGTEMPLATE* t, DWORD size, HWND owner, DLGPROC proc, LPARAM param,
+                      bool modal) {
+  if (!t) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return dialogFrom(instance, std::string_view(reinterpret_cast<const char*>(t), size), owner, proc, param, modal, "");
 }
 
 }  // namespace
 
 INT_PTR DialogBoxParam(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-  if (!templateName) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return -1;
-  }
-  auto bytes = templateBytes(instance, templateName);
-  if (!bytes) return -1;
-  return modalFrom(instance, *bytes, owner, proc, param, resourceKeyOf(templateName));
+  return runDialog(dialogFromResource(instance, templateName, owner, proc, param, true));
 }
 
 INT_PTR DialogBoxIndirectParam(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, DWORD templateSize, HWND owner,
                                DLGPROC proc, LPARAM param) {
-  if (!dialogTemplate) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return -1;
-  }
-  return modalFrom(instance, std::string_view(reinterpret_cast<const char*>(dialogTemplate), templateSize), owner, proc,
-                   param, "");
+  return runDialog(dialogFromMemory(instance, dialogTemplate, templateSize, owner, proc, param, true));
 }
 
 HWND CreateDialogParam(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param) {
-  if (!templateName) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  auto bytes = templateBytes(instance, templateName);
-  if (!bytes) return nullptr;
-  return modelessFrom(instance, *bytes, owner, proc, param, resourceKeyOf(templateName));
+  return dialogFromResource(instance, templateName, owner, proc, param, false);
 }
 
 HWND CreateDialogIndirectParam(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, DWORD templateSize, HWND owner,
                                DLGPROC proc, LPARAM param) {
-  if (!dialogTemplate) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  return modelessFrom(instance, std::string_view(reinterpret_cast<const char*>(dialogTemplate), templateSize), owner,
-                      proc, param, "");
+  return dialogFromMemory(instance, dialogTemplate, templateSize, owner, proc, param, false);
 }
 
 BOOL EndDialog(HWND dialog, INT_PTR result) {

@@ -3,10 +3,9 @@
 // dialog manager's helpers shared by modal loops, answers and the transcript.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
-
-#include <optional>
 
 #include "answers_file.h"
 #include "win/dialog.h"
@@ -27,13 +26,13 @@ struct DialogState {
   bool ownsFont = false;
   int baseX = 0;
   int baseY = 0;
-  std::string faceName;     // DS_SETFONT's face and point size (empty: the system font)
+  std::string faceName;  // DS_SETFONT's face and point size (empty: the system font)
   int pointSize = 0;
   std::string resourceKey;  // "114" for a dialog from resource 114; empty for one from memory
   int number = -1;          // the caller's "#<n>"
   WORD defId = 0;
-  bool announced = false;   // its "dialog" line is in the transcript
-  bool answering = false;   // an answers line is waiting to be applied or being applied
+  bool announced = false;                 // its "dialog" line is in the transcript
+  bool answering = false;                 // an answers line is waiting to be applied or being applied
   std::optional<AnswerLine> pendingLine;  // a modeless dialog's line, applied when its input message is dispatched
   bool pendingDefault = false;            // ... or its default button, unscripted
   int unscriptedPresses = 0;

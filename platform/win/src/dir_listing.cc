@@ -54,7 +54,7 @@ bool directoryListing(UINT attributes, const char* pattern, std::vector<std::str
       while (dirent* e = ::readdir(d)) {
         std::string name = e->d_name;
         if (name == "." || name == ".." || !isValidWindowsName(name) || ++seen > kMaxEntries) continue;
-        struct stat st{};
+        struct stat st {};
         if (::stat((host->host + "/" + name).c_str(), &st) != 0) continue;
         if (S_ISDIR(st.st_mode)) {
           if (wantDirs) dirs.push_back("[" + name + "]");

@@ -40,7 +40,8 @@ std::string refusal(const OPENFILENAMEA& ofn, const std::string& text, std::stri
   *full = path->text();
   auto host = mapToHost(*path);
   if ((ofn.Flags & OFN_FILEMUSTEXIST) && !(host && host->exists())) return *full + " does not exist";
-  if ((ofn.Flags & OFN_PATHMUSTEXIST) && !(host && host->parentExists())) return "the folder of " + *full + " does not exist";
+  if ((ofn.Flags & OFN_PATHMUSTEXIST) && !(host && host->parentExists()))
+    return "the folder of " + *full + " does not exist";
   return "";
 }
 
@@ -93,16 +94,19 @@ BOOL fileDialog(OPENFILENAMEA* ofn, bool save) {
   }
   AnswerLine::Key kind = save ? AnswerLine::Key::Save : AnswerLine::Key::Open;
   for (;;) {
-    auto next = answers().next(
-        [&](const AnswerLine& line) { return line.key == kind || line.key == AnswerLine::Key::Cancel; });
+    auto next =
+        answers().next([&](const AnswerLine& line) { return line.key == kind || line.key == AnswerLine::Key::Cancel; });
     std::string text, full;
     const char* how = "line";
     if (!next.line) {
       text = bufferText(*ofn);
       how = "unscripted";
-      if (text.empty()) answersStuck(nullptr, std::string(save ? "save" : "open") + " file dialog has no answers line and no file name");
+      if (text.empty())
+        answersStuck(nullptr,
+                     std::string(save ? "save" : "open") + " file dialog has no answers line and no file name");
     } else if (!next.taken) {
-      answersStuck(next.line, std::string("it is not for the ") + (save ? "save" : "open") + " file dialog, which is open");
+      answersStuck(next.line,
+                   std::string("it is not for the ") + (save ? "save" : "open") + " file dialog, which is open");
     } else if (next.line->key == AnswerLine::Key::Cancel) {
       traceChoice(save, *ofn, "cancel", next.line, "line");
       return FALSE;

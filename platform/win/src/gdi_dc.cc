@@ -127,33 +127,33 @@ BOOL DeleteDC(HDC hdc) {
   return ok ? TRUE : FALSE;
 }
 
+namespace {
+
+COLORREF setColor(HDC hdc, const char* call, COLORREF DeviceContext::*member, COLORREF color) {
+  auto dc = gdiObject<DeviceContext>(hdc);
+  if (!dc) return CLR_INVALID;
+  COLORREF old = (*dc).*member;
+  (*dc).*member = color;
+  detail::traceGdi(call, hdc, JsonObject().add("color", detail::colorText(color)));
+  return old;
+}
+
+COLORREF getColor(HDC hdc, COLORREF DeviceContext::*member) {
+  auto dc = gdiObject<DeviceContext>(hdc);
+  return dc ? (*dc).*member : CLR_INVALID;
+}
+
+}  // namespace
+
 COLORREF SetTextColor(HDC hdc, COLORREF color) {
-  auto dc = gdiObject<DeviceContext>(hdc);
-  if (!dc) return CLR_INVALID;
-  COLORREF old = dc->textColor;
-  dc->textColor = color;
-  detail::traceGdi("SetTextColor", hdc, JsonObject().add("color", detail::colorText(color)));
-  return old;
+  return setColor(hdc, "SetTextColor", &DeviceContext::textColor, color);
 }
 
-COLORREF GetTextColor(HDC hdc) {
-  auto dc = gdiObject<DeviceContext>(hdc);
-  return dc ? dc->textColor : CLR_INVALID;
-}
+COLORREF GetTextColor(HDC hdc) { return getColor(hdc, &DeviceContext::textColor); }
 
-COLORREF SetBkColor(HDC hdc, COLORREF color) {
-  auto dc = gdiObject<DeviceContext>(hdc);
-  if (!dc) return CLR_INVALID;
-  COLORREF old = dc->bkColor;
-  dc->bkColor = color;
-  detail::traceGdi("SetBkColor", hdc, JsonObject().add("color", detail::colorText(color)));
-  return old;
-}
+COLORREF SetBkColor(HDC hdc, COLORREF color) { return setColor(hdc, "SetBkColor", &DeviceContext::bkColor, color); }
 
-COLORREF GetBkColor(HDC hdc) {
-  auto dc = gdiObject<DeviceContext>(hdc);
-  return dc ? dc->bkColor : CLR_INVALID;
-}
+COLORREF GetBkColor(HDC hdc) { return getColor(hdc, &DeviceContext::bkColor); }
 
 int SetBkMode(HDC hdc, int mode) {
   auto dc = gdiObject<DeviceContext>(hdc);
@@ -221,7 +221,8 @@ int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
              std::min(r.bottom, dc->clip.bottom)};
   dc->hasClip = true;
   dc->clip = r;
-  detail::traceGdi("IntersectClipRect", hdc, JsonObject().add("rect", detail::rectJson(RECT{left, top, right, bottom})));
+  detail::traceGdi("IntersectClipRect", hdc,
+                   JsonObject().add("rect", detail::rectJson(RECT{left, top, right, bottom})));
   return r.right > r.left && r.bottom > r.top ? 2 : 1;
 }
 

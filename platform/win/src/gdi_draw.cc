@@ -42,7 +42,8 @@ bool describeDib(const BITMAPINFO* info, UINT usage, JsonObject& f) {
     return false;
   DWORD colors = h.biClrUsed ? h.biClrUsed : (h.biBitCount <= 8 ? 1u << h.biBitCount : 0u);
   colors = std::min<DWORD>(colors, 256);
-  f.add("dib", JsonObject().add("width", h.biWidth).add("height", h.biHeight).add("bpp", static_cast<int>(h.biBitCount)));
+  f.add("dib",
+        JsonObject().add("width", h.biWidth).add("height", h.biHeight).add("bpp", static_cast<int>(h.biBitCount)));
   const BYTE* table = reinterpret_cast<const BYTE*>(info) + h.biSize;
   std::size_t entry = usage == DIB_PAL_COLORS ? sizeof(WORD) : sizeof(RGBQUAD);
   if (colors > 16) {
@@ -81,8 +82,10 @@ BOOL blit(const char* call, HDC dest, const RECT& to, HDC source, const RECT& fr
   JsonObject f;
   f.add("rect", detail::rectJson(to));
   if (source) f.add("source", detail::hv(source));
-  if (stretch) f.add("from", detail::rectJson(from));
-  else f.add("from", JsonArray().add(from.left).add(from.top));
+  if (stretch)
+    f.add("from", detail::rectJson(from));
+  else
+    f.add("from", JsonArray().add(from.left).add(from.top));
   f.add("rop", detail::hex32(rop));
   detail::addDrawingState(*dc, f, true, ropUsesPattern(rop));
   detail::traceGdi(call, dest, f);
@@ -97,12 +100,14 @@ BOOL rectWithBrush(const char* call, HDC hdc, const RECT* rect, HBRUSH brush, bo
   JsonObject f;
   f.add("rect", detail::rectJson(*rect));
   f.add("brush", b->log.lbStyle == BS_PATTERN ? "pattern:" + std::to_string(detail::hv(b->pattern))
-                                               : b->log.lbStyle == BS_NULL ? std::string("null")
-                                                                           : detail::colorText(b->log.lbColor));
+                 : b->log.lbStyle == BS_NULL  ? std::string("null")
+                                              : detail::colorText(b->log.lbColor));
   detail::addDrawingState(*dc, f, false, false);
   detail::traceGdi(call, hdc, f);
-  if (frame) dc->backend->frameRect(*dc, *rect, *b);
-  else dc->backend->fillRect(*dc, *rect, *b);
+  if (frame)
+    dc->backend->frameRect(*dc, *rect, *b);
+  else
+    dc->backend->fillRect(*dc, *rect, *b);
   return TRUE;
 }
 

@@ -83,7 +83,8 @@ std::shared_ptr<GdiObject> stockObject(int index) {
       return font("Fixedsys", kDefaultFontHeight, FW_NORMAL);
     case DEFAULT_PALETTE: {
       auto p = std::make_shared<GdiPalette>();
-      for (COLORREF c : kDefaultPalette) p->entries.push_back(PALETTEENTRY{GetRValue(c), GetGValue(c), GetBValue(c), 0});
+      for (COLORREF c : kDefaultPalette)
+        p->entries.push_back(PALETTEENTRY{GetRValue(c), GetGValue(c), GetBValue(c), 0});
       return p;
     }
     default:
@@ -145,7 +146,8 @@ GdiState::GdiState(Machine&) : next_(kFirstGdiHandle) {
   auto bm = std::make_shared<GdiBitmap>();
   defaultBitmap_ = static_cast<HBITMAP>(addStock(kStockObjectHandleBase + 4 * kDefaultBitmapIndex, bm));
   for (int i = 0; i < kSysColorCount; ++i)
-    sysBrushes_.push_back(addStock(kSysColorBrushBase + 4 * static_cast<std::uintptr_t>(i), solidBrush(GetSysColor(i))));
+    sysBrushes_.push_back(
+        addStock(kSysColorBrushBase + 4 * static_cast<std::uintptr_t>(i), solidBrush(GetSysColor(i))));
   auto defaultPalette = std::dynamic_pointer_cast<GdiPalette>(objects_[handleValue(stock_[DEFAULT_PALETTE])]);
   systemPalette = defaultPalette->entries;
 }
@@ -182,7 +184,7 @@ HGDIOBJ GdiState::stock(int index) const {
 
 HGDIOBJ GdiState::sysColorBrush(int index) const {
   return index >= 0 && index < static_cast<int>(sysBrushes_.size()) ? sysBrushes_[static_cast<std::size_t>(index)]
-                                                                      : nullptr;
+                                                                    : nullptr;
 }
 
 std::size_t GdiState::liveCount() {
@@ -272,8 +274,10 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
     *slot = object;
   }
   detail::traceGdi("SelectObject", hdc,
-                   JsonObject().add("object", detail::hv(object)).add("kind", detail::kindName(o->kind)).add(
-                       "previous", detail::hv(previous)));
+                   JsonObject()
+                       .add("object", detail::hv(object))
+                       .add("kind", detail::kindName(o->kind))
+                       .add("previous", detail::hv(previous)));
   return previous;
 }
 
@@ -303,8 +307,8 @@ int GetObject(HGDIOBJ object, int size, LPVOID buffer) {
   } else if (auto f = std::dynamic_pointer_cast<detail::GdiFont>(o)) {
     std::memcpy(data, &f->log, n = sizeof(LOGFONTA));
   } else if (auto bm = std::dynamic_pointer_cast<detail::GdiBitmap>(o)) {
-    BITMAP info{0, bm->width, bm->height, ((bm->width * bm->bitsPerPixel + 15) / 16) * 2, bm->planes, bm->bitsPerPixel,
-                nullptr};
+    BITMAP info{0,          bm->width,        bm->height, ((bm->width * bm->bitsPerPixel + 15) / 16) * 2,
+                bm->planes, bm->bitsPerPixel, nullptr};
     std::memcpy(data, &info, n = sizeof(BITMAP));
   } else if (auto pal = std::dynamic_pointer_cast<detail::GdiPalette>(o)) {
     auto count = static_cast<WORD>(pal->entries.size());
@@ -344,7 +348,8 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   auto p = detail::pen(style, color);
   p->log.lopnWidth.x = width;
   auto h = static_cast<HPEN>(gdiState().add(p));
-  detail::traceCreated("CreatePen", h, JsonObject().add("style", style).add("width", width).add("color", detail::colorText(color)));
+  detail::traceCreated("CreatePen", h,
+                       JsonObject().add("style", style).add("width", width).add("color", detail::colorText(color)));
   return h;
 }
 
@@ -409,9 +414,14 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
     return nullptr;
   }
   HBITMAP h = detail::makeBitmap(width, height, static_cast<WORD>(bitsPerPixel));
-  if (auto bm = detail::gdiObject<detail::GdiBitmap>(h)) detail::defaultGdiBackend().bitmapCreated(*bm, bits, nullptr, 0);
+  if (auto bm = detail::gdiObject<detail::GdiBitmap>(h))
+    detail::defaultGdiBackend().bitmapCreated(*bm, bits, nullptr, 0);
   detail::traceCreated("CreateBitmap", h,
-                       JsonObject().add("width", width).add("height", height).add("bpp", static_cast<std::uint64_t>(bitsPerPixel)).add("bits", bits != nullptr));
+                       JsonObject()
+                           .add("width", width)
+                           .add("height", height)
+                           .add("bpp", static_cast<std::uint64_t>(bitsPerPixel))
+                           .add("bits", bits != nullptr));
   return h;
 }
 
@@ -424,7 +434,11 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
   WORD depth = detail::compatibleDepth(hdc);
   HBITMAP h = detail::makeBitmap(width, height, depth);
   detail::traceGdi("CreateCompatibleBitmap", hdc,
-                   JsonObject().add("object", detail::hv(h)).add("width", width).add("height", height).add("bpp", static_cast<int>(depth)));
+                   JsonObject()
+                       .add("object", detail::hv(h))
+                       .add("width", width)
+                       .add("height", height)
+                       .add("bpp", static_cast<int>(depth)));
   return h;
 }
 
@@ -475,8 +489,10 @@ HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground) {
     dc->palette = palette;
   }
   detail::traceGdi("SelectPalette", hdc,
-                   JsonObject().add("palette", detail::hv(palette)).add("background", forceBackground != FALSE).add(
-                       "previous", detail::hv(previous)));
+                   JsonObject()
+                       .add("palette", detail::hv(palette))
+                       .add("background", forceBackground != FALSE)
+                       .add("previous", detail::hv(previous)));
   return previous;
 }
 
@@ -497,8 +513,9 @@ UINT RealizePalette(HDC hdc) {
     }
     system = p->entries;
   }
-  detail::traceGdi("RealizePalette", hdc,
-                   JsonObject().add("palette", detail::hv(dc->palette)).add("changed", static_cast<std::uint64_t>(changed)));
+  detail::traceGdi(
+      "RealizePalette", hdc,
+      JsonObject().add("palette", detail::hv(dc->palette)).add("changed", static_cast<std::uint64_t>(changed)));
   return changed;
 }
 

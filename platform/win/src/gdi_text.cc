@@ -46,14 +46,18 @@ int DrawText(HDC hdc, LPCSTR text, int count, RECT* rect, UINT format) {
   traceText("DrawText", *dc, hdc, f, s);
   int y = rect->top;
   if (format & DT_SINGLELINE) {
-    if (format & DT_VCENTER) y = rect->top + (rect->bottom - rect->top - m.height) / 2;
-    else if (format & DT_BOTTOM) y = rect->bottom - m.height;
+    if (format & DT_VCENTER)
+      y = rect->top + (rect->bottom - rect->top - m.height) / 2;
+    else if (format & DT_BOTTOM)
+      y = rect->bottom - m.height;
   }
   for (const auto& l : lines) {
     int w = detail::lineWidth(m, l, (format & DT_EXPANDTABS) != 0);
     int x = rect->left;
-    if (format & DT_CENTER) x = rect->left + (rect->right - rect->left - w) / 2;
-    else if (format & DT_RIGHT) x = rect->right - w;
+    if (format & DT_CENTER)
+      x = rect->left + (rect->right - rect->left - w) / 2;
+    else if (format & DT_RIGHT)
+      x = rect->right - w;
     dc->backend->textOut(*dc, x, y, (format & DT_NOCLIP) ? 0 : ETO_CLIPPED, rect, l);
     y += m.height;
   }

@@ -16,8 +16,10 @@ BOOL WinHelp(HWND hwnd, LPCSTR helpFile, UINT command, ULONG_PTR data) {
 
 BOOL sndPlaySound(LPCSTR soundName, UINT flags) {
   JsonObject f;
-  if (soundName && !(flags & SND_MEMORY)) f.add("file", soundName);
-  else if (!soundName) f.add("stop", true);
+  if (soundName && !(flags & SND_MEMORY))
+    f.add("file", soundName);
+  else if (!soundName)
+    f.add("stop", true);
   detail::trace("sound", f.add("flags", detail::hex32(flags)));
   return TRUE;
 }

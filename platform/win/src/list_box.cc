@@ -22,12 +22,6 @@ void changed(Window& w) {
   if (ownerDrawn(w)) repaintQuietly(w.hwnd);
 }
 
-std::string itemText(const Window& w, LPARAM lParam) {
-  return hasStrings(w) && lParam ? std::string(reinterpret_cast<const char*>(lParam)) : std::string();
-}
-
-ULONG_PTR itemData(const Window& w, LPARAM lParam) { return hasStrings(w) ? 0 : static_cast<ULONG_PTR>(lParam); }
-
 LRESULT setSel(Window& w, ListState& s, bool select, LPARAM index) {
   if (!isMultipleSelection(w)) return LB_ERR;
   if (index == -1) {
@@ -67,132 +61,126 @@ LRESULT itemRect(Window& w, ListState& s, WPARAM index, LPARAM out) {
   return LB_OKAY;
 }
 
-}  // namespace
-
-LRESULT listBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto w = windowState().find(hwnd);
-  if (!w) return 0;
-  if (message == WM_NCCREATE) {
-    auto s = std::make_unique<ListState>(ControlKind::ListBox);
-    s->itemHeight = detail::fontMetrics(nullptr).height;
-    w->control = std::move(s);
-  }
-  auto* s = stateOf<ListState>(*w);
-  if (!s) return DefWindowProc(hwnd, message, wParam, lParam);
-  bool sorted = (w->style & LBS_SORT) != 0;
+std::optional<LRESULT> listBoxMessage(Window& w, ListState& s, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = w.hwnd;
+  bool sorted = (w.style & LBS_SORT) != 0;
   switch (message) {
     case WM_CREATE:
       measureOwnerDrawItems(hwnd);
       return 0;
     case WM_SETFONT:
-      w->font = reinterpret_cast<HFONT>(wParam);
-      if (!ownerDrawn(*w)) s->itemHeight = detail::fontMetrics(w->font).height;
+      setListFont(w, s, wParam, ownerDrawn(w));
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(w->font);
+      return reinterpret_cast<LRESULT>(w.font);
     case LB_ADDSTRING: {
-      int i = addItem(*s, sorted, itemText(*w, lParam), itemData(*w, lParam));
-      changed(*w);
+      auto a = itemArgument(hasStrings(w), lParam);
+      int i = addItem(s, sorted, std::move(a.text), a.data);
+      changed(w);
       return i;
     }
     case LB_INSERTSTRING: {
-      int i = insertItem(*s, static_cast<int>(wParam), itemText(*w, lParam), itemData(*w, lParam));
-      changed(*w);
+      auto a = itemArgument(hasStrings(w), lParam);
+      int i = insertItem(s, static_cast<int>(wParam), std::move(a.text), a.data);
+      changed(w);
       return i < 0 ? LB_ERR : i;
     }
     case LB_DELETESTRING:
-      if (!deleteItem(*s, static_cast<int>(wParam))) return LB_ERR;
-      changed(*w);
-      return static_cast<LRESULT>(s->items.size());
+      if (!deleteItem(s, static_cast<int>(wParam))) return LB_ERR;
+      changed(w);
+      return static_cast<LRESULT>(s.items.size());
     case LB_RESETCONTENT:
-      s->items.clear();
-      s->current = -1;
-      s->top = 0;
-      changed(*w);
+      s.items.clear();
+      s.current = -1;
+      s.top = 0;
+      changed(w);
       return 0;
     case LB_GETCOUNT:
-      return static_cast<LRESULT>(s->items.size());
+      return static_cast<LRESULT>(s.items.size());
     case LB_GETTEXT:
-      if (!hasStrings(*w) && validIndex(*s, wParam) && lParam) {
-        std::memcpy(reinterpret_cast<void*>(lParam), &s->items[wParam].data, sizeof(ULONG_PTR));
+      if (!hasStrings(w) && validIndex(s, wParam) && lParam) {
+        std::memcpy(reinterpret_cast<void*>(lParam), &s.items[wParam].data, sizeof(ULONG_PTR));
         return sizeof(ULONG_PTR);
       }
-      return copyItemText(*s, wParam, lParam);
+      return copyItemText(s, wParam, lParam);
     case LB_GETTEXTLEN:
-      return validIndex(*s, wParam) ? static_cast<LRESULT>(s->items[wParam].text.size()) : LB_ERR;
+      return validIndex(s, wParam) ? static_cast<LRESULT>(s.items[wParam].text.size()) : LB_ERR;
     case LB_SETCURSEL:
-      return setCurSel(*w, *s, wParam);
+      return setCurSel(w, s, wParam);
     case LB_GETCURSEL:
-      return s->current;
+      return s.current;
     case LB_SETSEL:
-      return setSel(*w, *s, wParam != 0, lParam);
+      return setSel(w, s, wParam != 0, lParam);
     case LB_GETSEL:
-      if (!validIndex(*s, wParam)) return LB_ERR;
-      return isMultipleSelection(*w) ? (s->items[wParam].selected ? 1 : 0) : (static_cast<int>(wParam) == s->current);
+      if (!validIndex(s, wParam)) return LB_ERR;
+      return isMultipleSelection(w) ? (s.items[wParam].selected ? 1 : 0) : (static_cast<int>(wParam) == s.current);
     case LB_GETSELCOUNT:
-      if (!isMultipleSelection(*w)) return LB_ERR;
-      return std::count_if(s->items.begin(), s->items.end(), [](const ListItem& i) { return i.selected; });
+      if (!isMultipleSelection(w)) return LB_ERR;
+      return std::count_if(s.items.begin(), s.items.end(), [](const ListItem& i) { return i.selected; });
     case LB_GETSELITEMS:
-      return getSelItems(*w, *s, wParam, lParam);
+      return getSelItems(w, s, wParam, lParam);
     case LB_SETITEMDATA:
-      if (!validIndex(*s, wParam)) return LB_ERR;
-      s->items[wParam].data = static_cast<ULONG_PTR>(lParam);
+      if (!validIndex(s, wParam)) return LB_ERR;
+      s.items[wParam].data = static_cast<ULONG_PTR>(lParam);
       return LB_OKAY;
     case LB_GETITEMDATA:
-      return validIndex(*s, wParam) ? static_cast<LRESULT>(s->items[wParam].data) : LB_ERR;
+      return validIndex(s, wParam) ? static_cast<LRESULT>(s.items[wParam].data) : LB_ERR;
     case LB_FINDSTRING:
     case LB_FINDSTRINGEXACT:
       if (!lParam) return LB_ERR;
-      return findItem(*s, static_cast<int>(wParam), reinterpret_cast<const char*>(lParam), message == LB_FINDSTRINGEXACT);
+      return findItem(s, static_cast<int>(wParam), reinterpret_cast<const char*>(lParam),
+                      message == LB_FINDSTRINGEXACT);
     case LB_SELECTSTRING: {
-      if (!lParam || isMultipleSelection(*w)) return LB_ERR;
-      int i = findItem(*s, static_cast<int>(wParam), reinterpret_cast<const char*>(lParam), false);
-      return i < 0 ? LB_ERR : setCurSel(*w, *s, static_cast<WPARAM>(i));
+      if (!lParam || isMultipleSelection(w)) return LB_ERR;
+      int i = findItem(s, static_cast<int>(wParam), reinterpret_cast<const char*>(lParam), false);
+      return i < 0 ? LB_ERR : setCurSel(w, s, static_cast<WPARAM>(i));
     }
     case LB_SETTABSTOPS: {
       const auto* stops = reinterpret_cast<const int*>(lParam);
       std::size_t n = std::min<std::size_t>(wParam, 256);
-      s->tabStops.assign(stops && n ? stops : nullptr, stops && n ? stops + n : nullptr);
+      s.tabStops.assign(stops && n ? stops : nullptr, stops && n ? stops + n : nullptr);
       return TRUE;
     }
     case LB_SETHORIZONTALEXTENT:
-      s->horizontalExtent = static_cast<int>(wParam);
+      s.horizontalExtent = static_cast<int>(wParam);
       return 0;
     case LB_GETHORIZONTALEXTENT:
-      return s->horizontalExtent;
+      return s.horizontalExtent;
     case LB_SETTOPINDEX:
-      if (!validIndex(*s, wParam) && !(wParam == 0 && s->items.empty())) return LB_ERR;
-      s->top = static_cast<int>(wParam);
-      changed(*w);
+      if (!validIndex(s, wParam) && !(wParam == 0 && s.items.empty())) return LB_ERR;
+      s.top = static_cast<int>(wParam);
+      changed(w);
       return LB_OKAY;
     case LB_GETTOPINDEX:
-      return s->top;
+      return s.top;
     case LB_SETCARETINDEX:
-      if (!validIndex(*s, wParam)) return LB_ERR;
-      s->current = static_cast<int>(wParam);
+      if (!validIndex(s, wParam)) return LB_ERR;
+      s.current = static_cast<int>(wParam);
       return LB_OKAY;
     case LB_GETCARETINDEX:
-      return s->current;
+      return s.current;
     case LB_GETITEMRECT:
-      return itemRect(*w, *s, wParam, lParam);
+      return itemRect(w, s, wParam, lParam);
     case LB_SETITEMHEIGHT:
       if (LOWORD(static_cast<std::uintptr_t>(lParam)) == 0) return LB_ERR;
-      s->itemHeight = LOWORD(static_cast<std::uintptr_t>(lParam));
+      s.itemHeight = LOWORD(static_cast<std::uintptr_t>(lParam));
       return LB_OKAY;
     case LB_GETITEMHEIGHT:
-      return s->itemHeight;
+      return s.itemHeight;
     case LB_DIR: {
-      int i = addDirectoryItems(*s, sorted, static_cast<UINT>(wParam), lParam);
-      changed(*w);
+      int i = addDirectoryItems(s, sorted, static_cast<UINT>(wParam), lParam);
+      changed(w);
       return i < 0 ? LB_ERR : i;
     }
-    case WM_PAINT:
-      drawOwnerDrawItems(hwnd);
-      detail::validateSilently(hwnd);
-      return 0;
     default:
-      return DefWindowProc(hwnd, message, wParam, lParam);
+      return std::nullopt;
   }
+}
+
+}  // namespace
+
+LRESULT listBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return runControl<ListState>(hwnd, message, wParam, lParam, listBoxMessage, ControlKind::ListBox);
 }
 
 }  // namespace win

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gdi_internal.h"
 #include "win/path.h"
 
 namespace win {
@@ -25,6 +26,18 @@ void shiftAfterInsert(ListState& s, int index) {
 }
 
 }  // namespace
+
+ListState::ListState(ControlKind k) : ControlState(k), itemHeight(detail::fontMetrics(nullptr).height) {}
+
+ItemArgument itemArgument(bool hasStrings, LPARAM lParam) {
+  if (!hasStrings) return ItemArgument{"", static_cast<ULONG_PTR>(lParam)};
+  return ItemArgument{lParam ? std::string(reinterpret_cast<const char*>(lParam)) : std::string(), 0};
+}
+
+void setListFont(Window& w, ListState& s, WPARAM font, bool ownerDrawn) {
+  w.font = reinterpret_cast<HFONT>(font);
+  if (!ownerDrawn) s.itemHeight = detail::fontMetrics(w.font).height;
+}
 
 int addItem(ListState& s, bool sorted, std::string text, ULONG_PTR data) {
   std::size_t at = s.items.size();
@@ -50,8 +63,10 @@ int insertItem(ListState& s, int index, std::string text, ULONG_PTR data) {
 bool deleteItem(ListState& s, int index) {
   if (index < 0 || index >= static_cast<int>(s.items.size())) return false;
   s.items.erase(s.items.begin() + index);
-  if (s.current == index) s.current = -1;
-  else if (s.current > index) --s.current;
+  if (s.current == index)
+    s.current = -1;
+  else if (s.current > index)
+    --s.current;
   if (s.top >= static_cast<int>(s.items.size())) s.top = 0;
   return true;
 }
@@ -63,7 +78,8 @@ int findItem(const ListState& s, int start, std::string_view text, bool exact) {
   for (int k = 0; k < n; ++k) {
     int i = (first + k) % n;
     std::string_view item = s.items[static_cast<std::size_t>(i)].text;
-    if (exact ? compareBlind(item, text) == 0 : (item.size() >= text.size() && compareBlind(item.substr(0, text.size()), text) == 0))
+    if (exact ? compareBlind(item, text) == 0
+              : (item.size() >= text.size() && compareBlind(item.substr(0, text.size()), text) == 0))
       return i;
   }
   return -1;

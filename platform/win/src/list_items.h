@@ -7,8 +7,19 @@
 #include <string_view>
 
 #include "controls.h"
+#include "window_state.h"
 
 namespace win {
+
+// What LB_ADDSTRING / CB_ADDSTRING's lParam is: the text, or (owner-drawn without
+// HASSTRINGS) the item's data.
+struct ItemArgument {
+  std::string text;
+  ULONG_PTR data = 0;
+};
+ItemArgument itemArgument(bool hasStrings, LPARAM lParam);
+// WM_SETFONT of a list or combo box: the font, and the item height of a list not owner-drawn.
+void setListFont(Window& w, ListState& s, WPARAM font, bool ownerDrawn);
 
 // Adds an item (sorted: before the first item that compares greater); returns its index.
 int addItem(ListState& s, bool sorted, std::string text, ULONG_PTR data);

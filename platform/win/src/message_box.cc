@@ -1,6 +1,8 @@
 // MessageBox without a window: the answer is the next answers line naming its
 // caption (or the caller's "#<n>"), else its default button; every call goes
 // to the transcript with its texts, style and answer. Beeps are recorded.
+#include "win/message_box.h"
+
 #include <vector>
 
 #include "answer_apply.h"
@@ -9,7 +11,6 @@
 #include "ui_trace.h"
 #include "win/dialog.h"
 #include "win/error.h"
-#include "win/message_box.h"
 #include "win/ui_constants.h"
 
 namespace win {
@@ -73,15 +74,15 @@ int answerOf(const DialogKeys& keys, const std::vector<int>& buttons, UINT type,
   *used = next.line;
   if (!next.line) return defaultButton(buttons, type);
   const AnswerLine& line = *next.line;
-  if (!next.taken)
-    answersStuck(&line, "it is not for message box " + keys.primary() + ", which is open");
+  if (!next.taken) answersStuck(&line, "it is not for message box " + keys.primary() + ", which is open");
   if (!line.actions.empty()) answersStuck(&line, "a message box has no controls for its actions");
   if (line.answer == AnswerLine::Answer::Wait) answersStuck(&line, "a message box cannot end itself");
   if (!hasButton(buttons, line.button))
     answersStuck(&line, "button " + std::to_string(line.button) + " is not one of the message box's (" +
                             buttonList(buttons) + ")");
   if (line.answer == AnswerLine::Answer::Until && !holdUntilFile(windowState().currentQueue(), line.untilFile))
-    answersStuck(&line, line.untilFile + " did not appear within " + std::to_string(kOutsideInputGuardMs / 1000) + " s");
+    answersStuck(&line,
+                 line.untilFile + " did not appear within " + std::to_string(kOutsideInputGuardMs / 1000) + " s");
   return line.button;
 }
 
@@ -118,8 +119,9 @@ BOOL MessageBeep(UINT type) {
 }
 
 BOOL Beep(DWORD frequency, DWORD duration) {
-  detail::trace("beep", JsonObject().add("frequency", static_cast<std::uint64_t>(frequency)).add(
-                            "duration", static_cast<std::uint64_t>(duration)));
+  detail::trace("beep", JsonObject()
+                            .add("frequency", static_cast<std::uint64_t>(frequency))
+                            .add("duration", static_cast<std::uint64_t>(duration)));
   return TRUE;
 }
 

@@ -14,7 +14,7 @@ namespace win::detail {
 struct MessageFilter {
   HWND hwnd = nullptr;  // null: any; (HWND)-1: thread messages only
   UINT min = 0;
-  UINT max = 0;         // 0, 0: every message
+  UINT max = 0;           // 0, 0: every message
   bool takesQuit = true;  // modal loops leave WM_QUIT for the program's own loop
 
   bool passesMessage(UINT message) const;

@@ -67,8 +67,8 @@ BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   if (!msg || badFilterWindow(hwnd)) return -1;
   auto& q = windowState().currentQueue();
   q.emptyPeekSince.reset();
-  detail::waitForReadyMessage(q, detail::MessageFilter{hwnd, filterMin, filterMax}, true, msg, detail::WaitKind::Program,
-                              "GetMessage");
+  detail::waitForReadyMessage(q, detail::MessageFilter{hwnd, filterMin, filterMax}, true, msg,
+                              detail::WaitKind::Program, "GetMessage");
   return msg->message == WM_QUIT ? FALSE : TRUE;
 }
 
@@ -85,7 +85,8 @@ BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remov
   }
   auto& clock = machine().clock();
   std::uint64_t now = clock.elapsedMs();
-  if (!q.emptyPeekSince) q.emptyPeekSince = now;
+  if (!q.emptyPeekSince)
+    q.emptyPeekSince = now;
   else if (now - *q.emptyPeekSince > kIdlePollGuardMs)
     machine().exitStuck("PeekMessage found nothing for " + std::to_string(kIdlePollGuardMs / 1000) +
                         " s of virtual time" + detail::openDialogsNote(q));
@@ -122,7 +123,8 @@ LRESULT DispatchMessage(const MSG* msg) {
     return 0;
   }
   LRESULT r = detail::callProcedure(w, msg->message, msg->wParam, msg->lParam);
-  if (msg->message == WM_PAINT) detail::validateSilently(msg->hwnd);  // a procedure that did not paint is not asked again
+  if (msg->message == WM_PAINT)
+    detail::validateSilently(msg->hwnd);  // a procedure that did not paint is not asked again
   return r;
 }
 

@@ -84,8 +84,10 @@ bool broadcast(UINT message, WPARAM wParam, LPARAM lParam, bool post) {
   }
   for (auto& w : windowState().all()) {
     if (w->parent || w->foreign || w->destroying) continue;
-    if (post) PostMessage(w->hwnd, message, wParam, lParam);
-    else SendMessage(w->hwnd, message, wParam, lParam);
+    if (post)
+      PostMessage(w->hwnd, message, wParam, lParam);
+    else
+      SendMessage(w->hwnd, message, wParam, lParam);
   }
   return true;
 }

@@ -10,7 +10,8 @@ namespace {
 Menu standardSystemMenu(HWND owner) {
   Menu m;
   m.owner = owner;
-  for (UINT id : {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, 0u, SC_CLOSE}) m.items.push_back(MenuItem{id});
+  for (UINT id : {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, 0u, SC_CLOSE})
+    m.items.push_back(MenuItem{id});
   return m;
 }
 

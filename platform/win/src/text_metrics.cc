@@ -74,8 +74,10 @@ int lineWidth(const FontMetrics& m, std::string_view text, bool expandTabs) {
   int x = 0;
   int tab = kTabChars * m.aveWidth;
   for (char c : text) {
-    if (c == '\t' && expandTabs) x = (x / tab + 1) * tab;
-    else x += m.aveWidth;
+    if (c == '\t' && expandTabs)
+      x = (x / tab + 1) * tab;
+    else
+      x += m.aveWidth;
   }
   return x;
 }
@@ -86,8 +88,10 @@ std::vector<std::string> layoutLines(const FontMetrics& m, std::string_view text
   std::vector<std::string> lines;
   bool expandTabs = (format & DT_EXPANDTABS) != 0;
   for (const auto& p : paragraphs(shown)) {
-    if ((format & DT_WORDBREAK) && maxWidth > 0) wrap(m, p, maxWidth, expandTabs, lines);
-    else lines.push_back(p);
+    if ((format & DT_WORDBREAK) && maxWidth > 0)
+      wrap(m, p, maxWidth, expandTabs, lines);
+    else
+      lines.push_back(p);
   }
   return lines;
 }

@@ -12,8 +12,8 @@
 namespace win::detail {
 
 struct FontMetrics {
-  int height = 0;           // cell height
-  int aveWidth = 0;         // every character's width
+  int height = 0;    // cell height
+  int aveWidth = 0;  // every character's width
   int ascent = 0;
   int descent = 0;
   int internalLeading = 0;

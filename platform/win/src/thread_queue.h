@@ -37,8 +37,8 @@ class ThreadQueue {
 
   const DWORD id;
 
-  std::mutex mutex;                 // guards the members up to `timers`
-  std::condition_variable wake;     // notified on every post, task and quit
+  std::mutex mutex;              // guards the members up to `timers`
+  std::condition_variable wake;  // notified on every post, task and quit
   std::deque<PostedMessage> posted;
   std::deque<std::function<void()>> tasks;
   bool quit = false;

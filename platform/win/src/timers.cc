@@ -36,9 +36,8 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   UINT_PTR result;
   {
     std::lock_guard lock(q->mutex);
-    auto it = std::find_if(q->timers.begin(), q->timers.end(), [&](const TimerEntry& t) {
-      return t.hwnd == hwnd && (hwnd || id) && t.id == id;
-    });
+    auto it = std::find_if(q->timers.begin(), q->timers.end(),
+                           [&](const TimerEntry& t) { return t.hwnd == hwnd && (hwnd || id) && t.id == id; });
     UINT_PTR timerId = it != q->timers.end() || hwnd ? id : q->nextThreadTimer;
     if (platform::shouldFail(platform::FaultOp::SetTimer, std::to_string(timerId))) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -76,8 +75,7 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     }
     q->timers.erase(it);
   }
-  detail::trace("timer-killed",
-                JsonObject().add("hwnd", detail::hv(hwnd)).add("id", static_cast<std::uint64_t>(id)));
+  detail::trace("timer-killed", JsonObject().add("hwnd", detail::hv(hwnd)).add("id", static_cast<std::uint64_t>(id)));
   return TRUE;
 }
 

@@ -1,6 +1,7 @@
 // Window classes, creation and destruction, and the default window procedure.
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "controls.h"
 #include "dialog_state.h"
@@ -215,7 +216,8 @@ HWND createWindow(const CreateParams& p) {
     w->traced = true;
     traceCreate(*w, p.style);
   }
-  if ((p.style & WS_VISIBLE) && p.showNow) showWindow(hwnd, (p.style & WS_MAXIMIZE) ? SW_SHOWMAXIMIZED : SW_SHOW, false);
+  if ((p.style & WS_VISIBLE) && p.showNow)
+    showWindow(hwnd, (p.style & WS_MAXIMIZE) ? SW_SHOWMAXIMIZED : SW_SHOW, false);
   return hwnd;
 }
 
@@ -257,8 +259,12 @@ std::vector<HWND> descendantsOf(HWND parent) {
 
 }  // namespace detail
 
-ATOM RegisterClass(const WNDCLASSA* wc) {
-  if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName)) {
+namespace {
+
+// A class from WNDCLASSA or WNDCLASSEXA.
+template <typename Fields>
+ATOM registerFrom(const Fields* wc, bool sizeOk) {
+  if (!wc || !sizeOk || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -272,27 +278,15 @@ ATOM RegisterClass(const WNDCLASSA* wc) {
   c.icon = wc->hIcon;
   c.cursor = wc->hCursor;
   c.background = wc->hbrBackground;
+  if constexpr (std::is_same_v<Fields, WNDCLASSEXA>) c.iconSmall = wc->hIconSm;
   return registerClass(std::move(c));
 }
 
-ATOM RegisterClassEx(const WNDCLASSEXA* wc) {
-  if (!wc || wc->cbSize != sizeof(WNDCLASSEXA) || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  WindowClass c;
-  c.name = wc->lpszClassName;
-  c.style = wc->style;
-  c.proc = wc->lpfnWndProc;
-  c.classExtra = wc->cbClsExtra;
-  c.windowExtra = wc->cbWndExtra;
-  c.instance = wc->hInstance;
-  c.icon = wc->hIcon;
-  c.iconSmall = wc->hIconSm;
-  c.cursor = wc->hCursor;
-  c.background = wc->hbrBackground;
-  return registerClass(std::move(c));
-}
+}  // namespace
+
+ATOM RegisterClass(const WNDCLASSA* wc) { return registerFrom(wc, true); }
+
+ATOM RegisterClassEx(const WNDCLASSEXA* wc) { return registerFrom(wc, wc && wc->cbSize == sizeof(WNDCLASSEXA)); }
 
 BOOL UnregisterClass(LPCSTR className, HINSTANCE) {
   auto& state = windowState();

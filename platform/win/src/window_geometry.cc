@@ -19,9 +19,12 @@ int mulDiv(int a, int b, int c) {
 
 Insets frameInsets(DWORD style, DWORD exStyle) {
   int frame = 0;
-  if (style & WS_THICKFRAME) frame = kSizingFrame;
-  else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) frame = kDialogFrame;
-  else if (style & WS_BORDER) frame = kBorder;
+  if (style & WS_THICKFRAME)
+    frame = kSizingFrame;
+  else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
+    frame = kDialogFrame;
+  else if (style & WS_BORDER)
+    frame = kBorder;
   if (exStyle & WS_EX_CLIENTEDGE) frame += kClientEdge;
   Insets in{frame, frame, frame, frame};
   if ((style & WS_CAPTION) == WS_CAPTION) in.top += kCaptionHeight;
@@ -105,8 +108,10 @@ void reorderChild(Window& w, HWND after) {
   if (!parent) return;
   auto& c = parent->children;
   c.erase(std::remove(c.begin(), c.end(), w.hwnd), c.end());
-  if (after == HWND_TOP) c.insert(c.begin(), w.hwnd);
-  else if (after == HWND_BOTTOM) c.push_back(w.hwnd);
+  if (after == HWND_TOP)
+    c.insert(c.begin(), w.hwnd);
+  else if (after == HWND_BOTTOM)
+    c.push_back(w.hwnd);
   else {
     auto it = std::find(c.begin(), c.end(), after);
     c.insert(it == c.end() ? c.end() : it + 1, w.hwnd);
@@ -157,9 +162,12 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   }
   detail::setWindowRect(*w, r, !(flags & SWP_NOREDRAW), true);
   if (!(flags & SWP_NOZORDER)) {
-    if (insertAfter == HWND_TOPMOST) setTopmost(*w, true);
-    else if (insertAfter == HWND_NOTOPMOST) setTopmost(*w, false);
-    else if (w->parent) reorderChild(*w, insertAfter);
+    if (insertAfter == HWND_TOPMOST)
+      setTopmost(*w, true);
+    else if (insertAfter == HWND_NOTOPMOST)
+      setTopmost(*w, false);
+    else if (w->parent)
+      reorderChild(*w, insertAfter);
   }
   if (flags & SWP_SHOWWINDOW) detail::showWindow(hwnd, SW_SHOWNA, true);
   if (flags & SWP_HIDEWINDOW) detail::showWindow(hwnd, SW_HIDE, true);

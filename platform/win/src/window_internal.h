@@ -35,8 +35,8 @@ struct CreateParams {
   HMENU menu = nullptr;
   HINSTANCE instance = nullptr;
   LPVOID param = nullptr;
-  bool trace = true;           // a program's own CreateWindowEx (controls of a template are not traced)
-  bool showNow = true;         // show at once when WS_VISIBLE (a dialog shows after WM_INITDIALOG)
+  bool trace = true;    // a program's own CreateWindowEx (controls of a template are not traced)
+  bool showNow = true;  // show at once when WS_VISIBLE (a dialog shows after WM_INITDIALOG)
 };
 // Makes a window; null with the last error.
 HWND createWindow(const CreateParams& params);

@@ -14,7 +14,8 @@ namespace win {
 namespace {
 
 RECT unionOf(const RECT& a, const RECT& b) {
-  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+              std::max(a.bottom, b.bottom)};
 }
 
 RECT clipToClient(const Window& w, RECT r) {
@@ -105,7 +106,8 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   *paint = PAINTSTRUCT{};
   paint->hdc = hdc;
   paint->rcPaint = area;
-  detail::traceGdi("BeginPaint", hdc, JsonObject().add("hwnd", detail::hv(hwnd)).add("rect", detail::rectJson(area)).add("erase", erase));
+  detail::traceGdi("BeginPaint", hdc,
+                   JsonObject().add("hwnd", detail::hv(hwnd)).add("rect", detail::rectJson(area)).add("erase", erase));
   if (erase) paint->fErase = SendMessage(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) ? FALSE : TRUE;
   return hdc;
 }

@@ -80,12 +80,13 @@ bool showWindow(HWND hwnd, int command, bool trace) {
   }
   {
     std::lock_guard lock(windowState().mutex);
-    if (show) w->style |= WS_VISIBLE;
-    else w->style &= ~WS_VISIBLE;
+    if (show)
+      w->style |= WS_VISIBLE;
+    else
+      w->style &= ~WS_VISIBLE;
   }
   auto* dialog = dialogOf(*w);
-  if (trace && !w->parent && !dialog)
-    detail::trace("show", JsonObject().add("hwnd", hv(hwnd)).add("cmd", command));
+  if (trace && !w->parent && !dialog) detail::trace("show", JsonObject().add("hwnd", hv(hwnd)).add("cmd", command));
   if (show && !was) {
     callProcedure(w, WM_SHOWWINDOW, TRUE, 0);
     invalidateTree(hwnd, true);
@@ -119,8 +120,10 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   {
     std::lock_guard lock(windowState().mutex);
     wasDisabled = (w->style & WS_DISABLED) != 0;
-    if (enable) w->style &= ~WS_DISABLED;
-    else w->style |= WS_DISABLED;
+    if (enable)
+      w->style &= ~WS_DISABLED;
+    else
+      w->style |= WS_DISABLED;
   }
   if (wasDisabled == !enable) return wasDisabled ? TRUE : FALSE;
   SendMessage(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);

@@ -56,10 +56,10 @@ struct Window {
   DWORD style = 0;
   DWORD exStyle = 0;
   std::string text;
-  RECT rect{};           // the parent's client coordinates for a child, else the screen's
-  HWND parent = nullptr; // WS_CHILD windows
-  HWND owner = nullptr;  // popups and top-level windows
-  UINT_PTR id = 0;       // a child's id
+  RECT rect{};            // the parent's client coordinates for a child, else the screen's
+  HWND parent = nullptr;  // WS_CHILD windows
+  HWND owner = nullptr;   // popups and top-level windows
+  UINT_PTR id = 0;        // a child's id
   HINSTANCE instance = nullptr;
   LONG_PTR userData = 0;
   std::vector<BYTE> extra;
@@ -69,12 +69,12 @@ struct Window {
   bool destroying = false;
   bool maximized = false;
   bool minimized = false;
-  RECT restoreRect{};          // the rectangle before maximising or minimising
+  RECT restoreRect{};  // the rectangle before maximising or minimising
   bool topmost = false;
   bool hasUpdate = false;
-  RECT update{};               // client coordinates
+  RECT update{};  // client coordinates
   bool erase = false;
-  HFONT font = nullptr;        // WM_SETFONT of controls and dialogs
+  HFONT font = nullptr;  // WM_SETFONT of controls and dialogs
   HICON iconBig = nullptr;
   HICON iconSmall = nullptr;
   HMENU systemMenu = nullptr;

@@ -52,8 +52,10 @@ bool classMatches(const Window& w, LPCSTR className) {
 template <typename T>
 bool extraValue(Window& w, int index, T* value, bool write) {
   if (index < 0 || static_cast<std::size_t>(index) + sizeof(T) > w.extra.size()) return false;
-  if (write) std::memcpy(w.extra.data() + index, value, sizeof(T));
-  else std::memcpy(value, w.extra.data() + index, sizeof(T));
+  if (write)
+    std::memcpy(w.extra.data() + index, value, sizeof(T));
+  else
+    std::memcpy(value, w.extra.data() + index, sizeof(T));
   return true;
 }
 
@@ -135,7 +137,8 @@ LONG_PTR setLong(Window& w, int index, LONG_PTR value, bool wide, bool* ok) {
     *field = value;
     return old;
   }
-  if (wide) extraValue(w, index, &value, true);
+  if (wide)
+    extraValue(w, index, &value, true);
   else {
     auto v = static_cast<LONG>(value);
     extraValue(w, index, &v, true);
@@ -200,8 +203,7 @@ HWND GetDlgItem(HWND dialog, int id) {
   if (!w) return nullptr;
   std::lock_guard lock(windowState().mutex);
   for (HWND c : w->children)
-    if (auto child = windowState().find(c); child && static_cast<WORD>(child->id) == static_cast<WORD>(id))
-      return c;
+    if (auto child = windowState().find(c); child && static_cast<WORD>(child->id) == static_cast<WORD>(id)) return c;
   SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
   return nullptr;
 }

@@ -1,15 +1,13 @@
 // The answers file: the forms of a line, the refusal of a bad line (status 2,
 // naming it), and lines shared by the processes of one machine, each taken once.
-#include "answers_file.h"
-
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <regex>
 #include <set>
 
-#include <gtest/gtest.h>
-
+#include "answers_file.h"
 #include "ui_test_support.h"
 #include "win/dialog.h"
 #include "win/message_box.h"
@@ -45,8 +43,8 @@ TEST(AnswersFileTest, ReadsEveryFormOfALine) {
       {"open C:\\APP\\INSTALL.LOG", "", Key::Open, "C:\\APP\\INSTALL.LOG", -1, Answer::File, 0, "", 0},
       {"save \"C:\\Program Files\\a.txt\"", "", Key::Save, "C:\\Program Files\\a.txt", -1, Answer::File, 0, "", 0},
       {"CANCEL", "", Key::Cancel, "", -1, Answer::File, 0, "", 0},
-      {"1539 1 set 1000= set 1000=\"C:\\A B\" select 1008=0,2 check 1001=1 notify 1008=2", "", Key::Template,
-       "1539", -1, Answer::Button, 1, "", 5},
+      {"1539 1 set 1000= set 1000=\"C:\\A B\" select 1008=0,2 check 1001=1 notify 1008=2", "", Key::Template, "1539",
+       -1, Answer::Button, 1, "", 5},
   };
   for (const auto& c : cases) {
     std::string error;
@@ -63,7 +61,8 @@ TEST(AnswersFileTest, ReadsEveryFormOfALine) {
     EXPECT_EQ(a.untilFile, c.untilFile) << c.text;
     EXPECT_EQ(a.actions.size(), c.actions) << c.text;
   }
-  auto lines = parseAnswers("; comment\r\n\r\n1539 1 set 1000=\"C:\\A B\" select 1008=0,2 check 1001=1 notify 1008=2\r\n", nullptr);
+  auto lines = parseAnswers(
+      "; comment\r\n\r\n1539 1 set 1000=\"C:\\A B\" select 1008=0,2 check 1001=1 notify 1008=2\r\n", nullptr);
   ASSERT_TRUE(lines);
   const auto& a = (*lines)[0];
   EXPECT_EQ(a.line, 3);

@@ -4,9 +4,9 @@
 // messages, each as Windows answers them.
 #include "win/controls.h"
 
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "ui_test_support.h"
 #include "win/dialog.h"
@@ -20,7 +20,8 @@ using win_testing::TestMachine;
 std::vector<std::string> notes;
 
 LRESULT parentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_COMMAND) notes.push_back("command " + std::to_string(LOWORD(wParam)) + "/" + std::to_string(HIWORD(wParam)));
+  if (message == WM_COMMAND)
+    notes.push_back("command " + std::to_string(LOWORD(wParam)) + "/" + std::to_string(HIWORD(wParam)));
   return DefWindowProc(hwnd, message, wParam, lParam);
 }
 
@@ -41,7 +42,9 @@ struct Controls {
   HWND parent;
 };
 
-LRESULT add(HWND h, UINT message, const char* text) { return SendMessage(h, message, 0, reinterpret_cast<LPARAM>(text)); }
+LRESULT add(HWND h, UINT message, const char* text) {
+  return SendMessage(h, message, 0, reinterpret_cast<LPARAM>(text));
+}
 
 TEST(ControlsTest, ListBoxWithOneSelection) {
   Controls c;
@@ -66,17 +69,18 @@ TEST(ControlsTest, ListBoxWithOneSelection) {
       {LB_SETCURSEL, 2, 0, 2},
       {LB_GETSEL, 2, 0, 1},
       {LB_SETCURSEL, 9, 0, LB_ERR},
-      {LB_SETSEL, TRUE, 1, LB_ERR},       // multiple-selection only
+      {LB_SETSEL, TRUE, 1, LB_ERR},  // multiple-selection only
       {LB_GETSELCOUNT, 0, 0, LB_ERR},
       {LB_SETITEMDATA, 1, 0x1234, LB_OKAY},
       {LB_GETITEMDATA, 1, 0, 0x1234},
       {LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("zebra"), 0},
-      {LB_GETCURSEL, 0, 0, 3},             // the selection moved down with its item
+      {LB_GETCURSEL, 0, 0, 3},  // the selection moved down with its item
       {LB_DELETESTRING, 3, 0, 4},
       {LB_GETCURSEL, 0, 0, LB_ERR},
       {LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("pe"), 3},
   };
-  for (const auto& k : cases) EXPECT_EQ(SendMessage(list, k.message, k.wParam, k.lParam), k.expect) << std::hex << k.message;
+  for (const auto& k : cases)
+    EXPECT_EQ(SendMessage(list, k.message, k.wParam, k.lParam), k.expect) << std::hex << k.message;
   SendMessage(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "Apple");
 }

@@ -3,9 +3,9 @@
 // control counts past the end, unterminated texts or the extended form.
 #include "win/dialog_template.h"
 
-#include <vector>
-
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "win/dialog.h"
 
@@ -107,7 +107,8 @@ TEST(DialogTemplateTest, BuilderBytesReadBackAsBuilt) {
 TEST(DialogTemplateTest, RefusesATemplateCutAtAnyByte) {
   for (const std::string& full : {handWritten(), DialogTemplateBuilder(WS_POPUP, 0, 0, 1, 1).font(8, "A").bytes()}) {
     for (std::size_t n = 0; n < full.size(); ++n) {
-      std::vector<char> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));  // exactly n bytes on the heap
+      std::vector<char> cut(full.begin(),
+                            full.begin() + static_cast<std::ptrdiff_t>(n));  // exactly n bytes on the heap
       std::string error;
       EXPECT_FALSE(parseDialogTemplate(std::string_view(cut.data(), n), &error)) << "cut at " << n;
       EXPECT_EQ(error.rfind("dialog template: ", 0), 0u) << "cut at " << n;
@@ -121,12 +122,32 @@ TEST(DialogTemplateTest, RefusesCountsAndTextsPastTheEnd) {
   std::string huge = handWritten();
   huge[8] = static_cast<char>(0xFF);
   huge[9] = static_cast<char>(0xFF);
-  std::string unterminated = Bytes().dword(WS_POPUP).dword(0).word(0).word(0).word(0).word(1).word(1).word(0).word(0).word('A').str();
+  std::string unterminated =
+      Bytes().dword(WS_POPUP).dword(0).word(0).word(0).word(0).word(1).word(1).word(0).word(0).word('A').str();
   std::string extended = Bytes().word(1).word(0xFFFF).dword(0).dword(0).dword(0).word(0).str();
   std::string sizeOne = Bytes()
-                            .dword(WS_POPUP).dword(0).word(1).word(0).word(0).word(1).word(1).word(0).word(0).word(0)
-                            .alignDword().dword(WS_CHILD).dword(0).word(0).word(0).word(1).word(1).word(1)
-                            .word(0xFFFF).word(kButtonClassOrdinal).word(0).word(1)
+                            .dword(WS_POPUP)
+                            .dword(0)
+                            .word(1)
+                            .word(0)
+                            .word(0)
+                            .word(1)
+                            .word(1)
+                            .word(0)
+                            .word(0)
+                            .word(0)
+                            .alignDword()
+                            .dword(WS_CHILD)
+                            .dword(0)
+                            .word(0)
+                            .word(0)
+                            .word(1)
+                            .word(1)
+                            .word(1)
+                            .word(0xFFFF)
+                            .word(kButtonClassOrdinal)
+                            .word(0)
+                            .word(1)
                             .str();
   struct Case {
     std::string bytes;

@@ -3,12 +3,12 @@
 // waits, holds, program prefixes, unscripted defaults, mismatches and stuck dialogs.
 #include "win/dialog.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "ui_test_support.h"
 #include "win/answers.h"
@@ -55,7 +55,10 @@ INT_PTR prompt(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 int chosen = -2;
 INT_PTR listDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
-    for (const char* name : {"English", "Deutsch", "Fran\xe7" "ais"}) SendDlgItemMessage(dialog, 1008, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    for (const char* name : {"English", "Deutsch",
+                             "Fran\xe7"
+                             "ais"})
+      SendDlgItemMessage(dialog, 1008, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     ShowWindow(GetDlgItem(dialog, 1010), SW_HIDE);
     return TRUE;
   }
@@ -135,8 +138,12 @@ TEST(DialogTest, TemplateUnitsGiveTheDocumentedRectangles) {
     GetWindowRect(cancel, &b);
     POINT origin{0, 0};
     ClientToScreen(dialog, &origin);
-    auto client = [&](RECT s) { return RECT{s.left - origin.x, s.top - origin.y, s.right - origin.x, s.bottom - origin.y}; };
-    auto same = [](RECT a, RECT x) { return a.left == x.left && a.top == x.top && a.right == x.right && a.bottom == x.bottom; };
+    auto client = [&](RECT s) {
+      return RECT{s.left - origin.x, s.top - origin.y, s.right - origin.x, s.bottom - origin.y};
+    };
+    auto same = [](RECT a, RECT x) {
+      return a.left == x.left && a.top == x.top && a.right == x.right && a.bottom == x.bottom;
+    };
     EXPECT_TRUE(same(r, c.window)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     EXPECT_TRUE(same(client(e), c.edit1000));
     EXPECT_TRUE(same(client(b), c.button2));
@@ -312,7 +319,7 @@ TEST(DialogTest, AModelessDialogWithNoLineForItIsStuck) {
         DispatchMessage(&msg);
       },
       ::testing::ExitedWithCode(3),
-              "dialog 106 \\(\"\"\\) is open and answers line 1 \\(\"104 1007\"\\) is not for it");
+      "dialog 106 \\(\"\"\\) is open and answers line 1 \\(\"104 1007\"\\) is not for it");
 }
 
 TEST(DialogTest, CallersNameInMemoryDialogsAndCaptionsNameThemToo) {
@@ -351,11 +358,12 @@ TEST(DialogTest, TheDialogLineShowsKeyTitleFontCloseAndControls) {
   auto dialogs = ui_test::events(f.m, "dialog");
   ASSERT_EQ(dialogs.size(), 1u);
   const std::string& d = dialogs[0];
-  for (const char* part : {"\"key\":\"114\",\"title\":\"Question\",\"modal\":true", "\"font\":{\"face\":\"MS Sans Serif\",\"size\":8}",
-                           "\"close\":false",
-                           "{\"id\":1005,\"class\":\"Static\",\"text\":\"Remove it?\",\"style\":\"0x50000000\",\"visible\":true,"
-                           "\"enabled\":true,\"rect\":[26,10,248,28]}",
-                           "{\"id\":2,\"class\":\"Button\",\"text\":\"Cancel\",\"style\":\"0x40010000\",\"visible\":false"})
+  for (const char* part :
+       {"\"key\":\"114\",\"title\":\"Question\",\"modal\":true", "\"font\":{\"face\":\"MS Sans Serif\",\"size\":8}",
+        "\"close\":false",
+        "{\"id\":1005,\"class\":\"Static\",\"text\":\"Remove it?\",\"style\":\"0x50000000\",\"visible\":true,"
+        "\"enabled\":true,\"rect\":[26,10,248,28]}",
+        "{\"id\":2,\"class\":\"Button\",\"text\":\"Cancel\",\"style\":\"0x40010000\",\"visible\":false"})
     EXPECT_NE(d.find(part), std::string::npos) << part << "\n" << d;
   EXPECT_EQ(ui_test::events(f.m, "dialog-end").size(), 1u);
 }

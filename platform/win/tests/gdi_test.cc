@@ -104,11 +104,11 @@ TEST(GdiTest, SelectionAndDeletionFollowWindowsRules) {
   HBITMAP bitmap = CreateBitmap(4, 4, 1, 1, nullptr);
   EXPECT_EQ(gdiObjectCount(), baseline + 4);
   EXPECT_EQ(SelectObject(memory, pen), GetStockObject(BLACK_PEN));
-  EXPECT_FALSE(DeleteObject(pen));  // still selected
+  EXPECT_FALSE(DeleteObject(pen));                   // still selected
   EXPECT_EQ(SelectObject(screen, bitmap), nullptr);  // only a memory DC takes a bitmap
   ASSERT_NE(SelectObject(memory, bitmap), nullptr);
   HDC other = CreateCompatibleDC(screen);
-  EXPECT_EQ(SelectObject(other, bitmap), nullptr);  // a bitmap sits in one DC at a time
+  EXPECT_EQ(SelectObject(other, bitmap), nullptr);         // a bitmap sits in one DC at a time
   EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH)));  // harmless; the stock brush stays
   EXPECT_EQ(GetObjectType(GetStockObject(WHITE_BRUSH)), OBJ_BRUSH);
   EXPECT_FALSE(DeleteObject(handleFromValue<HBRUSH>(0x12345)));
@@ -186,9 +186,9 @@ TEST(GdiTest, TextIsMeasuredWithTheFixedMetrics) {
     LONG width;
     LONG right, bottom;
   } cases[] = {
-      {"one two three", DT_WORDBREAK, 60, 42, 26},        // "one two" / "three"
+      {"one two three", DT_WORDBREAK, 60, 42, 26},           // "one two" / "three"
       {"a\tb", DT_EXPANDTABS | DT_SINGLELINE, 200, 54, 13},  // the tab runs to 48
-      {"&Next", DT_SINGLELINE, 200, 24, 13},                // the prefix mark takes no room
+      {"&Next", DT_SINGLELINE, 200, 24, 13},                 // the prefix mark takes no room
       {"&Next", DT_SINGLELINE | DT_NOPREFIX, 200, 30, 13},
       {"line\r\nline two", DT_NOPREFIX, 200, 48, 26},
   };

@@ -3,9 +3,9 @@
 // transcript.
 #include "win/message_box.h"
 
-#include <cstring>
-
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "ui_test_support.h"
 #include "win/common_dialogs.h"
@@ -33,12 +33,12 @@ TEST(MessageBoxTest, AnswersComeFromTheCaptionsLineOrTheDefaultButton) {
     UINT type;
     int answer;
   } cases[] = {
-      {"Uninstall", MB_YESNO, IDYES},                       // line 1
-      {"Uninstall", MB_OKCANCEL, IDOK},                     // line 2: / exists, so the hold ends at once
-      {"Multiple Instance", MB_ICONINFORMATION, IDOK},      // no line left: the default
+      {"Uninstall", MB_YESNO, IDYES},                   // line 1
+      {"Uninstall", MB_OKCANCEL, IDOK},                 // line 2: / exists, so the hold ends at once
+      {"Multiple Instance", MB_ICONINFORMATION, IDOK},  // no line left: the default
       {"Uninstall", MB_YESNO | MB_DEFBUTTON2, IDNO},
       {"Uninstall", MB_ABORTRETRYIGNORE | MB_DEFBUTTON3, IDIGNORE},
-      {nullptr, MB_RETRYCANCEL | MB_DEFBUTTON3, IDRETRY},   // no third button: the first
+      {nullptr, MB_RETRYCANCEL | MB_DEFBUTTON3, IDRETRY},  // no third button: the first
   };
   for (const auto& c : cases) EXPECT_EQ(MessageBox(nullptr, "text", c.caption, c.type), c.answer) << c.caption;
   EXPECT_EQ(MessageBox(nullptr, "x", "y", 6), 0);  // no such button set
@@ -49,7 +49,8 @@ TEST(MessageBoxTest, AnswersComeFromTheCaptionsLineOrTheDefaultButton) {
                           "\"buttons\":[6,7],\"answer\":6,\"how\":\"line\",\"line\":1}"),
             std::string::npos)
       << lines[0];
-  EXPECT_NE(lines[2].find("\"icon\":\"information\",\"buttons\":[1],\"answer\":1,\"how\":\"unscripted\""), std::string::npos);
+  EXPECT_NE(lines[2].find("\"icon\":\"information\",\"buttons\":[1],\"answer\":1,\"how\":\"unscripted\""),
+            std::string::npos);
   EXPECT_NE(lines[5].find("\"caption\":\"Error\""), std::string::npos);
 }
 

@@ -3,12 +3,12 @@
 // wait nothing can end exits with status 3, and other threads reach a pump.
 #include "win/message.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "thread_input.h"
 #include "ui_test_support.h"
@@ -30,7 +30,8 @@ std::vector<Seen> seen;
 bool waitFlag = false;
 
 LRESULT recordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_TIMER || message >= WM_USER || message == WM_PAINT) seen.push_back({message, wParam, GetTickCount()});
+  if (message == WM_TIMER || message >= WM_USER || message == WM_PAINT)
+    seen.push_back({message, wParam, GetTickCount()});
   if (message == WM_TIMER) waitFlag = false;
   if (message == WM_PAINT) ValidateRect(hwnd, nullptr);
   if (message == WM_USER + 7) return static_cast<LRESULT>(GetCurrentThreadId());

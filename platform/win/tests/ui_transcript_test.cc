@@ -36,7 +36,8 @@ LRESULT background(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 INT_PTR wizard(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) SendDlgItemMessage(dialog, 1003, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("C:\\APP\\A.DLL"));
+  if (message == WM_INITDIALOG)
+    SendDlgItemMessage(dialog, 1003, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("C:\\APP\\A.DLL"));
   if (message == WM_COMMAND && LOWORD(wParam) == IDOK) finished = true;
   return message == WM_COMMAND;
 }
@@ -60,7 +61,9 @@ std::string runScenario() {
   TestMachine m(ui_test::kUiIni);
   m.machine().setModulePath("C:\\APP\\REMVEX32.EXE");
   m.makeFile("APP/INSTALL.LOG", "log");
-  ui_test::writeAnswers(m, "open C:\\APP\\INSTALL.LOG\n106 1 check 1001=1 select 1003=0\n1539 1\n1539 1 set 1000=C:\\X\n\"Uninstall\" 7\n");
+  ui_test::writeAnswers(
+      m,
+      "open C:\\APP\\INSTALL.LOG\n106 1 check 1001=1 select 1003=0\n1539 1\n1539 1 set 1000=C:\\X\n\"Uninstall\" 7\n");
   ui_test::TemplateResources resources;
   resources.add(106, ui_test::wizardDialog106());
   resources.add(1539, ui_test::promptDialog1539());

@@ -4,10 +4,10 @@
 // transcript lines of window events.
 #include "win/window.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "ui_test_support.h"
 #include "win/error.h"
@@ -140,12 +140,10 @@ TEST(WindowTest, FramesLeaveTheDocumentedClientAreas) {
     DWORD style, exStyle;
     RECT client;
   } cases[] = {
-      {WS_OVERLAPPEDWINDOW, 0, {0, 0, 92, 23}},       // sizing frame 4, caption 19
-      {WS_POPUP | WS_CAPTION, 0, {0, 0, 94, 25}},     // dialog frame 3, caption 19
-      {WS_POPUP, WS_EX_DLGMODALFRAME, {0, 0, 94, 44}},
-      {WS_POPUP | WS_BORDER, 0, {0, 0, 98, 48}},
-      {WS_POPUP, WS_EX_CLIENTEDGE, {0, 0, 96, 46}},
-      {WS_POPUP, 0, {0, 0, 100, 50}},
+      {WS_OVERLAPPEDWINDOW, 0, {0, 0, 92, 23}},    // sizing frame 4, caption 19
+      {WS_POPUP | WS_CAPTION, 0, {0, 0, 94, 25}},  // dialog frame 3, caption 19
+      {WS_POPUP, WS_EX_DLGMODALFRAME, {0, 0, 94, 44}}, {WS_POPUP | WS_BORDER, 0, {0, 0, 98, 48}},
+      {WS_POPUP, WS_EX_CLIENTEDGE, {0, 0, 96, 46}},    {WS_POPUP, 0, {0, 0, 100, 50}},
   };
   for (const auto& c : cases) {
     HWND h = CreateWindowEx(c.exStyle, "Logging", "", c.style, 10, 20, 100, 50, nullptr, nullptr, nullptr, nullptr);

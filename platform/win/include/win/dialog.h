@@ -49,12 +49,12 @@ inline constexpr WORD DC_HASDEFID = 0x534B;
 INT_PTR DialogBoxParam(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
 // Runs a modal dialog from template bytes in memory. Unlike Windows the caller gives the
 // template's size: the parser never reads past templateSize bytes.
-INT_PTR DialogBoxIndirectParam(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, DWORD templateSize,
-                               HWND owner, DLGPROC proc, LPARAM param);
+INT_PTR DialogBoxIndirectParam(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, DWORD templateSize, HWND owner,
+                               DLGPROC proc, LPARAM param);
 // Makes a modeless dialog (shown when its template has WS_VISIBLE); null with the last error.
 HWND CreateDialogParam(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc, LPARAM param);
-HWND CreateDialogIndirectParam(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, DWORD templateSize,
-                               HWND owner, DLGPROC proc, LPARAM param);
+HWND CreateDialogIndirectParam(HINSTANCE instance, const DLGTEMPLATE* dialogTemplate, DWORD templateSize, HWND owner,
+                               DLGPROC proc, LPARAM param);
 // Ends a modal dialog with result (a modeless one is only hidden).
 BOOL EndDialog(HWND dialog, INT_PTR result);
 // Dispatches msg when it is for dialog or one of its controls and returns TRUE; FALSE otherwise.

@@ -46,11 +46,11 @@ struct DialogTemplate {
   TemplateName menu;
   TemplateName windowClass;  // empty: the dialog class
   std::string title;
-  bool hasFont = false;      // DS_SETFONT
+  bool hasFont = false;  // DS_SETFONT
   WORD pointSize = 0;
   std::string faceName;
   std::vector<DialogItemTemplate> items;
-  std::size_t size = 0;      // bytes the template takes
+  std::size_t size = 0;  // bytes the template takes
 };
 
 // Parses a standard template; nullopt with *error saying what is wrong when a field runs past

@@ -275,8 +275,8 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
                  DWORD pitchAndFamily, LPCSTR face);
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
-HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
-                       const BITMAPINFO* info, UINT usage);
+HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, const void* bits, const BITMAPINFO* info,
+                       UINT usage);
 HPALETTE CreatePalette(const LOGPALETTE* palette);
 HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground);
 // Maps the DC's palette onto the system palette; returns how many entries changed.
@@ -302,8 +302,8 @@ int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom);
 
 // Drawing.
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int xSource, int ySource, DWORD rop);
-BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int xSource, int ySource,
-                int widthSource, int heightSource, DWORD rop);
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int xSource, int ySource, int widthSource,
+                int heightSource, DWORD rop);
 // Returns the number of scan lines (heightSource), 0 on error.
 int StretchDIBits(HDC hdc, int x, int y, int width, int height, int xSource, int ySource, int widthSource,
                   int heightSource, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);

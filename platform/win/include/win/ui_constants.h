@@ -20,11 +20,11 @@ inline constexpr std::uintptr_t kDesktopWindowHandle = 0xFFF0;     // GetDesktop
 inline constexpr DWORD kFirstThreadId = 1;
 
 // Frame sizes in pixels (GetSystemMetrics reports the same values).
-inline constexpr int kCaptionHeight = 19;   // SM_CYCAPTION: a WS_CAPTION window's title bar
-inline constexpr int kDialogFrame = 3;      // SM_CXDLGFRAME, SM_CYDLGFRAME: DS_MODALFRAME, WS_DLGFRAME
-inline constexpr int kSizingFrame = 4;      // SM_CXFRAME, SM_CYFRAME: WS_THICKFRAME
-inline constexpr int kBorder = 1;           // SM_CXBORDER, SM_CYBORDER: WS_BORDER
-inline constexpr int kClientEdge = 2;       // SM_CXEDGE, SM_CYEDGE: WS_EX_CLIENTEDGE
+inline constexpr int kCaptionHeight = 19;  // SM_CYCAPTION: a WS_CAPTION window's title bar
+inline constexpr int kDialogFrame = 3;     // SM_CXDLGFRAME, SM_CYDLGFRAME: DS_MODALFRAME, WS_DLGFRAME
+inline constexpr int kSizingFrame = 4;     // SM_CXFRAME, SM_CYFRAME: WS_THICKFRAME
+inline constexpr int kBorder = 1;          // SM_CXBORDER, SM_CYBORDER: WS_BORDER
+inline constexpr int kClientEdge = 2;      // SM_CXEDGE, SM_CYEDGE: WS_EX_CLIENTEDGE
 
 // Text metrics of every font: cell height h = -lfHeight + (-lfHeight) / 5 for a negative
 // height, lfHeight for a positive one, kDefaultFontHeight for 0; every character is h / 2
