@@ -3,13 +3,17 @@
 // the alert mail sender.
 #pragma once
 
+#include <sys/socket.h>
+
 #include <cstdint>
 #include <string_view>
 
 namespace halvern {
 
 inline constexpr std::uint16_t kLogPort = 7595;
-inline constexpr int kListenBacklog = 1;
+// The system's longest accept queue: sensors that connect in a burst wait in
+// it instead of having their connects dropped and retried a second later.
+inline constexpr int kListenBacklog = SOMAXCONN;
 // The slot table has 16 entries; only the first 5 are ever free.
 inline constexpr int kSessionSlotCount = 16;
 inline constexpr int kUsableSessionSlots = 5;

@@ -123,7 +123,7 @@ TEST_F(HalvernProcessTest, SensorsThatResetRightAfterTheGreetingDoNotEndTheProce
     FakeSensor sensor(halvern::kLogPort);
     ASSERT_TRUE(sensor.send(greeting(kSensor)));
     sensor.reset();
-    // Paced: with a backlog of 1 a connect that finds the queue full waits a second.
+    // Paced, like sensors that reconnect one after another.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   FakeSensor last(halvern::kLogPort);
