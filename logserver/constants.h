@@ -32,6 +32,10 @@ inline constexpr const char* kDatabaseName = "IDS";
 // Bounds on the waits for the database server.
 inline constexpr unsigned kDatabaseConnectSeconds = 10;
 inline constexpr unsigned kDatabaseReadWriteSeconds = 60;
+// The sessions' character set, set right after connecting: one byte per
+// character, so every payload byte is escaped and read back as itself,
+// whatever character set the server would give the connection.
+inline constexpr const char* kDatabaseCharset = "latin1";
 // The sessions' sql_mode: not strict, as the servers of the sensors' time were.
 inline constexpr const char* kSessionSqlMode = "NO_ENGINE_SUBSTITUTION";
 

@@ -40,6 +40,9 @@ int LogDatabase::connect() {
   mysql_options(&mysql_, MYSQL_OPT_WRITE_TIMEOUT, &readWriteSeconds);
   bool connected = mysql_real_connect(&mysql_, kDatabaseHost, kDatabaseUser, kDatabasePassword, kDatabaseName, 0,
                                       nullptr, 0) != nullptr;
+  // The escaping of the payload must use the character set the server reads
+  // it in, so the session states its own instead of taking the server's.
+  if (connected) connected = mysql_set_character_set(&mysql_, kDatabaseCharset) == 0;
   if (connected) {
     std::string mode = std::string("SET SESSION sql_mode = '") + kSessionSqlMode + "'";
     connected = mysql_query(&mysql_, mode.c_str()) == 0;
