@@ -4,7 +4,9 @@
 
 #include <mysqld_error.h>
 
+#include <cstdint>
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -56,6 +58,20 @@ int LogDatabase::connect() {
 
 namespace {
 bool localDate(std::int32_t time, std::tm& out) { return platform::localTime(static_cast<std::time_t>(time), out); }
+
+// The lookup and insert of a day run under a lock of the day-index table,
+// shared by every session of the process: two sessions of one sensor that
+// both miss a new day would each insert it. Tables share a lock by a hash of
+// sensor and year, so different sensors rarely wait for each other.
+constexpr std::size_t kDayIndexLocks = 64;
+
+std::mutex& dayIndexLock(const Ipv4Address& sensor, const std::tm& begin) {
+  static std::mutex locks[kDayIndexLocks];
+  std::uint64_t key = 0;
+  for (std::uint8_t octet : sensor.octet) key = key << 8 | octet;
+  key = key << 16 | static_cast<std::uint16_t>(begin.tm_year);
+  return locks[std::hash<std::uint64_t>{}(key) % kDayIndexLocks];
+}
 }  // namespace
 
 bool LogDatabase::query(const std::string& statement) {
@@ -87,6 +103,7 @@ int LogDatabase::insertAttackLog(const AttackLogRecord& record, const Ipv4Addres
 
 // The day index: one row per day that has an attack table.
 int LogDatabase::storeDay(const Ipv4Address& sensor, const std::tm& begin) {
+  std::lock_guard<std::mutex> lock(dayIndexLock(sensor, begin));
   std::string lookup = dayLookup(sensor, begin);
   for (int attempt = 0; attempt < 2; ++attempt) {
     printText(lookup + "\n");
