@@ -35,8 +35,9 @@ bool expectReply(SmtpConnection& smtp, const char* step, int code) {
 }
 
 bool sendStep(SmtpConnection& smtp, const char* step, const std::string& text) {
-  if (smtp.sendText(text)) return true;
-  report("MailAlert: SMTP %s failed: send error", step);
+  std::string why;
+  if (smtp.sendText(text, &why)) return true;
+  report("MailAlert: SMTP %s failed: %s", step, why.c_str());
   return false;
 }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <thread>
 
 #include "platform/files.h"
@@ -195,6 +196,20 @@ TEST_F(MailAlertTest, SilentPeerIsLeftAfterTheReplyTimeOut) {
     EXPECT_NE(printed.find("failed: no reply (time-out)"), std::string::npos) << verb << printed;
     EXPECT_TRUE(peer.waitAllClosed(5000)) << verb;
   }
+}
+
+TEST_F(MailAlertTest, PeerThatStopsReadingAfterDataIsLeftAfterTheSendTimeOut) {
+  // Some MiB of mail text: more than the kernel buffers on either side take.
+  std::vector<AlertRecord> alerts(20000, alert(7, 1));
+  std::string printed;
+  std::future<int> result;  // destroyed after the peer, whose end frees a blocked send
+  ScriptedSmtpPeer peer;
+  peer.shrinkReceiveWindow();
+  peer.script("DATA", 1, PeerStep::replyThenStopReading("354 go ahead\r\n"));
+  result = std::async(std::launch::async, [&] { return prepare(settingsFor(peer, 300), alerts, &printed); });
+  ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(result.get(), 0);
+  EXPECT_EQ(printed, "MailAlert: SMTP content failed: send time-out\n");
 }
 
 TEST_F(MailAlertTest, PeerClosingDuringMailTextLeavesProcessAlive) {
