@@ -51,6 +51,12 @@ int MailAlert::prepare(const AlertRecord* alerts, int count, const Ipv4Address& 
     return 1;
   }
   const std::string& dataDir = ini.dataDirectory;
+  // Without a data directory there is no "maillist" to read: relative names
+  // would find the program's own files instead.
+  if (dataDir.empty()) {
+    report("MailAlert: cannot open %s: %s names no data directory", kMailListFile, kLogIniFile);
+    return 1;
+  }
   MailList list;
   std::string listPath = platform::joinPath(dataDir, kMailListFile);
   if (!readMailList(listPath, list)) {

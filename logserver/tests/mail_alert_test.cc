@@ -243,6 +243,22 @@ TEST_F(MailAlertTest, MissingFileEndsSessionWithoutConnecting) {
   }
 }
 
+TEST_F(MailAlertTest, LogIniWithoutADataDirectoryReadsNothingFromTheProgramDirectory) {
+  // Everything the mailer needs, but in the program's own directory.
+  writeFile(dir_.file("maillist"), mailListBytes(1, {"127.0.0.2", "ops@example.com"}));
+  writeFile(dir_.file("Rule.10.1.2.3.bk"), ruleRecord(7, "Port Scan"));
+  for (const char* logIni : {"[IDS]\nIP=127.0.0.1\n[DIR]\n", "[IDS]\nIP=127.0.0.1\n[DIR]\nPATH=\n",
+                             "[IDS]\nIP=127.0.0.1\n[DIR]\nPATH\r\n"}) {
+    writeFile(dir_.file("log.ini"), logIni);
+    ScriptedSmtpPeer peer;
+    std::string printed;
+    EXPECT_EQ(prepare(settingsFor(peer), {alert(7, 1)}, &printed), 1) << logIni;
+    EXPECT_NE(printed, "") << logIni;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(peer.connections(), 0) << logIni;
+  }
+}
+
 TEST_F(MailAlertTest, MailListWithoutServerOrRecipientsSendsNothing) {
   struct Case {
     std::uint32_t count;
