@@ -19,6 +19,9 @@ inline constexpr int kSessionSlotCount = 16;
 inline constexpr int kUsableSessionSlots = 5;
 // A sensor silent this long inside a read ends its session.
 inline constexpr int kReceiveSeconds = 300;
+// How long a stop waits for the threads of ended sessions to finish before
+// it shuts the database client library down (they need microseconds).
+inline constexpr int kSessionThreadsEndWaitMs = 2000;
 // Pause after an accept that failed for want of descriptors or memory.
 inline constexpr int kAcceptBackoffMs = 50;
 

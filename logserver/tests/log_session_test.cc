@@ -211,6 +211,32 @@ TEST_F(LogSessionTest, FiftySensorsClosingRightAfterTheGreetingLeaveEverySlotFre
   EXPECT_TRUE(last.greet(kSensor));
 }
 
+int threadCount() {
+  int n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+TEST_F(LogSessionTest, OnceEverySessionHasEndedTheStopWaitsForTheirThreadsToLeave) {
+  auto server = startListener();
+  const int withListener = threadCount();
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    {
+      std::vector<std::unique_ptr<FakeSensor>> sensors;
+      for (int i = 0; i < halvern::kUsableSessionSlots; ++i) {
+        sensors.push_back(std::make_unique<FakeSensor>(server->port()));
+        ASSERT_TRUE(sensors.back()->greet(kSensor));
+      }
+    }
+    // A stop that comes as the last session ends: no session runs, but
+    // their threads may still be on their way out.
+    ASSERT_TRUE(server->listener().waitSessionsEnded(5000));
+    ASSERT_TRUE(server->listener().joinSessionThreads(5000));
+    EXPECT_EQ(threadCount(), withListener);
+  }
+}
+
 TEST_F(LogSessionTest, SilentSensorEndsItsSessionAfterTheReceiveTimeout) {
   auto server = startListener(200);
   FakeSensor sensor(server->port());
