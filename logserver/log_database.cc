@@ -4,7 +4,6 @@
 
 #include <mysqld_error.h>
 
-#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <mutex>
@@ -67,10 +66,8 @@ constexpr std::size_t kDayIndexLocks = 64;
 
 std::mutex& dayIndexLock(const Ipv4Address& sensor, const std::tm& begin) {
   static std::mutex locks[kDayIndexLocks];
-  std::uint64_t key = 0;
-  for (std::uint8_t octet : sensor.octet) key = key << 8 | octet;
-  key = key << 16 | static_cast<std::uint16_t>(begin.tm_year);
-  return locks[std::hash<std::uint64_t>{}(key) % kDayIndexLocks];
+  std::string table = ipDigits(sensor) + std::to_string(begin.tm_year);
+  return locks[std::hash<std::string>{}(table) % kDayIndexLocks];
 }
 }  // namespace
 
