@@ -2,6 +2,8 @@
 // path>". Lines that do not parse are kept as they are through every rewrite.
 #include "attribute_store.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -23,12 +25,10 @@ struct Store {
 std::string storePath() { return machine().stateDir() + "/" + kAttributesFileName; }
 
 bool parseLine(const std::string& line, Store& store) {
-  auto tab = line.find('\t');
-  if (tab != 8 || line.size() == 9) return false;
-  char* end = nullptr;
-  unsigned long bits = std::strtoul(line.substr(0, 8).c_str(), &end, 16);
-  if (*end) return false;
-  store.entries[line.substr(9)] = static_cast<DWORD>(bits);
+  std::string digits = line.substr(0, 8);
+  bool hex = std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c); });
+  if (!hex || line.size() <= 9 || line[8] != '\t') return false;
+  store.entries[line.substr(9)] = static_cast<DWORD>(std::strtoul(digits.c_str(), nullptr, 16));
   return true;
 }
 

@@ -67,12 +67,6 @@ bool isProgramName(std::string_view name);
 // The host mode of a new file of that name (programs are executable).
 mode_t newFileMode(std::string_view name);
 
-// A Windows path with the host's last names, for a host path just made below a known parent.
-inline WinPath withName(WinPath path, const std::string& name) {
-  if (!path.parts.empty()) path.parts.back() = name;
-  return path;
-}
-
 // FILETIME as one number of 100 ns ticks since 1601-01-01, and back.
 std::uint64_t ticksOf(const FILETIME& ft);
 FILETIME fileTimeOf(std::uint64_t ticks);

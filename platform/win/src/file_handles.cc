@@ -40,6 +40,21 @@ std::shared_ptr<FileObject> findFile(HANDLE h) {
   return file;
 }
 
+// The file of a read or write that may go ahead (the count done set to 0 first); null with the
+// last error set otherwise.
+std::shared_ptr<FileObject> fileForTransfer(HANDLE h, DWORD access, const void* buffer, DWORD n, LPDWORD done,
+                                            LPVOID overlapped) {
+  if (done) *done = 0;
+  auto file = findFile(h);
+  if (!file) return nullptr;
+  DWORD error = overlapped || (!buffer && n) ? ERROR_INVALID_PARAMETER
+                : !(file->access & access)  ? ERROR_ACCESS_DENIED
+                                            : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS) return file;
+  SetLastError(error);
+  return nullptr;
+}
+
 HANDLE refuse(DWORD error) {
   SetLastError(error);
   return INVALID_HANDLE_VALUE;
@@ -114,11 +129,8 @@ HANDLE CreateFile(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_AT
 
 BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
               LPVOID lpOverlapped) {
-  if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
-  auto file = findFile(hFile);
+  auto file = fileForTransfer(hFile, GENERIC_READ, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped);
   if (!file) return FALSE;
-  if (lpOverlapped || (!lpBuffer && nNumberOfBytesToRead)) return files::fail(ERROR_INVALID_PARAMETER);
-  if (!(file->access & GENERIC_READ)) return files::fail(ERROR_ACCESS_DENIED);
   if (platform::shouldFail(platform::FaultOp::ReadError, file->subject)) return files::fail(ERROR_READ_FAULT);
   auto* p = static_cast<char*>(lpBuffer);
   DWORD done = 0;
@@ -136,11 +148,9 @@ BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD
 
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                LPVOID lpOverlapped) {
-  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
-  auto file = findFile(hFile);
+  auto file =
+      fileForTransfer(hFile, GENERIC_WRITE, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped);
   if (!file) return FALSE;
-  if (lpOverlapped || (!lpBuffer && nNumberOfBytesToWrite)) return files::fail(ERROR_INVALID_PARAMETER);
-  if (!(file->access & GENERIC_WRITE)) return files::fail(ERROR_ACCESS_DENIED);
   DWORD n = nNumberOfBytesToWrite;
   long long limit = 0;
   if (platform::shouldFail(platform::FaultOp::ShortWrite, file->subject, &limit)) {
