@@ -63,7 +63,8 @@ HANDLE refuse(DWORD error) {
 int openFlags(DWORD access) {
   bool reads = access & GENERIC_READ;
   bool writes = access & GENERIC_WRITE;
-  return (reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY) | O_CLOEXEC | O_NOCTTY;
+  // O_NONBLOCK: a host name swapped for a FIFO meanwhile cannot hold the open (it is refused next).
+  return (reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 }
 
 // The handle of an opened host file, after the file's attributes are set.

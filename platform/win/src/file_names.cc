@@ -64,7 +64,7 @@ mode_t copyMode(const files::FileTarget& from, const files::FileTarget& to) {
 // then a rename, so a failed copy leaves the target as it was.
 bool copyHostFile(const files::FileTarget& from, const files::FileTarget& to) {
   if (platform::shouldFail(platform::FaultOp::ReadError, from.subject())) return files::fail(ERROR_READ_FAULT);
-  int in = ::open(from.host.c_str(), O_RDONLY | O_CLOEXEC);
+  int in = ::open(from.host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return files::fail(errorFromErrno(errno));
   std::string side = hiddenSideName(to.host);
   int out = ::open(side.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -185,7 +185,7 @@ BOOL CopyFile(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExist
   auto from = files::resolve(lpExistingFileName);
   if (!from) return FALSE;
   if (!from->exists) return files::fail(from->missingError());
-  if (from->isDirectory || files::isDenied(*from)) return files::fail(ERROR_ACCESS_DENIED);
+  if (!S_ISREG(from->st.st_mode) || files::isDenied(*from)) return files::fail(ERROR_ACCESS_DENIED);
   auto to = files::resolve(lpNewFileName);
   if (!to) return FALSE;
   if (to->path.parts.empty() || files::isDenied(*to)) return files::fail(ERROR_ACCESS_DENIED);

@@ -233,6 +233,19 @@ TEST(FileHandlesTest, InjectedFaultsFailTheirOperation) {
   EXPECT_EQ(errorOf(CopyFile("C:\\App\\src.txt", "C:\\App\\never.txt", FALSE)), ERROR_ACCESS_DENIED);
 }
 
+TEST(FileHandlesTest, HostFilesThatAreNoRegularFilesAreRefusedWithoutWaiting) {
+  using namespace win;
+  TestMachine m;
+  std::filesystem::create_directories(m.hostC("App"));
+  ASSERT_EQ(::mkfifo(m.hostC("App/pipe").c_str(), 0644), 0);
+  for (DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
+    EXPECT_EQ(openFile("C:\\App\\pipe", access, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  }
+  EXPECT_EQ(errorOf(CopyFile("C:\\App\\pipe", "C:\\App\\copy", FALSE)), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(_lopen("C:\\App\\pipe", OF_READ), HFILE_ERROR);
+}
+
 TEST(FileHandlesTest, NewProgramFilesAreExecutable) {
   using namespace win;
   TestMachine m;
