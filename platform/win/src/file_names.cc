@@ -15,6 +15,7 @@
 #include "pending_renames.h"
 #include "platform/faults.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "win/error.h"
 #include "win/files.h"
 
@@ -28,12 +29,11 @@ constexpr DWORD kMoveFlags =
 
 bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-std::string hostDirectory(const std::string& host) { return host.substr(0, host.rfind('/')); }
-
 // A name beside the target that no Windows call sees (':' is no Windows name character).
 std::string hiddenSideName(const std::string& host) {
   static std::atomic<unsigned> counter{0};
-  return hostDirectory(host) + "/.ids-copy:" + std::to_string(::getpid()) + ":" + std::to_string(++counter);
+  std::string name = ".ids-copy:" + std::to_string(::getpid()) + ":" + std::to_string(++counter);
+  return platform::joinPath(platform::directoryOf(host), name);
 }
 
 // Copies the bytes of in to out; a short write injected for the target ends the copy as a full disk.
@@ -128,7 +128,7 @@ BOOL moveOnDrive(const files::FileTarget& from, const files::FileTarget& to, boo
   std::string target = to.host;
   if (to.exists && sameFile(from.st, to.st)) {
     if (from.host != to.host) return TRUE;  // two names of one file: nothing to do
-    target = hostDirectory(to.host) + "/" + to.written.name();
+    target = platform::joinPath(platform::directoryOf(to.host), to.written.name());
     if (target == from.host) return TRUE;
   }
   bool renamed = replace ? platform::renameReplace(from.host, target) : platform::renameNoReplace(from.host, target);

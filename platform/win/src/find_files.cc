@@ -14,6 +14,7 @@
 
 #include "attribute_store.h"
 #include "file_access.h"
+#include "platform/paths.h"
 #include "win/error.h"
 #include "win/files.h"
 
@@ -146,14 +147,13 @@ std::vector<FoundEntry> list(const WinPath& windowsDir, const std::string& dir,
   auto stored = attributes::all();
   if (!windowsDir.parts.empty())
     for (const char* dots : {".", ".."})
-      if (matches(pattern, dots)) out.push_back(entryOf(windowsDir, dots, dir + "/" + dots, stored));
+      if (matches(pattern, dots)) out.push_back(entryOf(windowsDir, dots, platform::joinPath(dir, dots), stored));
   DIR* d = ::opendir(dir.c_str());
   if (!d) return out;
   while (dirent* e = ::readdir(d)) {
     std::string_view name = e->d_name;
     if (name == "." || name == ".." || !isValidWindowsName(name) || !matches(pattern, name)) continue;
-    std::string host = dir == "/" ? "/" + std::string(name) : dir + "/" + std::string(name);
-    out.push_back(entryOf(windowsDir, std::string(name), host, stored));
+    out.push_back(entryOf(windowsDir, std::string(name), platform::joinPath(dir, std::string(name)), stored));
   }
   ::closedir(d);
   std::sort(out.begin(), out.end(), windowsOrder);
