@@ -62,7 +62,7 @@ bool CvDb::readFile() {
 
 bool CvDb::save() {
   std::string_view bytes(reinterpret_cast<const char*>(hosts_.data()), hosts_.size() * kCvHostSize);
-  return platform::writeFileAtomic(kCvDbFile, bytes);
+  return writeFileThroughTemp(kCvDbFile, bytes, std::string(kCvDbFile) + ".tmp");
 }
 
 bool CvDb::beginUpdate() {

@@ -37,7 +37,7 @@ bool writeSettingsFile(const CvLmRecord& record) {
   unsigned char* file = reinterpret_cast<unsigned char*>(bytes.data());
   std::memcpy(file + 2, &record, sizeof record);
   encodeRecord(file, kCvLmFileSize);
-  return platform::writeFileAtomic(kEmailSettingsFile, bytes);  // through ".cvlmrc.tmp"
+  return writeFileThroughTemp(kEmailSettingsFile, bytes, std::string(kEmailSettingsFile) + ".tmp");
 }
 
 }  // namespace

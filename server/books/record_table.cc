@@ -17,7 +17,7 @@ std::string readBookRecords(const std::string& name, std::size_t recordSize) {
 
 int writeBook(const std::string& name, std::string_view bytes) {
   LockFileGuard lock(name);
-  return platform::writeFileAtomic(name, bytes, name + kBookSaveSuffix) ? kSaveWritten : kSaveCannotOpen;
+  return writeFileThroughTemp(name, bytes, name + kBookSaveSuffix) ? kSaveWritten : kSaveCannotOpen;
 }
 
 }  // namespace cvlm

@@ -58,7 +58,7 @@ bool replaceBook(const std::string& name, const std::string& records) {
   LockFileGuard lock(name);
   std::string temp = name + kTempSuffix;
   LockFileGuard tempLock(temp);
-  return platform::writeFileAtomic(name, records, temp);
+  return writeFileThroughTemp(name, records, temp);
 }
 
 // Creates the book empty when it does not exist; an existing book is kept.
