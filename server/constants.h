@@ -35,6 +35,10 @@ inline constexpr std::int32_t kNewHostNumber3 = 0;
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
 
+// An upload of file N is received into N + kUploadTempInfix + a number + ".tmp",
+// created exclusively, before it is renamed over N.
+inline constexpr const char* kUploadTempInfix = ".upload-";
+
 // Temporary file a book save writes (under the book's lock) before renaming
 // it over the book.
 inline constexpr const char* kBookSaveSuffix = ".save.tmp";
