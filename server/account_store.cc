@@ -69,7 +69,7 @@ bool createDefaultAclFile() {
 
 std::optional<AclFile> AclFile::read() {
   AclFile file;
-  if (!platform::readWholeFile(kAclFileName, file.bytes_)) return std::nullopt;
+  if (!platform::readWholeFile(kAclFileName, file.bytes_, kMaxAclFileBytes)) return std::nullopt;
   return file;
 }
 

@@ -29,6 +29,11 @@ inline constexpr int kSensorReceiveSeconds = 480;
 inline constexpr int kSensorConnectSeconds = 20;
 inline constexpr int kSensorSendSeconds = 480;
 
+// Most records a ".cvdb" may hold to be read at all. The server writes at most
+// 32; the bound leaves room for a file written elsewhere and keeps every read
+// small.
+inline constexpr int kMaxCvDbRecords = 1024;
+
 // Third number of a newly added sensor host (the add request carries two).
 inline constexpr std::int32_t kNewHostNumber3 = 0;
 
@@ -48,9 +53,13 @@ inline constexpr const char* kBuiltInOperatorUser = "admin";
 inline constexpr const char* kBuiltInOperatorPassword = "setup";
 inline constexpr const char* kBuiltInViewerUser = "guest";
 inline constexpr const char* kBuiltInViewerPassword = "watch";
+// Most accounts ".acl" may hold: an add beyond them is refused, and a larger
+// file is read as unreadable.
+inline constexpr int kMaxAclAccounts = 10000;
 
 // Largest book an upload may store (record count times record size); a
-// larger or negative announcement is answered 0 before any record is read.
+// larger or negative announcement is answered 0 before any record is read,
+// and a larger book on disk is not read.
 inline constexpr long long kMaxUploadedBookBytes = 64LL * 1024 * 1024;
 // Most sensor rules (and DDoS policies) one push sends; a book that counts
 // more is answered 12 before anything is expanded.

@@ -1,5 +1,7 @@
 // Memory a request may commit: a kernel image buffer grows only as the image
-// arrives. Measured on this process's resident memory.
+// arrives, and state files larger than their format allows are not read but
+// answered as unreadable. Measured on this process's resident memory.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -15,6 +18,7 @@
 #include "constants.h"
 #include "platform_testing/child_process.h"
 #include "protocol.h"
+#include "support/account_requests.h"
 #include "support/test_console.h"
 #include "support/test_server.h"
 #include "wire.h"
@@ -36,6 +40,18 @@ long statusKiB(const std::string& field) {
   for (std::string line; std::getline(in, line);)
     if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
   return -1;
+}
+
+// Starts a new peak window at the current resident size.
+void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// Grows the file (created when missing) to the size with a sparse tail;
+// reading it commits that much memory.
+void growFile(const std::string& name, off_t size) {
+  int fd = ::open(name.c_str(), O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, size), 0);
+  ::close(fd);
 }
 
 int occurrences(const std::string& text, const std::string& part) {
@@ -65,6 +81,75 @@ TEST(MemoryBounds, AnnouncedKernelImagesTakeNoMemoryBeforeTheyArrive) {
     auto result = console->receiveResult();
     ASSERT_TRUE(result);
     EXPECT_EQ(resultType(*result), cvlm::MRR_TYPE_Kernel_Receive);
+  }
+}
+
+// Each file far larger than its format allows; the request that reads it
+// answers as for an unreadable file, or for ".cvlmrc", whose bytes after the
+// record never counted, as for the record alone.
+TEST(MemoryBounds, OversizedStateFilesAreAnsweredAsUnreadableWithoutBeingRead) {
+  TestServer server;
+  auto request = [&](const cvlm::RqH& header) {
+    TestConsole console(server.port());
+    return console.request(header);
+  };
+  const std::uint8_t sensor[4] = {127, 0, 0, 213};
+  ASSERT_TRUE(request(makeHeader(cvlm::RQ_GetEMailInfo)));  // writes ".cvlmrc" with the built-in values
+  struct Case {
+    const char* file;
+    off_t size;
+    std::function<void()> check;
+  };
+  const Case cases[] = {
+      {".cvdb", 40 << 20,
+       [&] {
+         auto hello = request(makeHeader(cvlm::RQ_Hello));
+         ASSERT_TRUE(hello);
+         EXPECT_EQ(resultType(*hello), 1);
+         EXPECT_EQ(cvlm::getInt32(&*hello, 144), 0);  // no hosts
+         auto list = request(makeHeader(cvlm::RQ_ListCvHost));
+         ASSERT_TRUE(list);
+         EXPECT_EQ(resultType(*list), cvlm::MRR_TYPE_Unknow_Error);
+       }},
+      {".acl", 40 << 20,
+       [&] {
+         auto login = request(cvlm_testing::credentials(cvlm::RQ_GetAcl, cvlm::kBuiltInOperatorUser,
+                                                        cvlm::kBuiltInOperatorPassword));
+         ASSERT_TRUE(login);
+         EXPECT_EQ(resultType(*login), cvlm::MRR_TYPE_GetAcl_Error);
+       }},
+      {".cvlmrc", 40 << 20,
+       [&] {
+         auto mail = request(makeHeader(cvlm::RQ_GetEMailInfo));
+         ASSERT_TRUE(mail);
+         EXPECT_EQ(resultType(*mail), 1);
+         EXPECT_EQ(cvlm::getText(&*mail, 12, 32), cvlm::kDefaultMailServer);
+       }},
+      {"Group.127.0.0.213.bk", 80 << 20,
+       [&] {
+         // A Rule book upload with the push: the push needs the Group book.
+         cvlm::RqH upload = makeHeader(cvlm::RQ_UploadBook);
+         cvlm::putInt32(&upload, 8, 5);
+         cvlm::putInt32(&upload, 12, 1);
+         cvlm::putInt32(&upload, 16, 2500);
+         std::memcpy(upload.bytes() + 20, sensor, sizeof sensor);
+         upload.bytes()[24] = 1;
+         TestConsole console(server.port());
+         ASSERT_TRUE(console.sendHeader(upload));
+         ASSERT_TRUE(console.sendUnit(std::string(2500, '\0')));
+         auto result = console.receiveResult();
+         ASSERT_TRUE(result);
+         EXPECT_EQ(resultType(*result), cvlm::MRR_TYPE_Openfile_Error);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    growFile(c.file, c.size);
+    resetPeak();
+    long before = statusKiB("VmRSS");
+    c.check();
+    EXPECT_LT(statusKiB("VmHWM") - before, kAllowedKiB);
+    ::unlink(c.file);
   }
 }
 
