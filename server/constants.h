@@ -2,6 +2,8 @@
 // ports, time-outs, file names, the version texts and the built-in accounts.
 #pragma once
 
+#include <sys/socket.h>
+
 #include <cstdint>
 
 namespace cvlm {
@@ -9,7 +11,9 @@ namespace cvlm {
 inline constexpr const char* kVersionText = "1.0 build 2003/02/25";
 
 inline constexpr std::uint16_t kConsolePort = 7593;
-inline constexpr int kListenBacklog = 5;
+// The system's largest accept queue: Linux drops the connect of a console
+// that finds the queue full, and the console retries only a second later.
+inline constexpr int kListenBacklog = SOMAXCONN;
 inline constexpr int kReceiveSeconds = 180;
 // How long a send to a console may make no progress before it is given up.
 inline constexpr int kSendSeconds = 180;

@@ -1,7 +1,10 @@
 // The real programs on the fixed console port: start texts, the text log and
 // its marker, the event sink and registry, a second instance, the service
-// stop and what it leaves.
+// stop and what it leaves, and the accept queue.
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -208,6 +211,41 @@ TEST_F(HostsTest, StoppedServiceLeavesNoLockOrTemporaryFileOfItsThreads) {
   EXPECT_EQ(cvlm_testing::resultType(*hello), 1);
   again.signal(SIGTERM);
   EXPECT_EQ(again.waitExit(10000), 0);
+}
+
+// Consoles that connect together while the server takes none wait in its
+// accept queue: none has its connect dropped and retried a second later.
+TEST_F(HostsTest, BurstOfThirtyTwoConsolesIsQueuedWhileTheServerAcceptsNone) {
+  ChildProcess cvlm(CVLM_BINARY, work.path(), env());
+  ASSERT_TRUE(eventually(consoleAccepts));
+  cvlm.signal(SIGSTOP);
+  constexpr int kConsoles = 32;
+  std::vector<pollfd> connects;
+  for (int i = 0; i < kConsoles; ++i) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(7593);
+    sa.sin_addr.s_addr = kLoopback;
+    ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    connects.push_back({fd, POLLOUT, 0});
+  }
+  // Well inside the first retransmission of a dropped connect.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+  int established = 0;
+  while (established < kConsoles && std::chrono::steady_clock::now() < deadline) {
+    ::poll(connects.data(), connects.size(), 20);
+    established = 0;
+    for (const pollfd& p : connects) {
+      int error = -1;
+      socklen_t length = sizeof error;
+      if ((p.revents & POLLOUT) && ::getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
+        ++established;
+    }
+  }
+  cvlm.signal(SIGCONT);
+  for (const pollfd& p : connects) ::close(p.fd);
+  EXPECT_EQ(established, kConsoles);
 }
 
 }  // namespace
