@@ -106,8 +106,11 @@ bool writeFileAtomic(const std::string& path, std::string_view data, const std::
 namespace {
 
 // Reads a regular file from its start until its end or readLimit bytes;
-// false at once for a file whose size is above sizeLimit.
+// false at once for a file whose size is above sizeLimit. The bytes go
+// straight into out: a large buffer on the stack would make every thread
+// exit that follows pay for returning its pages.
 bool readFromStart(const std::string& path, std::string& out, std::size_t readLimit, std::uint64_t sizeLimit) {
+  constexpr std::size_t kGrowth = 4096;  // read past the size a file had when opened
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st{};
@@ -115,19 +118,24 @@ bool readFromStart(const std::string& path, std::string& out, std::size_t readLi
     ::close(fd);
     return false;
   }
+  const std::size_t expected = std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), readLimit);
   out.clear();
-  out.reserve(std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), readLimit));
-  char buffer[65536];
-  while (out.size() < readLimit) {
-    ssize_t r = ::read(fd, buffer, std::min(sizeof buffer, readLimit - out.size()));
+  std::size_t got = 0;
+  for (;;) {
+    std::size_t room = std::min(got < expected ? expected - got : kGrowth, readLimit - got);
+    if (room == 0) break;
+    out.resize(got + room);
+    ssize_t r = ::read(fd, out.data() + got, room);
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) {
       ::close(fd);
+      out.clear();
       return false;
     }
     if (r == 0) break;
-    out.append(buffer, static_cast<std::size_t>(r));
+    got += static_cast<std::size_t>(r);
   }
+  out.resize(got);
   ::close(fd);
   return true;
 }
