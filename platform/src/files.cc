@@ -1,10 +1,12 @@
-// Whole-file writes, renames with and without replacement, and a rename seam.
+// Whole-file writes, renames with and without replacement, a rename seam and
+// the bounded lock that state-file writers share.
 #include "platform/files.h"
 
 #include "platform/paths.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -14,7 +16,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace platform {
 
@@ -145,6 +149,25 @@ std::string findFileIgnoringCase(const std::string& dir, const std::string& name
   }
   ::closedir(d);
   return found;
+}
+
+FileLock::FileLock(const std::string& path, bool exclusive) {
+  constexpr auto kWait = std::chrono::seconds(10);
+  int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  auto deadline = std::chrono::steady_clock::now() + kWait;
+  while (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+      ::close(fd);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  fd_ = fd;
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 // File helpers that keep state files whole: atomic replacement, no-replace
-// renames, exclusive creation, and a seam that lets tests make the next
-// rename fail.
+// renames, exclusive creation, a lock for state files, and a seam that lets
+// tests make the next rename fail.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +32,22 @@ bool fileExists(const std::string& path);
 // The name of a regular file in dir whose name equals name without regard to
 // ASCII case (the exact name first); empty when there is none.
 std::string findFileIgnoringCase(const std::string& dir, const std::string& name);
+
+// An flock on "<path>.lock" held for the life of the object, so that the processes
+// reading and rewriting one state file take turns. The wait is bounded (10 s);
+// held() says whether the lock was taken.
+class FileLock {
+ public:
+  FileLock(const std::string& path, bool exclusive);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
 
 namespace testing {
 // Makes the next count renames fail with EIO (0 turns the seam off).
