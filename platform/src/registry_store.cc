@@ -5,16 +5,10 @@
 // every root, value type and kind of line the store reads and writes.
 #include "platform/registry_store.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "platform/files.h"
 #include "platform/state_dir.h"
@@ -26,9 +20,6 @@ namespace {
 
 using Fields = std::vector<std::string>;
 using Data = std::vector<std::uint8_t>;
-
-constexpr auto kLockWait = std::chrono::seconds(10);
-constexpr auto kLockRetry = std::chrono::milliseconds(1);
 
 char lowerAscii(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
@@ -245,47 +236,13 @@ std::string valueLineText(const std::string& head, const StoredValue& v) {
          (fits ? form.encode(v.data) : encodeHex(v.data)) + "\n";
 }
 
-// An flock on the store's lock file for the life of the object, taken within kLockWait.
-class StoreLock {
- public:
-  StoreLock(const std::string& path, bool exclusive) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-    if (fd_ < 0) {
-      error_ = std::strerror(errno);
-      return;
-    }
-    auto deadline = std::chrono::steady_clock::now() + kLockWait;
-    while (::flock(fd_, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-      bool busy = errno == EWOULDBLOCK || errno == EINTR;
-      if (!busy || std::chrono::steady_clock::now() >= deadline) {
-        error_ = busy ? "held by another process for too long" : std::strerror(errno);
-        ::close(fd_);
-        fd_ = -1;
-        return;
-      }
-      std::this_thread::sleep_for(kLockRetry);
-    }
-  }
-  ~StoreLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  StoreLock(const StoreLock&) = delete;
-  StoreLock& operator=(const StoreLock&) = delete;
-
-  bool held() const { return fd_ >= 0; }
-  const std::string& error() const { return error_; }
-
- private:
-  int fd_;
-  std::string error_;
-};
-
 StoreStatus failed(StoreFailure failure, std::string text) { return {failure, std::move(text)}; }
 
 // Locks, reads and parses the store, then runs use(store); writes it back when use returns true.
 StoreStatus withStore(bool exclusive, const std::function<bool(RegistryStore&)>& use) {
   std::string path = registryStorePath();
-  StoreLock lock(path + ".lock", exclusive);
-  if (!lock.held()) return failed(StoreFailure::IoFailed, "cannot lock " + path + ": " + lock.error());
+  FileLock lock(path, exclusive);
+  if (!lock.held()) return failed(StoreFailure::IoFailed, "cannot lock " + path + ": " + std::strerror(errno));
   std::string content;
   if (fileExists(path) && !readWholeFile(path, content))
     return failed(StoreFailure::IoFailed, "cannot read " + path + ": " + std::strerror(errno));
