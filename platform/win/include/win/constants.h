@@ -11,6 +11,8 @@ inline constexpr const char* kMachineIniName = "machine.ini";  // in the state d
 inline constexpr const char* kDrivesDirName = "drives";        // default drive roots: <state>/drives/<letter>
 inline constexpr const char* kProcDirName = "proc";            // the process table: <state>/proc/<pid>
 
+inline constexpr const char* kProfileLockName = "profiles";  // <state>/profiles.lock, held by profile writers
+
 inline constexpr const char* kDefaultWindowsDir = "C:\\WINDOWS";
 inline constexpr const char* kDefaultSystemDir = "C:\\WINDOWS\\SYSTEM";
 inline constexpr const char* kDefaultTempDir = "C:\\TEMP\\";
