@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 
 #include "registry_keys.h"
 #include "win/error.h"
@@ -21,11 +22,26 @@ using registry::KeyRef;
 
 constexpr DWORD kKnownOptions = REG_OPTION_NON_VOLATILE | REG_OPTION_VOLATILE;
 
-// The stored key of a handle; null when it is a root or was deleted (*deleted says which).
-const StoredKey* storedKey(const RegistryStore& store, const KeyRef& key, bool* deleted) {
-  const StoredKey* k = key.path.empty() ? nullptr : store.find(key.root, key.path);
-  *deleted = !key.path.empty() && !k;
-  return k;
+// True when the key of a handle is gone (a root never is).
+bool isDeleted(const RegistryStore& store, const KeyRef& key) {
+  return !key.path.empty() && !store.find(key.root, key.path);
+}
+
+// The key of a handle and the path of a subkey below it.
+struct Target {
+  KeyRef base;
+  std::string path;
+};
+
+std::optional<Target> targetOf(HKEY hKey, LPCSTR lpSubKey, LSTATUS* code) {
+  auto base = registry::keyOf(hKey);
+  if (!base) {
+    *code = ERROR_INVALID_HANDLE;
+    return std::nullopt;
+  }
+  auto path = registry::joinSubkey(base->path, lpSubKey, code);
+  if (!path) return std::nullopt;
+  return Target{*base, *path};
 }
 
 std::string upper(std::string s) {
@@ -49,9 +65,8 @@ LSTATUS readKey(HKEY hKey, REGSAM needed, Step step) {
   if ((key->access & needed) != needed) return ERROR_ACCESS_DENIED;
   LSTATUS code = ERROR_SUCCESS;
   auto status = platform::readRegistryStore([&](const RegistryStore& store) {
-    bool deleted = false;
-    const StoredKey* k = storedKey(store, *key, &deleted);
-    code = deleted ? static_cast<LSTATUS>(ERROR_KEY_DELETED) : step(store, k);
+    code = isDeleted(store, *key) ? static_cast<LSTATUS>(ERROR_KEY_DELETED)
+                                  : step(store, key->path.empty() ? nullptr : store.find(key->root, key->path));
   });
   return registry::resultOf(status, code);
 }
@@ -79,17 +94,13 @@ LSTATUS RegCreateKeyEx(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD dwOptions
   if (!phkResult) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
   if (!lpSubKey || (dwOptions & ~kKnownOptions)) return ERROR_INVALID_PARAMETER;
-  auto base = registry::keyOf(hKey);
-  if (!base) return ERROR_INVALID_HANDLE;
   LSTATUS code = ERROR_SUCCESS;
-  auto path = registry::joinSubkey(base->path, lpSubKey, &code);
-  if (!path) return code;
-  KeyRef opened{base->root, *path, registry::grantedAccess(samDesired)};
+  auto target = targetOf(hKey, lpSubKey, &code);
+  if (!target) return code;
+  KeyRef opened{target->base.root, target->path, registry::grantedAccess(samDesired)};
   bool created = false;
   auto status = platform::changeRegistryStore([&](RegistryStore& store) {
-    bool deleted = false;
-    storedKey(store, *base, &deleted);
-    if (deleted) {
+    if (isDeleted(store, target->base)) {
       code = ERROR_KEY_DELETED;
       return false;
     }
@@ -115,15 +126,12 @@ LSTATUS RegCreateKeyEx(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD dwOptions
 LSTATUS RegOpenKeyEx(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
   if (!phkResult) return ERROR_INVALID_PARAMETER;
   *phkResult = nullptr;
-  auto base = registry::keyOf(hKey);
-  if (!base) return ERROR_INVALID_HANDLE;
   LSTATUS code = ERROR_SUCCESS;
-  auto path = registry::joinSubkey(base->path, lpSubKey, &code);
-  if (!path) return code;
-  KeyRef opened{base->root, *path, registry::grantedAccess(samDesired)};
+  auto target = targetOf(hKey, lpSubKey, &code);
+  if (!target) return code;
+  KeyRef opened{target->base.root, target->path, registry::grantedAccess(samDesired)};
   auto status = platform::readRegistryStore([&](const RegistryStore& store) {
-    bool deleted = false;
-    storedKey(store, *base, &deleted);
+    bool deleted = isDeleted(store, target->base);
     if (deleted || opened.path.empty()) {
       code = deleted ? ERROR_KEY_DELETED : ERROR_SUCCESS;
       return;
@@ -172,20 +180,17 @@ LSTATUS RegDeleteValue(HKEY hKey, LPCSTR lpValueName) {
 
 LSTATUS RegDeleteKey(HKEY hKey, LPCSTR lpSubKey) {
   if (!lpSubKey) return ERROR_INVALID_PARAMETER;
-  auto base = registry::keyOf(hKey);
-  if (!base) return ERROR_INVALID_HANDLE;
   LSTATUS code = ERROR_SUCCESS;
-  auto path = registry::joinSubkey(base->path, lpSubKey, &code);
-  if (!path) return code;
-  if (path->empty()) return ERROR_ACCESS_DENIED;  // a root
+  auto target = targetOf(hKey, lpSubKey, &code);
+  if (!target) return code;
+  if (target->path.empty()) return ERROR_ACCESS_DENIED;  // a root
+  platform::RegRoot root = target->base.root;
   auto status = platform::changeRegistryStore([&](RegistryStore& store) {
-    bool deleted = false;
-    storedKey(store, *base, &deleted);
-    if (deleted) code = ERROR_KEY_DELETED;
-    else if (!store.find(base->root, *path)) code = ERROR_FILE_NOT_FOUND;
-    else if (!store.subkeys(base->root, *path).empty() || registry::isReadOnly(base->root, *path))
+    if (isDeleted(store, target->base)) code = ERROR_KEY_DELETED;
+    else if (!store.find(root, target->path)) code = ERROR_FILE_NOT_FOUND;
+    else if (!store.subkeys(root, target->path).empty() || registry::isReadOnly(root, target->path))
       code = ERROR_ACCESS_DENIED;
-    return code == ERROR_SUCCESS && store.eraseTree(base->root, *path);
+    return code == ERROR_SUCCESS && store.eraseTree(root, target->path);
   });
   return registry::resultOf(status, code);
 }
