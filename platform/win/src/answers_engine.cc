@@ -1,13 +1,9 @@
 // Taking answers lines: the file is read and checked on first use (a bad line
 // ends the process with status 2 naming it); the used line numbers are read and
-// rewritten whole under an exclusive flock, so processes never take a line twice.
+// rewritten whole under the platform's state-file lock, so processes never take a line twice.
 #include "answers_engine.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -29,23 +25,6 @@ namespace {
   std::fflush(stderr);
   std::_Exit(2);
 }
-
-class LockFile {
- public:
-  explicit LockFile(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-    if (fd_ >= 0)
-      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-      }
-  }
-  ~LockFile() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-  }
-  LockFile(const LockFile&) = delete;
-  LockFile& operator=(const LockFile&) = delete;
-
- private:
-  int fd_;
-};
 
 std::set<int> readUsed(const std::string& path) {
   std::set<int> used;
@@ -82,7 +61,8 @@ AnswersState::Next AnswersState::next(const std::function<bool(const AnswerLine&
   if (!configured()) return {};
   const auto& all = lines();
   std::string usedPath = machine_.stateDir() + "/" + kAnswersUsedName;
-  LockFile lock(machine_.stateDir() + "/" + kAnswersLockName);
+  platform::FileLock lock(usedPath, true);
+  if (!lock.held()) machine_.exitStuck("answers: " + usedPath + " stayed locked by another process");
   std::set<int> used = readUsed(usedPath);
   std::string program = machine_.programName();
   for (const auto& line : all) {

@@ -1,7 +1,8 @@
 // GetOpenFileName and GetSaveFileName without a window: the next "open <path>",
 // "save <path>" or "cancel" line answers (a path the dialog would refuse keeps
 // it open for the next line); with no line left the file name already in the
-// buffer is taken. The choice becomes the current directory as on Windows.
+// buffer is taken. Files are checked through the files layer; the choice
+// becomes the current directory as on Windows.
 #include <cstring>
 
 #include "answers_engine.h"
@@ -9,6 +10,7 @@
 #include "ui_trace.h"
 #include "win/common_dialogs.h"
 #include "win/error.h"
+#include "win/files.h"
 #include "win/path.h"
 #include "window_state.h"
 
@@ -38,9 +40,11 @@ std::string refusal(const OPENFILENAMEA& ofn, const std::string& text, std::stri
   if (name.find('.') == std::string::npos && ofn.lpstrDefExt && *ofn.lpstrDefExt)
     path = path->parent().child(name + "." + ofn.lpstrDefExt);
   *full = path->text();
-  auto host = mapToHost(*path);
-  if ((ofn.Flags & OFN_FILEMUSTEXIST) && !(host && host->exists())) return *full + " does not exist";
-  if ((ofn.Flags & OFN_PATHMUSTEXIST) && !(host && host->parentExists()))
+  DWORD file = GetFileAttributes(full->c_str());
+  DWORD folder = GetFileAttributes(path->parent().text().c_str());
+  if ((ofn.Flags & OFN_FILEMUSTEXIST) && (file == INVALID_FILE_ATTRIBUTES || (file & FILE_ATTRIBUTE_DIRECTORY)))
+    return *full + " does not exist";
+  if ((ofn.Flags & OFN_PATHMUSTEXIST) && (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY)))
     return "the folder of " + *full + " does not exist";
   return "";
 }

@@ -10,6 +10,7 @@
 
 #include "ui_test_support.h"
 #include "win/dialog.h"
+#include "win/files.h"
 #include "win/gdi.h"
 
 namespace {
@@ -191,6 +192,10 @@ TEST(ControlsTest, DirectoryListingsShowFilesFoldersAndDrives) {
   }
   EXPECT_EQ(items, (std::vector<std::string>{"readme.txt", "Setup.exe", "[..]", "[Sub]", "[-c-]", "[-d-]"}));
   EXPECT_EQ(SendMessage(list, LB_DIR, 0, reinterpret_cast<LPARAM>("Q:\\*.*")), LB_ERR);
+  ASSERT_TRUE(SetFileAttributes("C:\\App\\readme.txt", FILE_ATTRIBUTE_HIDDEN));
+  HWND plain = c.make("ListBox", 0, 11), hidden = c.make("ListBox", 0, 12);
+  EXPECT_EQ(SendMessage(plain, LB_DIR, 0, reinterpret_cast<LPARAM>("C:\\App\\*.TXT")), LB_ERR);  // none shown
+  EXPECT_EQ(SendMessage(hidden, LB_DIR, DDL_HIDDEN, reinterpret_cast<LPARAM>("C:\\App\\*.TXT")), 0);
 }
 
 struct OwnerDraw {

@@ -56,8 +56,7 @@ inline constexpr int kIdleMessageLimit = 100000;
 inline constexpr int kUnscriptedPressLimit = 100;
 
 // The answers file's shared state in the state directory.
-inline constexpr const char* kAnswersUsedName = "answers.used";  // consumed line numbers, one per line
-inline constexpr const char* kAnswersLockName = "answers.lock";  // flock while a line is taken
+inline constexpr const char* kAnswersUsedName = "answers.used";  // taken line numbers; locked by answers.used.lock
 
 // MessageBox's caption when the caller gives none.
 inline constexpr const char* kDefaultMessageBoxCaption = "Error";
