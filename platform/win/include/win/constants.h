@@ -3,6 +3,7 @@
 // variables. Documented in README.md ("Platform: the emulated Windows machine").
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace win {
@@ -33,5 +34,21 @@ inline constexpr std::uint32_t kDefaultClusterBytes = 4096;
 // directory and Windows module path.
 inline constexpr const char* kCurrentDirVariable = "IDS_WIN_CWD";
 inline constexpr const char* kModulePathVariable = "IDS_WIN_MODULE";
+
+// System facts: metrics of the classic NT 4.0 look (GetSystemMetrics).
+inline constexpr int kCaptionHeight = 19;   // SM_CYCAPTION
+inline constexpr int kMenuHeight = 19;      // SM_CYMENU
+inline constexpr int kBorderWidth = 1;      // SM_CXBORDER, SM_CYBORDER
+inline constexpr int kDialogFrameWidth = 3; // SM_CXDLGFRAME, SM_CYDLGFRAME
+inline constexpr int kSizingFrameWidth = 4; // SM_CXFRAME, SM_CYFRAME
+inline constexpr int kScrollBarWidth = 16;  // SM_CXVSCROLL, SM_CYHSCROLL
+inline constexpr int kIconSize = 32;        // SM_CXICON, SM_CYICON, SM_CXCURSOR, SM_CYCURSOR
+inline constexpr int kSmallIconSize = 16;   // SM_CXSMICON, SM_CYSMICON
+// GlobalMemoryStatus: half the memory in use, a page file of twice the memory, a 2 GiB address space.
+inline constexpr std::uint32_t kMemoryLoadPercent = 50;
+inline constexpr std::uint64_t kTotalVirtualBytes = 0x7FFE0000;
+inline constexpr std::uint64_t kUsedVirtualBytes = 16ull << 20;
+// The OEM code page beside every single-byte ANSI code page (double-byte ones are their own OEM page).
+inline constexpr std::uint32_t kOemCodePage = 437;
 
 }  // namespace win
