@@ -50,7 +50,8 @@ void mapText(UINT cp, char* text, std::size_t n, Map map) {
 LPSTR changeCase(LPSTR text, unsigned char (*map)(UINT, unsigned char)) {
   UINT cp = GetACP();
   auto value = reinterpret_cast<UINT_PTR>(text);
-  if ((value >> 16) == 0) return reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(map(cp, static_cast<unsigned char>(value))));
+  if ((value >> 16) == 0)  // one character, not a string
+    return reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(map(cp, static_cast<unsigned char>(value))));
   mapText(cp, text, std::strlen(text), map);
   return text;
 }

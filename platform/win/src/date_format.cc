@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fail.h"
 #include "win/clock.h"
 #include "win/error.h"
 #include "win/machine.h"
@@ -19,7 +20,8 @@ constexpr const char* kShortDate = "M/d/yyyy";
 constexpr const char* kLongDate = "dddd, MMMM dd, yyyy";
 constexpr const char* kTime = "HH:mm:ss";
 
-constexpr std::array<const char*, 7> kDays{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr std::array<const char*, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                           "Thursday", "Friday", "Saturday"};
 constexpr std::array<const char*, 12> kMonths{"January", "February", "March",     "April",   "May",      "June",
                                               "July",    "August",   "September", "October", "November", "December"};
 
@@ -141,11 +143,6 @@ int copyOut(const std::string& text, LPSTR out, int cch) {
   return needed;
 }
 
-int refuse(DWORD error) {
-  SetLastError(error);
-  return 0;
-}
-
 SYSTEMTIME now() {
   SYSTEMTIME t{};
   GetLocalTime(&t);
@@ -156,10 +153,10 @@ SYSTEMTIME now() {
 
 int GetDateFormat(LCID, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR lpFormat, LPSTR lpDateStr, int cchDate) {
   DWORD kind = dwFlags & (DATE_SHORTDATE | DATE_LONGDATE);
-  if (cchDate < 0 || (cchDate > 0 && !lpDateStr)) return refuse(ERROR_INVALID_PARAMETER);
-  if (kind == (DATE_SHORTDATE | DATE_LONGDATE) || (lpFormat && kind)) return refuse(ERROR_INVALID_FLAGS);
+  if (cchDate < 0 || (cchDate > 0 && !lpDateStr)) return failWith<int>(ERROR_INVALID_PARAMETER);
+  if (kind == (DATE_SHORTDATE | DATE_LONGDATE) || (lpFormat && kind)) return failWith<int>(ERROR_INVALID_FLAGS);
   SYSTEMTIME t = lpDate ? *lpDate : now();
-  if (!validDate(t)) return refuse(ERROR_INVALID_PARAMETER);
+  if (!validDate(t)) return failWith<int>(ERROR_INVALID_PARAMETER);
   std::string format = lpFormat ? lpFormat : kind == DATE_LONGDATE ? kLongDate : kShortDate;
   std::string out;
   for (const auto& p : parseFormat(format, "dMyg")) out += datePiece(p, t);
@@ -167,9 +164,9 @@ int GetDateFormat(LCID, DWORD dwFlags, const SYSTEMTIME* lpDate, LPCSTR lpFormat
 }
 
 int GetTimeFormat(LCID, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat, LPSTR lpTimeStr, int cchTime) {
-  if (cchTime < 0 || (cchTime > 0 && !lpTimeStr)) return refuse(ERROR_INVALID_PARAMETER);
+  if (cchTime < 0 || (cchTime > 0 && !lpTimeStr)) return failWith<int>(ERROR_INVALID_PARAMETER);
   SYSTEMTIME t = lpTime ? *lpTime : now();
-  if (!validTime(t)) return refuse(ERROR_INVALID_PARAMETER);
+  if (!validTime(t)) return failWith<int>(ERROR_INVALID_PARAMETER);
   auto pieces = parseFormat(lpFormat ? lpFormat : kTime, "hHmst");
   if (dwFlags & (TIME_NOSECONDS | TIME_NOMINUTESORSECONDS)) dropPictures(pieces, 's');
   if (dwFlags & TIME_NOMINUTESORSECONDS) dropPictures(pieces, 'm');

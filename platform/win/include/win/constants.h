@@ -34,6 +34,30 @@ inline constexpr std::uint32_t kDefaultClusterBytes = 4096;
 // directory and Windows module path.
 inline constexpr const char* kCurrentDirVariable = "IDS_WIN_CWD";
 inline constexpr const char* kModulePathVariable = "IDS_WIN_MODULE";
+// ... its exact Windows command line, and the machine's environment view as
+// its parent left it ("NAME=value" lines, '\' and line ends escaped).
+inline constexpr const char* kCommandLineVariable = "IDS_WIN_CMDLINE";
+inline constexpr const char* kEnvironmentVariable = "IDS_WIN_ENV";
+
+// Processes: a wait on a process never blocks longer than this in real time.
+inline constexpr unsigned kProcessWaitGuardMs = 60000;
+// The exit code a process gets when the host reaped it before the layer could.
+inline constexpr std::uint32_t kLostExitCode = 0xFFFFFFFF;
+// A caller's environment block is read up to this many bytes.
+inline constexpr std::size_t kMaxEnvironmentBlock = 1u << 20;
+inline constexpr const char* kServicesFileName = "services.txt";    // service states changed by the layer
+inline constexpr const char* kRebootsFileName = "reboots.txt";      // ExitWindowsEx requests
+inline constexpr const char* kInstancesFileName = "instances.txt";  // per-program instance counters
+
+// Libraries: the executable's module handle, then loaded modules in load order.
+inline constexpr std::uintptr_t kExecutableModuleHandle = 0x00400000;
+inline constexpr std::uintptr_t kFirstLibraryHandle = 0x10000000;
+inline constexpr std::uintptr_t kLibraryHandleStep = 0x10000;
+// Resource handles (HRSRC), one per resource looked up.
+inline constexpr std::uintptr_t kFirstResourceHandle = 0x20000000;
+inline constexpr std::uintptr_t kResourceHandleStep = 0x10;
+// The exported table of resources every module may carry.
+inline constexpr const char* kResourceTableSymbol = "ids_resource_table";
 
 // System facts: metrics of the classic NT 4.0 look (GetSystemMetrics).
 inline constexpr int kCaptionHeight = 19;   // SM_CYCAPTION
