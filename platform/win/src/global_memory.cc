@@ -28,6 +28,14 @@ Blocks& blocks() {
   return *b;
 }
 
+// The live block of a handle (the caller holds the mutex); null with ERROR_INVALID_HANDLE.
+Block* findBlock(Blocks& b, HGLOBAL handle) {
+  auto it = b.live.find(handle);
+  if (it != b.live.end()) return &it->second;
+  SetLastError(ERROR_INVALID_HANDLE);
+  return nullptr;
+}
+
 }  // namespace
 
 HGLOBAL GlobalAlloc(UINT uFlags, std::size_t dwBytes) {
@@ -45,25 +53,19 @@ HGLOBAL GlobalAlloc(UINT uFlags, std::size_t dwBytes) {
 LPVOID GlobalLock(HGLOBAL hMem) {
   Blocks& b = blocks();
   std::lock_guard lock(b.mutex);
-  auto it = b.live.find(hMem);
-  if (it == b.live.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  ++it->second.locks;
+  Block* block = findBlock(b, hMem);
+  if (!block) return nullptr;
+  ++block->locks;
   return hMem;
 }
 
 BOOL GlobalUnlock(HGLOBAL hMem) {
   Blocks& b = blocks();
   std::lock_guard lock(b.mutex);
-  auto it = b.live.find(hMem);
-  if (it == b.live.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  if (it->second.locks > 0) --it->second.locks;
-  if (it->second.locks == 0) {
+  Block* block = findBlock(b, hMem);
+  if (!block) return FALSE;
+  if (block->locks > 0) --block->locks;
+  if (block->locks == 0) {
     SetLastError(NO_ERROR);
     return FALSE;
   }
@@ -74,12 +76,8 @@ HGLOBAL GlobalFree(HGLOBAL hMem) {
   if (!hMem) return nullptr;
   Blocks& b = blocks();
   std::lock_guard lock(b.mutex);
-  auto it = b.live.find(hMem);
-  if (it == b.live.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return hMem;
-  }
-  b.live.erase(it);
+  if (!findBlock(b, hMem)) return hMem;
+  b.live.erase(hMem);
   std::free(hMem);
   return nullptr;
 }
@@ -87,12 +85,8 @@ HGLOBAL GlobalFree(HGLOBAL hMem) {
 std::size_t GlobalSize(HGLOBAL hMem) {
   Blocks& b = blocks();
   std::lock_guard lock(b.mutex);
-  auto it = b.live.find(hMem);
-  if (it == b.live.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
-  return it->second.size;
+  Block* block = findBlock(b, hMem);
+  return block ? block->size : 0;
 }
 
 }  // namespace win

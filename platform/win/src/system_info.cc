@@ -99,7 +99,7 @@ void GlobalMemoryStatus(LPMEMORYSTATUS status) {
   status->dwTotalPhys = memory;
   status->dwAvailPhys = memory * (100 - kMemoryLoadPercent) / 100;
   status->dwTotalPageFile = memory * 2;
-  status->dwAvailPageFile = memory * 2 - memory * kMemoryLoadPercent / 100;
+  status->dwAvailPageFile = memory * 2 - memory * kMemoryLoadPercent / 100;  // less the memory in use
   status->dwTotalVirtual = kTotalVirtualBytes;
   status->dwAvailVirtual = kTotalVirtualBytes - kUsedVirtualBytes;
 }
