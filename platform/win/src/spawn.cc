@@ -5,6 +5,7 @@
 #include "spawn.h"
 
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -44,9 +45,7 @@ void closePipe(int fds[2]) {
   dfl.sa_handler = SIG_DFL;
   ::sigaction(SIGPIPE, &dfl, nullptr);
   ::sigaction(SIGCHLD, &dfl, nullptr);
-#ifdef SYS_close_range
-  ::syscall(SYS_close_range, 3u, ~0u, 4u /* CLOSE_RANGE_CLOEXEC */);  // no handle is inherited
-#endif
+  ::syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC);  // no handle is inherited
   if (!request.directory.empty() && ::chdir(request.directory.c_str()) != 0) childFails(errorFd, errno);
   ::execve(request.program.c_str(), argv, envp);
   childFails(errorFd, errno);

@@ -3,9 +3,11 @@
 // environment view) to the host file named by the view's PROBE_OUT, then
 // exits with PROBE_EXIT. PROBE_INSTANCE=1 takes the instance counter first;
 // PROBE_HOLD names a host file to wait for (at most 20 s) before exiting.
+#include <dirent.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -28,6 +30,19 @@ std::string hostDirectory() {
   return ::getcwd(buffer, sizeof buffer) ? buffer : "";
 }
 
+// Open descriptors beyond standard input, output and error.
+int inheritedDescriptors() {
+  DIR* d = ::opendir("/proc/self/fd");
+  if (!d) return -1;
+  int n = 0;
+  while (dirent* e = ::readdir(d)) {
+    int fd = std::atoi(e->d_name);
+    if (e->d_name[0] != '.' && fd > 2 && fd != ::dirfd(d)) ++n;
+  }
+  ::closedir(d);
+  return n;
+}
+
 void waitFor(const std::string& hostFile) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (!platform::fileExists(hostFile) && std::chrono::steady_clock::now() < deadline)
@@ -37,7 +52,7 @@ void waitFor(const std::string& hostFile) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string out;
+  std::string out = "descriptors=" + std::to_string(inheritedDescriptors()) + "\n";
   for (int i = 0; i < argc; ++i) out += "argv=" + std::string(argv[i]) + "\n";
   char module[win::MAX_PATH];
   win::DWORD n = win::GetModuleFileName(nullptr, module, sizeof module);

@@ -77,6 +77,17 @@ TEST(ProcessTest, RunsTheProgramWithItsWindowsArgumentsAndNoShell) {
   EXPECT_FALSE(platform::fileExists(marker));
 }
 
+TEST(ProcessTest, TheChildInheritsNoDescriptors) {
+  TestMachine m(kProbeIni);
+  win_tests::installProbe(m, "App/probe.exe");
+  int open[2];
+  ASSERT_EQ(::pipe(open), 0);  // without close-on-exec
+  EXPECT_EQ(finish(start("C:\\App\\probe.exe")), 7u);
+  ::close(open[0]);
+  ::close(open[1]);
+  EXPECT_EQ(readProbe(m.stateDir() + "/probe.txt").get("descriptors"), "0");
+}
+
 TEST(ProcessTest, RunsAProgramOfAnyNameAndGivesItTheExecuteBit) {
   TestMachine m(kProbeIni);
   win_tests::installProbe(m, "TEMP/QDJ1234.TMP");
