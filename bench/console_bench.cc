@@ -1,7 +1,8 @@
 // Console request benchmarks against the console program's host in its own
-// process: hello and log-in rates at 1, 8 and 32 consoles against bare
-// loopback connect/close, account requests with 10, 100 and 1000 accounts,
-// and hello with 0 to 32 hosts and 64 mail entries.
+// process: hello and log-in rates at 1, 8 and 32 consoles against a minimal
+// thread-per-connection server (and bare loopback connect/close), account
+// requests with 10, 100 and 1000 accounts, and hello with 0 to 32 hosts and
+// 64 mail entries.
 //
 //   build/bench/console_bench [--seconds S] [--repeat R] [--fixed-port] [--backlog N]
 //                             [--only console|accounts|hello-scaling]
@@ -14,12 +15,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,6 +106,63 @@ class BareListener {
   std::thread thread_;
 };
 
+// The baseline of a console request: a server in the benchmark process with
+// a thread per connection that reads the 196-byte header, answers 260 bytes
+// and closes, listening with the system's largest backlog. It does what the
+// console program must do for any request and nothing more.
+class MinimalServer {
+ public:
+  MinimalServer() {
+    listener_ = platform::openListener(kLoopback, 0, SOMAXCONN);
+    thread_ = std::thread([this] { acceptLoop(); });
+  }
+  ~MinimalServer() {
+    stop_.signal();
+    thread_.join();
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait_for(lock, std::chrono::seconds(10), [this] { return running_ == 0; });
+    ::close(listener_);
+  }
+  std::uint16_t port() const { return platform::boundPort(listener_); }
+
+ private:
+  void acceptLoop() {
+    for (int fd; (fd = platform::acceptOrStop(listener_, stop_, nullptr)) != platform::kAcceptStopped;) {
+      if (fd < 0) continue;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++running_;
+      }
+      std::thread([this, fd] { serve(fd); }).detach();
+    }
+  }
+  void serve(int fd) {
+    unsigned char header[sizeof(cvlm::RqH)];
+    if (platform::recvExact(fd, header, sizeof header, 5000) == static_cast<long>(sizeof header)) {
+      unsigned char result[sizeof(cvlm::MgrRequestResult)] = {};
+      platform::sendAll(fd, result, sizeof result);
+    }
+    ::close(fd);
+    std::lock_guard<std::mutex> lock(mutex_);
+    --running_;
+    idle_.notify_all();
+  }
+
+  int listener_ = -1;
+  platform::StopEvent stop_;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::condition_variable idle_;
+  int running_ = 0;
+};
+
+// One header to the minimal server and its 260 bytes back, by the same
+// console code the requests use.
+bool minimalRequest(std::uint16_t port) {
+  TestConsole console(port);
+  return console.sendHeader(cvlm::RQ_Hello) && console.receiveUnit(sizeof(cvlm::MgrRequestResult));
+}
+
 // Connect, wait for the peer's close, close.
 bool bareConnectClose(std::uint16_t port) {
   int fd = platform::connectTo(kLoopback, port, 5000);
@@ -175,6 +236,27 @@ bool requirePortFree(const Options& options) {
   return false;
 }
 
+// The goals of a console burst: hello at 32 consoles at least half the
+// minimal server's rate, its p99 at most 3 times the minimal server's, and no
+// stalls at 8 and 32 consoles.
+struct ConsoleGoals {
+  std::vector<std::string> lines;
+  void check(int clients, const RunResult& hello, const RunResult& logIn, const RunResult& minimal) {
+    if (clients == 32) {
+      double rate = minimal.perSecond() > 0 ? hello.perSecond() / minimal.perSecond() : 0;
+      double p99 = minimal.percentileUs(99) > 0 ? hello.percentileUs(99) / minimal.percentileUs(99) : 0;
+      add(rate >= 0.5, "hello at 32 consoles " + fixed(rate, 2) + " x the minimal server's rate (goal >= 0.5)");
+      add(p99 <= 3, "hello p99 at 32 consoles " + fixed(p99, 2) + " x the minimal server's p99 (goal <= 3)");
+    }
+    if (clients >= 8) {
+      long stalls = hello.slowerThanMs(kStallMs) + logIn.slowerThanMs(kStallMs);
+      add(stalls == 0, std::to_string(stalls) + " stalls of hello and log-in at " + std::to_string(clients) +
+                           " consoles (goal 0)");
+    }
+  }
+  void add(bool met, const std::string& text) { lines.push_back((met ? "met:     " : "NOT met: ") + text); }
+};
+
 int consoleBenchmark(const Options& options) {
   auto started = startServer(options);
   if (!started) return 1;
@@ -183,16 +265,22 @@ int consoleBenchmark(const Options& options) {
               serverName(options), server.port(),
               options.backlog > 0 ? std::to_string(options.backlog).c_str() : "of the server", options.repeat,
               options.seconds);
+  std::printf("   cost: the minimal server's rate divided by the request's\n");
   BareListener bare;
+  MinimalServer minimal;
   cvlm::RqH login =
       cvlm_testing::credentials(cvlm::RQ_GetAcl, cvlm::kBuiltInOperatorUser, cvlm::kBuiltInOperatorPassword);
   std::uint16_t port = server.port();
   printRunHeader();
   std::vector<std::string> memory;
+  ConsoleGoals goals;
   for (int clients : {1, 8, 32}) {
-    RunResult base =
+    RunResult connects =
         bench::medianRun(options.repeat, clients, duration(options), [&] { return bareConnectClose(bare.port()); });
-    printRun("connect", base, nullptr);
+    printRun("connect", connects, nullptr);
+    RunResult base =
+        bench::medianRun(options.repeat, clients, duration(options), [&] { return minimalRequest(minimal.port()); });
+    printRun("minimal", base, nullptr);
     server.resetPeak();
     RunResult hellos, toClose, logins;
     long threads = bench::sampleMaxWhile(
@@ -205,11 +293,14 @@ int consoleBenchmark(const Options& options) {
     printRun("hello", hellos, &base);
     printRun("hello+eof", toClose, &base);
     printRun("log-in", logins, &base);
+    goals.check(clients, hellos, logins, base);
     memory.push_back(std::to_string(clients) + " consoles: peak RSS " + std::to_string(server.peakRssKiB()) +
                      " KiB, at most " + std::to_string(threads) + " threads");
   }
   std::printf("server:\n");
   for (const auto& line : memory) std::printf("  %s\n", line.c_str());
+  std::printf("goals:\n");
+  for (const auto& line : goals.lines) std::printf("  %s\n", line.c_str());
   return 0;
 }
 

@@ -1,14 +1,17 @@
 // Log ingest benchmark: attack records per second through the log server
 // (halvern_on_port, the Halvern listener and sessions on a free loopback
 // port) into a private MariaDB server, over 1 and 5 sensor sessions, against
-// a plain loop of the same statements over one client connection.
+// a plain loop of the same statements over one client connection; then
+// bursts of 5 sensors that connect at the same instant, timing each one's
+// session start (connect to greeting reply).
 //
-//   build/bench/ingest_bench [--records N] [--repeat R]
+//   build/bench/ingest_bench [--records N] [--repeat R] [--bursts B]
 #include <arpa/inet.h>
 #include <mysql.h>
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <barrier>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +36,7 @@ constexpr std::int32_t kDay = 1046131200;  // 2003-02-25 00:00 UTC
 struct Options {
   int records = 20000;  // per run, spread over its sessions
   int repeat = 3;
+  int bursts = 20;  // rounds of 5 sensors connecting at once
 };
 
 halvern::Ipv4Address sensorAddress(int session) {
@@ -158,6 +162,53 @@ Figure plainLoop(halvern_testing::MariaDbServer& db, int records, bool withLooku
   return {records / seconds, ok && rowsOf(db, attackTable(0)) == records};
 }
 
+// Session starts of sensors that connect at once, over every round.
+struct BurstFigure {
+  std::vector<double> startMs;  // sorted
+  bool complete = true;
+  double percentile(double p) const {
+    return startMs.empty() ? 0 : startMs[std::min(startMs.size() - 1, static_cast<std::size_t>(p * startMs.size()))];
+  }
+  long above(double ms) const {
+    return static_cast<long>(std::count_if(startMs.begin(), startMs.end(), [ms](double v) { return v > ms; }));
+  }
+};
+
+// Each round: `sensors` threads meet at a barrier, connect and greet at the
+// same instant, send a few records and close; the round ends when the server
+// has closed every session, so the next round finds every slot free.
+BurstFigure bursts(std::uint16_t port, int rounds, int sensors) {
+  constexpr int kPatienceMs = 30000;
+  constexpr int kRecords = 4;
+  BurstFigure figure;
+  for (int round = 0; round < rounds; ++round) {
+    std::barrier start(sensors);
+    std::vector<double> startMs(sensors, -1);
+    std::vector<int> ended(sensors, 0);
+    std::vector<std::thread> threads;
+    for (int s = 0; s < sensors; ++s) {
+      threads.emplace_back([&, s] {
+        std::string stream = sessionStream(s, kRecords);
+        start.arrive_and_wait();
+        auto begin = Clock::now();
+        halvern_testing::FakeSensor sensor(port, htonl(INADDR_LOOPBACK), kPatienceMs);
+        if (!sensor.send(stream.substr(0, 8)) || !sensor.reply(kPatienceMs)) return;
+        startMs[s] = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+        if (!sensor.send(stream.substr(8))) return;
+        sensor.shutdownWrite();
+        ended[s] = sensor.closedByServer(kPatienceMs);
+      });
+    }
+    for (auto& t : threads) t.join();
+    for (int s = 0; s < sensors; ++s) {
+      figure.complete = figure.complete && ended[s] && startMs[s] >= 0;
+      if (startMs[s] >= 0) figure.startMs.push_back(startMs[s]);
+    }
+  }
+  std::sort(figure.startMs.begin(), figure.startMs.end());
+  return figure;
+}
+
 Figure median(int repeat, const std::function<Figure()>& run) {
   std::vector<Figure> figures;
   for (int i = 0; i < std::max(1, repeat); ++i) figures.push_back(run());
@@ -172,6 +223,7 @@ bool parse(int argc, char** argv, Options& options) {
     std::string arg = argv[i];
     if (arg == "--records" && i + 1 < argc) options.records = std::atoi(argv[++i]);
     else if (arg == "--repeat" && i + 1 < argc) options.repeat = std::atoi(argv[++i]);
+    else if (arg == "--bursts" && i + 1 < argc) options.bursts = std::atoi(argv[++i]);
     else return false;
   }
   return options.records >= 5;
@@ -182,7 +234,7 @@ bool parse(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: %s [--records N] [--repeat R]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--records N] [--repeat R] [--bursts B]\n", argv[0]);
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -223,6 +275,18 @@ int main(int argc, char** argv) {
     print(name.c_str(), f);
     std::printf("%-44s peak RSS %ld KiB\n", "", server.peakRssKiB());
     complete = complete && f.complete;
+  }
+  if (options.bursts > 0) {
+    db.resetDatabase();
+    constexpr int kSensors = 5;
+    BurstFigure b = bursts(port, options.bursts, kSensors);
+    std::printf("== %d sensors connecting at once, %d rounds: session start (connect to greeting reply)\n", kSensors,
+                options.bursts);
+    std::printf("%-10s %10s %10s %10s %14s %9s\n", "sessions", "p50 ms", "p99 ms", "max ms", "above 100 ms",
+                "complete");
+    std::printf("%-10zu %10.2f %10.2f %10.2f %14ld %9s\n", b.startMs.size(), b.percentile(0.5),
+                b.percentile(0.99), b.startMs.empty() ? 0 : b.startMs.back(), b.above(100), b.complete ? "yes" : "NO");
+    complete = complete && b.complete;
   }
   db.stop();
   return complete ? 0 : 1;

@@ -3,18 +3,25 @@
 // the alert mail sender.
 #pragma once
 
+#include <sys/socket.h>
+
 #include <cstdint>
 #include <string_view>
 
 namespace halvern {
 
 inline constexpr std::uint16_t kLogPort = 7595;
-inline constexpr int kListenBacklog = 1;
+// The system's longest accept queue: sensors that connect in a burst wait in
+// it instead of having their connects dropped and retried a second later.
+inline constexpr int kListenBacklog = SOMAXCONN;
 // The slot table has 16 entries; only the first 5 are ever free.
 inline constexpr int kSessionSlotCount = 16;
 inline constexpr int kUsableSessionSlots = 5;
 // A sensor silent this long inside a read ends its session.
 inline constexpr int kReceiveSeconds = 300;
+// How long a stop waits for the threads of ended sessions to finish before
+// it shuts the database client library down (they need microseconds).
+inline constexpr int kSessionThreadsEndWaitMs = 2000;
 // Pause after an accept that failed for want of descriptors or memory.
 inline constexpr int kAcceptBackoffMs = 50;
 
@@ -28,6 +35,10 @@ inline constexpr const char* kDatabaseName = "IDS";
 // Bounds on the waits for the database server.
 inline constexpr unsigned kDatabaseConnectSeconds = 10;
 inline constexpr unsigned kDatabaseReadWriteSeconds = 60;
+// The sessions' character set, set right after connecting: one byte per
+// character, so every payload byte is escaped and read back as itself,
+// whatever character set the server would give the connection.
+inline constexpr const char* kDatabaseCharset = "latin1";
 // The sessions' sql_mode: not strict, as the servers of the sensors' time were.
 inline constexpr const char* kSessionSqlMode = "NO_ENGINE_SUBSTITUTION";
 

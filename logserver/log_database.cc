@@ -5,6 +5,7 @@
 #include <mysqld_error.h>
 
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -40,6 +41,9 @@ int LogDatabase::connect() {
   mysql_options(&mysql_, MYSQL_OPT_WRITE_TIMEOUT, &readWriteSeconds);
   bool connected = mysql_real_connect(&mysql_, kDatabaseHost, kDatabaseUser, kDatabasePassword, kDatabaseName, 0,
                                       nullptr, 0) != nullptr;
+  // The escaping of the payload must use the character set the server reads
+  // it in, so the session states its own instead of taking the server's.
+  if (connected) connected = mysql_set_character_set(&mysql_, kDatabaseCharset) == 0;
   if (connected) {
     std::string mode = std::string("SET SESSION sql_mode = '") + kSessionSqlMode + "'";
     connected = mysql_query(&mysql_, mode.c_str()) == 0;
@@ -53,6 +57,18 @@ int LogDatabase::connect() {
 
 namespace {
 bool localDate(std::int32_t time, std::tm& out) { return platform::localTime(static_cast<std::time_t>(time), out); }
+
+// The lookup and insert of a day run under a lock of the day-index table,
+// shared by every session of the process: two sessions of one sensor that
+// both miss a new day would each insert it. Tables share a lock by a hash of
+// sensor and year, so different sensors rarely wait for each other.
+constexpr std::size_t kDayIndexLocks = 64;
+
+std::mutex& dayIndexLock(const Ipv4Address& sensor, const std::tm& begin) {
+  static std::mutex locks[kDayIndexLocks];
+  std::string table = ipDigits(sensor) + std::to_string(begin.tm_year);
+  return locks[std::hash<std::string>{}(table) % kDayIndexLocks];
+}
 }  // namespace
 
 bool LogDatabase::query(const std::string& statement) {
@@ -84,6 +100,7 @@ int LogDatabase::insertAttackLog(const AttackLogRecord& record, const Ipv4Addres
 
 // The day index: one row per day that has an attack table.
 int LogDatabase::storeDay(const Ipv4Address& sensor, const std::tm& begin) {
+  std::lock_guard<std::mutex> lock(dayIndexLock(sensor, begin));
   std::string lookup = dayLookup(sensor, begin);
   for (int attempt = 0; attempt < 2; ++attempt) {
     printText(lookup + "\n");

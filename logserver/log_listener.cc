@@ -12,7 +12,6 @@
 #include "console_output.h"
 #include "log_ini.h"
 #include "platform/net.h"
-#include "session_thread.h"
 
 namespace halvern {
 
@@ -89,7 +88,7 @@ void LogListener::acceptLoop() {
       return;
     }
     try {
-      startWThread(slot, fd, slots_, session);
+      threads_.start(slot, fd, slots_, session);
     } catch (...) {
       printText("Exception!\n");
       ::close(fd);

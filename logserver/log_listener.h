@@ -10,6 +10,7 @@
 #include "platform/net.h"
 #include "constants.h"
 #include "session_slots.h"
+#include "session_thread.h"
 
 namespace halvern {
 
@@ -42,6 +43,9 @@ class LogListener {
   int freeSlots() const { return slots_->freeCount(); }
   int runningSessions() const { return kUsableSessionSlots - slots_->freeCount(); }
   bool waitSessionsEnded(int timeoutMs) const { return slots_->waitAllFree(timeoutMs); }
+  // Waits at most timeoutMs for the thread of every session to end and joins
+  // them; false when a session still runs. For a stop after run() returned.
+  bool joinSessionThreads(int timeoutMs) { return threads_.joinAll(timeoutMs); }
 
  private:
   void readSettings();
@@ -51,6 +55,7 @@ class LogListener {
 
   LogServerConfig config_;
   std::shared_ptr<SessionSlots> slots_;
+  SessionThreads threads_;
   int listening_ = -1;
   platform::StopEvent stopEvent_;
   std::atomic<std::uint16_t> boundPort_{0};

@@ -35,8 +35,9 @@ bool expectReply(SmtpConnection& smtp, const char* step, int code) {
 }
 
 bool sendStep(SmtpConnection& smtp, const char* step, const std::string& text) {
-  if (smtp.sendText(text)) return true;
-  report("MailAlert: SMTP %s failed: send error", step);
+  std::string why;
+  if (smtp.sendText(text, &why)) return true;
+  report("MailAlert: SMTP %s failed: %s", step, why.c_str());
   return false;
 }
 
@@ -50,6 +51,12 @@ int MailAlert::prepare(const AlertRecord* alerts, int count, const Ipv4Address& 
     return 1;
   }
   const std::string& dataDir = ini.dataDirectory;
+  // Without a data directory there is no "maillist" to read: relative names
+  // would find the program's own files instead.
+  if (dataDir.empty()) {
+    report("MailAlert: cannot open %s: %s names no data directory", kMailListFile, kLogIniFile);
+    return 1;
+  }
   MailList list;
   std::string listPath = platform::joinPath(dataDir, kMailListFile);
   if (!readMailList(listPath, list)) {

@@ -1,5 +1,7 @@
 // TIDS_LogServer: the service starts the listener thread ThreadLog; a stop
-// request closes the listener. Sessions still open end with the process.
+// request closes the listener. Sessions still open end with the process;
+// threads of sessions that have ended are joined before the client library
+// shuts down.
 #include "service.h"
 
 #include <atomic>
@@ -33,7 +35,11 @@ class TIDS_LogServer : public platform::Service {
 
   bool failed() const override { return failed_.load(); }
 
-  int runningSessions() const { return listener_.runningSessions(); }
+  // True once no session runs and the thread of every session that ended
+  // has been joined, so none is left inside the database client library.
+  bool sessionThreadsEnded() {
+    return listener_.runningSessions() == 0 && listener_.joinSessionThreads(kSessionThreadsEndWaitMs);
+  }
 
  private:
   void threadLogExecute() {
@@ -52,8 +58,10 @@ int runLogServer(const LogServerConfig& config) {
   TIDS_LogServer service(config);
   int status = platform::runService(service);
   std::fflush(nullptr);
-  // Open sessions are not waited for: they end with the process.
-  if (service.runningSessions() > 0) std::_Exit(status);
+  // Open sessions are not waited for: they end with the process, and the
+  // client library is left as it is. Only when every session thread has
+  // gone is the library shut down.
+  if (!service.sessionThreadsEnded()) std::_Exit(status);
   LogDatabase::libraryEnd();
   return status;
 }

@@ -34,9 +34,12 @@ bool SmtpConnection::open(std::uint32_t address, std::uint16_t port, int connect
   return fd_ >= 0;
 }
 
-bool SmtpConnection::sendText(const std::string& text) {
-  if (fd_ < 0) return false;
-  return platform::sendAll(fd_, text.data(), text.size()) == static_cast<long>(text.size());
+bool SmtpConnection::sendText(const std::string& text, std::string* why) {
+  if (fd_ >= 0 && platform::sendAllWithin(fd_, text.data(), text.size(), replyTimeoutMs_) ==
+                      static_cast<long>(text.size()))
+    return true;
+  if (why) *why = fd_ >= 0 && errno == ETIMEDOUT ? "send time-out" : "send error";
+  return false;
 }
 
 bool SmtpConnection::readLine(std::string& line, std::string& why, long long deadlineMs) {

@@ -1,5 +1,5 @@
 // The client side of one SMTP connection: bounded connect, whole sends and
-// replies read as whole lines with a bounded wait.
+// replies read as whole lines, each send and each reply with a bounded wait.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,10 @@ class SmtpConnection {
 
   // Connects to a network-order address within connectTimeoutMs.
   bool open(std::uint32_t address, std::uint16_t port, int connectTimeoutMs);
-  // Sends all of text in one send (never raises SIGPIPE).
-  bool sendText(const std::string& text);
+  // Sends all of text (never raises SIGPIPE), given up when the server takes
+  // none of it for the reply wait; false with "send error" or "send time-out"
+  // in *why.
+  bool sendText(const std::string& text, std::string* why = nullptr);
   // Reads one reply: continuation lines ("NNN-") are skipped, the last line
   // ("NNN " or "NNN") gives the code.
   SmtpReply readReply();

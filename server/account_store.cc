@@ -29,14 +29,14 @@ bool aclFileExists() {
 // in the middle leaves no torn file that would never be refilled). True also
 // when another writer created ".acl" first.
 bool writeDefaultAclFile() {
-  int fd = ::open(kAclTempFileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int fd = createTempFile(kAclTempFileName);
   if (fd < 0) return false;
   AclAccount accounts[2] = {builtInAccount(0), builtInAccount(1)};
   bool written = platform::writeAll(fd, accounts, sizeof accounts) && ::fsync(fd) == 0;
   if (::close(fd) != 0) written = false;
   bool placed = written && platform::renameNoReplace(kAclTempFileName, kAclFileName);
   bool existed = written && !placed && errno == EEXIST;
-  if (!placed) ::unlink(kAclTempFileName);
+  releaseHeldFile(kAclTempFileName, !placed);
   return placed || existed;
 }
 
@@ -69,7 +69,7 @@ bool createDefaultAclFile() {
 
 std::optional<AclFile> AclFile::read() {
   AclFile file;
-  if (!platform::readWholeFile(kAclFileName, file.bytes_)) return std::nullopt;
+  if (!platform::readWholeFile(kAclFileName, file.bytes_, kMaxAclFileBytes)) return std::nullopt;
   return file;
 }
 
@@ -93,6 +93,6 @@ void AclFile::remove(std::size_t index) {
   bytes_.erase(index * kAclRecordSize, kAclRecordSize);
 }
 
-bool AclFile::save() const { return platform::writeFileAtomic(kAclFileName, bytes_, kAclTempFileName); }
+bool AclFile::save() const { return writeFileThroughTemp(kAclFileName, bytes_, kAclTempFileName); }
 
 }  // namespace cvlm

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "constants.h"
+
 namespace cvlm {
 
 inline constexpr const char* kAclFileName = ".acl";
@@ -44,13 +46,19 @@ AclAccount builtInAccount(int index);
 // an existing file is never touched. False when it cannot be created.
 bool createDefaultAclFile();
 
+// Largest ".acl" that is read: kMaxAclAccounts records and a partial one.
+inline constexpr std::size_t kMaxAclFileBytes = (kMaxAclAccounts + 1) * kAclRecordSize - 1;
+
 // The account file's bytes: whole records, plus any partial tail.
 class AclFile {
  public:
-  // Reads ".acl"; empty when it cannot be opened.
+  // Reads ".acl"; empty when it cannot be opened or holds more than
+  // kMaxAclAccounts records.
   static std::optional<AclFile> read();
 
   std::size_t count() const { return bytes_.size() / kAclRecordSize; }
+  // True when another account may not be appended.
+  bool full() const { return count() >= static_cast<std::size_t>(kMaxAclAccounts); }
   const char* record(std::size_t index) const { return bytes_.data() + index * kAclRecordSize; }
   // Index of the first record with the user name, or count() when none.
   std::size_t find(const char* userName) const;

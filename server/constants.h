@@ -2,6 +2,8 @@
 // ports, time-outs, file names, the version texts and the built-in accounts.
 #pragma once
 
+#include <sys/socket.h>
+
 #include <cstdint>
 
 namespace cvlm {
@@ -9,7 +11,9 @@ namespace cvlm {
 inline constexpr const char* kVersionText = "1.0 build 2003/02/25";
 
 inline constexpr std::uint16_t kConsolePort = 7593;
-inline constexpr int kListenBacklog = 5;
+// The system's largest accept queue: Linux drops the connect of a console
+// that finds the queue full, and the console retries only a second later.
+inline constexpr int kListenBacklog = SOMAXCONN;
 inline constexpr int kReceiveSeconds = 180;
 // How long a send to a console may make no progress before it is given up.
 inline constexpr int kSendSeconds = 180;
@@ -29,11 +33,20 @@ inline constexpr int kSensorReceiveSeconds = 480;
 inline constexpr int kSensorConnectSeconds = 20;
 inline constexpr int kSensorSendSeconds = 480;
 
+// Most records a ".cvdb" may hold to be read at all. The server writes at most
+// 32; the bound leaves room for a file written elsewhere and keeps every read
+// small.
+inline constexpr int kMaxCvDbRecords = 1024;
+
 // Third number of a newly added sensor host (the add request carries two).
 inline constexpr std::int32_t kNewHostNumber3 = 0;
 
 inline constexpr const char* kLogFileName = "LM-LOG.txt";
 inline constexpr const char* kLogMarkerFile = "enlmlog.sig";
+
+// An upload of file N is received into N + kUploadTempInfix + a number + ".tmp",
+// created exclusively, before it is renamed over N.
+inline constexpr const char* kUploadTempInfix = ".upload-";
 
 // Temporary file a book save writes (under the book's lock) before renaming
 // it over the book.
@@ -44,9 +57,13 @@ inline constexpr const char* kBuiltInOperatorUser = "admin";
 inline constexpr const char* kBuiltInOperatorPassword = "setup";
 inline constexpr const char* kBuiltInViewerUser = "guest";
 inline constexpr const char* kBuiltInViewerPassword = "watch";
+// Most accounts ".acl" may hold: an add beyond them is refused, and a larger
+// file is read as unreadable.
+inline constexpr int kMaxAclAccounts = 10000;
 
 // Largest book an upload may store (record count times record size); a
-// larger or negative announcement is answered 0 before any record is read.
+// larger or negative announcement is answered 0 before any record is read,
+// and a larger book on disk is not read.
 inline constexpr long long kMaxUploadedBookBytes = 64LL * 1024 * 1024;
 // Most sensor rules (and DDoS policies) one push sends; a book that counts
 // more is answered 12 before anything is expanded.

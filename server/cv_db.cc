@@ -52,7 +52,7 @@ bool CvDb::readFile() {
     if (fd >= 0) ::close(fd);
   }
   std::string bytes;
-  if (!platform::readWholeFile(kCvDbFile, bytes)) return false;
+  if (!platform::readWholeFile(kCvDbFile, bytes, kMaxCvDbBytes)) return false;
   // Whole records only; a shorter piece at the end is ignored.
   hosts_.resize(bytes.size() / kCvHostSize);
   if (!hosts_.empty()) std::memcpy(hosts_.data(), bytes.data(), hosts_.size() * kCvHostSize);
@@ -62,7 +62,7 @@ bool CvDb::readFile() {
 
 bool CvDb::save() {
   std::string_view bytes(reinterpret_cast<const char*>(hosts_.data()), hosts_.size() * kCvHostSize);
-  return platform::writeFileAtomic(kCvDbFile, bytes);
+  return writeFileThroughTemp(kCvDbFile, bytes, std::string(kCvDbFile) + ".tmp");
 }
 
 bool CvDb::beginUpdate() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "constants.h"
 #include "cv_host.h"
 #include "sensor/sensor_link.h"
 
@@ -15,6 +16,9 @@ namespace cvlm {
 inline constexpr const char* kCvDbFile = ".cvdb";
 // The add request refuses a host beyond this many.
 inline constexpr int kMaxCvHosts = 32;
+// Largest ".cvdb" that is read: kMaxCvDbRecords records and a partial one; a
+// larger file is unreadable.
+inline constexpr std::size_t kMaxCvDbBytes = (kMaxCvDbRecords + 1) * kCvHostSize - 1;
 // ".cvdb" exists but cannot be read, or the changed list cannot be written:
 // nothing was changed.
 inline constexpr int kCvDbFileError = -1;

@@ -22,7 +22,8 @@ bool countInRange(std::int32_t m) { return m >= 0 && m <= kMaxMailEntries; }
 // Reads and checks ".cvlmrc"; record is filled only when the file is sound.
 FileRead readSettingsFile(CvLmRecord& record) {
   std::string bytes;
-  if (!platform::readWholeFile(kEmailSettingsFile, bytes))
+  // Bytes after the record are never looked at, so never read.
+  if (!platform::readFileStart(kEmailSettingsFile, bytes, kCvLmFileSize))
     return platform::fileExists(kEmailSettingsFile) ? FileRead::Damaged : FileRead::Missing;
   if (bytes.size() < kCvLmFileSize) return FileRead::Damaged;
   unsigned char* file = reinterpret_cast<unsigned char*>(bytes.data());
@@ -37,7 +38,7 @@ bool writeSettingsFile(const CvLmRecord& record) {
   unsigned char* file = reinterpret_cast<unsigned char*>(bytes.data());
   std::memcpy(file + 2, &record, sizeof record);
   encodeRecord(file, kCvLmFileSize);
-  return platform::writeFileAtomic(kEmailSettingsFile, bytes);  // through ".cvlmrc.tmp"
+  return writeFileThroughTemp(kEmailSettingsFile, bytes, std::string(kEmailSettingsFile) + ".tmp");
 }
 
 }  // namespace

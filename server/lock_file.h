@@ -1,8 +1,12 @@
 // Lock files: a writer of data file N marks it busy with the empty file
-// N + ".lck"; readers wait while that file exists.
+// N + ".lck"; readers wait while that file exists. The lock files and
+// temporary files this process holds are noted, so a stopping service can
+// remove them before it exits.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace cvlm {
@@ -43,6 +47,27 @@ class LockFileGuard {
   std::string name_;
   bool held_;
 };
+
+// Runs create, which makes the file path and returns its descriptor (or -1),
+// and notes path as held when it succeeds. Once removeHeldFiles has run it
+// never returns: nothing new is created by a stopping process.
+int createHeldFile(const std::string& path, const std::function<int()>& create);
+// Forgets path (renamed or removed by its holder); with remove it is first
+// unlinked, and false (still held) when that fails.
+bool releaseHeldFile(const std::string& path, bool remove);
+
+// Creates or truncates the temporary file of a whole-file write, held; -1
+// when it cannot be opened (a link or a FIFO in its place is refused).
+int createTempFile(const std::string& temp);
+// Writes data to temp (created or truncated, held while it is written) and
+// renames it over path; false with path untouched and temp removed when a
+// step fails.
+bool writeFileThroughTemp(const std::string& path, std::string_view data, const std::string& temp);
+
+// For a stopping service whose threads did not end in time: removes every
+// lock file and temporary file the process holds; afterwards no thread takes
+// a lock or creates a temporary file.
+void removeHeldFiles();
 
 namespace testing {
 // Makes the next count lock-file removals fail (0 turns the seam off).

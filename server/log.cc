@@ -33,6 +33,8 @@ void registerEventSource() {
   auto key = platform::RegistryKey::create(platform::RegRoot::LocalMachine, kEventSourceKey);
   if (!key) {
     std::printf("Could not create the registry key.\n");
+    const platform::RegError& error = platform::registryLastError();
+    std::printf("Registry error %ld: %s\n", error.code, error.text.c_str());
     return;
   }
   std::string dir = platform::currentDirectory().substr(0, 260);

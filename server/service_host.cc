@@ -8,6 +8,7 @@
 #include "connection_thread.h"
 #include "constants.h"
 #include "hosts.h"
+#include "lock_file.h"
 #include "log.h"
 #include "platform/event_log.h"
 #include "platform/notice.h"
@@ -39,7 +40,9 @@ class TCvLm : public platform::Service {
   void stop() override {
     listener_->stop();
     if (threadCvlm_.joinable()) threadCvlm_.join();
-    waitForConnectionThreads(kStopGraceMs);
+    // Threads still running after the grace may hold lock files: the next
+    // start would wait on them for ever.
+    if (!waitForConnectionThreads(kStopGraceMs)) removeHeldFiles();
     reportEvent(platform::kEventInformation, "IDS Lumarel Service Stopped!");
     writeLog("IDS Lumarel Service Stopped!");
   }

@@ -6,6 +6,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "connection_thread.h"
@@ -74,10 +75,8 @@ long UISocket::sendToUI(void* buffer, std::size_t n) {
 
 long UISocket::receive(void* buffer, std::size_t n) { return recvFromUI(buffer, n, config_.receiveTimeoutMs); }
 
-long UISocket::recvFromUI(void* buffer, std::size_t n, int timeoutMs) {
-  unsigned char* p = static_cast<unsigned char*>(buffer);
-  std::size_t got = 0;
-  while (got < n) {
+int UISocket::receiveUntil(unsigned char* p, std::size_t end, std::size_t& got, int timeoutMs) {
+  while (got < end) {
     int w = platform::waitReadable(connection_, timeoutMs);
     if (w < 0) {
       writeLog("recvFromUI Error");
@@ -85,19 +84,46 @@ long UISocket::recvFromUI(void* buffer, std::size_t n, int timeoutMs) {
     }
     if (w == 0) {
       writeLog("recvFromUI Time-out");
-      return static_cast<long>(got);
+      return 0;
     }
-    ssize_t r = ::recv(connection_, p + got, n - got, 0);
+    ssize_t r = ::recv(connection_, p + got, end - got, 0);
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) {
       int error = r == 0 ? ECONNRESET : errno;
       writeLog("recvFromUI ,Socket error");
       platform::showNotice("Error", platform::systemErrorText(error));
-      return static_cast<long>(got);
+      return 0;
     }
     got += static_cast<std::size_t>(r);
   }
+  return 1;
+}
+
+long UISocket::recvFromUI(void* buffer, std::size_t n, int timeoutMs) {
+  unsigned char* p = static_cast<unsigned char*>(buffer);
+  std::size_t got = 0;
+  int done = receiveUntil(p, n, got, timeoutMs);
+  if (done < 0) return -1;
+  if (done == 0) return static_cast<long>(got);
   xorUiStream(p, n);
+  return static_cast<long>(n);
+}
+
+long UISocket::receiveGrowing(std::vector<unsigned char>& out, std::size_t n) {
+  // The buffer doubles only once it is full, so it never holds more than
+  // twice what arrived (and kFirstPart before the first byte).
+  constexpr std::size_t kFirstPart = 64 * 1024;
+  out.clear();
+  std::size_t got = 0;
+  while (got < n) {
+    out.resize(std::min(n, std::max(kFirstPart, 2 * got)));
+    int done = receiveUntil(out.data(), out.size(), got, config_.receiveTimeoutMs);
+    if (done <= 0) {
+      out.resize(got);
+      return done < 0 ? -1 : static_cast<long>(got);
+    }
+  }
+  xorUiStream(out.data(), n);
   return static_cast<long>(n);
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "constants.h"
 #include "platform/net.h"
@@ -48,12 +49,20 @@ class UISocket {
   // n on success (un-XORed as one unit), the short count on time-out or close,
   // -1 when a wait failed.
   long recvFromUI(void* buffer, std::size_t n, int timeoutMs);
+  // receive() of one n-byte unit into out, which grows as the bytes arrive
+  // instead of being committed before the first one; results as receive().
+  // The buffer's growth may throw std::bad_alloc.
+  long receiveGrowing(std::vector<unsigned char>& out, std::size_t n);
 
   std::uint32_t peerAddress() const { return peerAddress_; }
   int closeSocket();
   int connection() const { return connection_; }
 
  private:
+  // Receives into p until got reaches end: 1 then, 0 after a time-out or a
+  // closed connection, -1 when a wait failed (each logged).
+  int receiveUntil(unsigned char* p, std::size_t end, std::size_t& got, int timeoutMs);
+
   ListenerConfig config_;
   int listening_ = -1;
   int connection_ = -1;

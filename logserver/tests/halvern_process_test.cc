@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "constants.h"
 #include "platform/net.h"
@@ -116,6 +118,41 @@ TEST_F(HalvernProcessTest, StopEndsTheProcessWithStatusZeroAndAnImmediateRestart
   EXPECT_EQ(second->waitExit(10000), 0);
 }
 
+TEST_F(HalvernProcessTest, StopDuringFiveBusySessionsExitsZeroWithoutASanitizerReport) {
+  struct Case {
+    const char* name;
+    bool closeAtStop;  // the sensors close as the stop request is sent
+  } cases[] = {{"sessions still sending", false}, {"sessions ending with the stop", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto halvern = start();
+    ASSERT_TRUE(listening());
+    std::atomic<bool> stopping{false};
+    std::atomic<int> greeted{0};
+    std::vector<std::thread> sensors;
+    for (int i = 0; i < halvern::kUsableSessionSlots; ++i) {
+      sensors.emplace_back([&, i] {
+        FakeSensor sensor(halvern::kLogPort);
+        if (!sensor.greet(address(10, 1, 2, static_cast<std::uint8_t>(i + 1)), 10000)) return;
+        ++greeted;
+        halvern::AttackLogRecord attack{0x00100001, kSensor, kSensor, 1, 1046161416, 1046161416, i, 1};
+        while (!stopping && sensor.send(logItem(encode(attack)))) {
+        }
+        if (c.closeAtStop) sensor.close();
+      });
+    }
+    ASSERT_TRUE(eventually([&] { return greeted == halvern::kUsableSessionSlots; }, 10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    stopping = true;
+    halvern->signal(SIGTERM);
+    EXPECT_EQ(halvern->waitExit(10000), 0);
+    for (auto& t : sensors) t.join();
+    std::string errors = halvern->stderrText();
+    EXPECT_EQ(errors.find("Sanitizer"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("runtime error"), std::string::npos) << errors;
+  }
+}
+
 TEST_F(HalvernProcessTest, SensorsThatResetRightAfterTheGreetingDoNotEndTheProcess) {
   auto halvern = start();
   ASSERT_TRUE(listening());
@@ -123,7 +160,7 @@ TEST_F(HalvernProcessTest, SensorsThatResetRightAfterTheGreetingDoNotEndTheProce
     FakeSensor sensor(halvern::kLogPort);
     ASSERT_TRUE(sensor.send(greeting(kSensor)));
     sensor.reset();
-    // Paced: with a backlog of 1 a connect that finds the queue full waits a second.
+    // Paced, like sensors that reconnect one after another.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   FakeSensor last(halvern::kLogPort);

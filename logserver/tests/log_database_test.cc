@@ -197,6 +197,42 @@ TEST_F(SessionStorageTest, RecordKindsLandInTheirTablesAndTheSlotIsFreedAtTheEnd
       << output.out();
 }
 
+TEST_F(SessionStorageTest, FiveSessionsOfOneSensorWritingTheSameNewDaysLeaveOneIndexRowPerDay) {
+  constexpr int kSessions = 5;
+  constexpr int kDays = 10;
+  std::barrier start(kSessions);
+  std::vector<std::thread> sessions;
+  std::atomic<int> ended{0};
+  for (int s = 0; s < kSessions; ++s) {
+    sessions.emplace_back([&, s] {
+      FakeSensor sensor(server.port());
+      if (!sensor.greet(kSensor)) return;
+      std::string records;
+      for (int day = 0; day < kDays; ++day) {
+        std::int32_t time = k20030225_082336 + day * kOneDay;
+        records += logItem(encode(AttackLogRecord{0x00100001, kSensor, kSensor, 1, time, time, s, day}));
+      }
+      start.arrive_and_wait();
+      if (!sensor.send(records)) return;
+      sensor.shutdownWrite();
+      if (sensor.closedByServer(10000)) ++ended;
+    });
+  }
+  for (auto& t : sessions) t.join();
+  EXPECT_EQ(ended.load(), kSessions);
+  ASSERT_TRUE(server.listener().waitSessionsEnded(10000));
+  std::vector<Row> days;
+  for (int day = 0; day < kDays; ++day) {
+    std::tm date{};
+    std::time_t time = k20030225_082336 + day * kOneDay;
+    ::gmtime_r(&time, &date);
+    days.push_back(row({std::to_string(date.tm_mon + 1).c_str(), std::to_string(date.tm_mday).c_str()}));
+    std::string table = halvern::logTableName(halvern::kAttackTableKind, 2003, date.tm_mon + 1, date.tm_mday, kSensor);
+    EXPECT_EQ(rowsOf("SELECT COUNT(*) FROM IDS." + table), (std::vector<Row>{row({"5"})})) << table;
+  }
+  EXPECT_EQ(rowsOf("SELECT month, day FROM IDS.table0100010020032003 ORDER BY month, day"), days);
+}
+
 TEST_F(SessionStorageTest, WriterFailureEndsTheSessionAndKeepsWhatWasStored) {
   std::string error;
   ASSERT_TRUE(mariaDb().execute("CREATE TABLE IDS.log010001002003 (only int)", &error)) << error;

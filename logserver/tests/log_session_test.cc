@@ -177,6 +177,24 @@ TEST_F(LogSessionTest, SixthSensorIsServedOnlyAfterOneOfFiveClosesAndWaitsWithou
   EXPECT_TRUE(sensors[5]->reply());
 }
 
+TEST_F(LogSessionTest, SensorsBeyondTheFiveSessionsAreQueuedInsteadOfHavingTheirConnectsDropped) {
+  auto server = startListener();
+  std::vector<std::unique_ptr<FakeSensor>> running;
+  for (int i = 0; i < halvern::kUsableSessionSlots; ++i) {
+    running.push_back(std::make_unique<FakeSensor>(server->port()));
+    ASSERT_TRUE(eventually([&] { return stepOneCount() > i; }));
+  }
+  // No slot is free, so the listener accepts nothing: each connect below
+  // completes only if the kernel has room to queue it.
+  std::vector<std::unique_ptr<FakeSensor>> queued;
+  for (int i = 0; i < 8; ++i) {
+    queued.push_back(std::make_unique<FakeSensor>(server->port(), htonl(INADDR_LOOPBACK), 1500));
+    EXPECT_TRUE(queued.back()->connected()) << i;
+  }
+  running[0]->close();
+  EXPECT_EQ(queued[0]->greet(kSensor), expectedReply(address(192, 168, 1, 10)));
+}
+
 TEST_F(LogSessionTest, FiftySensorsClosingRightAfterTheGreetingLeaveEverySlotFree) {
   auto server = startListener();
   for (int i = 0; i < 50; ++i) {
@@ -184,14 +202,39 @@ TEST_F(LogSessionTest, FiftySensorsClosingRightAfterTheGreetingLeaveEverySlotFre
     ASSERT_TRUE(sensor.send(greeting(kSensor))) << i;
     // Half of them reset before the reply can be sent.
     if (i % 2) sensor.reset();
-    // Paced by the accepts: with a backlog of 1 a connect that finds the
-    // queue full waits a second.
+    // Paced by the accepts.
     ASSERT_TRUE(eventually([&] { return stepOneCount() > i; }));
   }
   EXPECT_TRUE(server->listener().waitSessionsEnded(20000));
   EXPECT_EQ(server->listener().freeSlots(), halvern::kUsableSessionSlots);
   FakeSensor last(server->port());
   EXPECT_TRUE(last.greet(kSensor));
+}
+
+int threadCount() {
+  int n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+TEST_F(LogSessionTest, OnceEverySessionHasEndedTheStopWaitsForTheirThreadsToLeave) {
+  auto server = startListener();
+  const int withListener = threadCount();
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    {
+      std::vector<std::unique_ptr<FakeSensor>> sensors;
+      for (int i = 0; i < halvern::kUsableSessionSlots; ++i) {
+        sensors.push_back(std::make_unique<FakeSensor>(server->port()));
+        ASSERT_TRUE(sensors.back()->greet(kSensor));
+      }
+    }
+    // A stop that comes as the last session ends: no session runs, but
+    // their threads may still be on their way out.
+    ASSERT_TRUE(server->listener().waitSessionsEnded(5000));
+    ASSERT_TRUE(server->listener().joinSessionThreads(5000));
+    EXPECT_EQ(threadCount(), withListener);
+  }
 }
 
 TEST_F(LogSessionTest, SilentSensorEndsItsSessionAfterTheReceiveTimeout) {

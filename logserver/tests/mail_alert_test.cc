@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <thread>
 
 #include "platform/files.h"
@@ -197,6 +198,20 @@ TEST_F(MailAlertTest, SilentPeerIsLeftAfterTheReplyTimeOut) {
   }
 }
 
+TEST_F(MailAlertTest, PeerThatStopsReadingAfterDataIsLeftAfterTheSendTimeOut) {
+  // Some MiB of mail text: more than the kernel buffers on either side take.
+  std::vector<AlertRecord> alerts(20000, alert(7, 1));
+  std::string printed;
+  std::future<int> result;  // destroyed after the peer, whose end frees a blocked send
+  ScriptedSmtpPeer peer;
+  peer.shrinkReceiveWindow();
+  peer.script("DATA", 1, PeerStep::replyThenStopReading("354 go ahead\r\n"));
+  result = std::async(std::launch::async, [&] { return prepare(settingsFor(peer, 300), alerts, &printed); });
+  ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(result.get(), 0);
+  EXPECT_EQ(printed, "MailAlert: SMTP content failed: send time-out\n");
+}
+
 TEST_F(MailAlertTest, PeerClosingDuringMailTextLeavesProcessAlive) {
   ScriptedSmtpPeer peer;
   peer.script("DATA", 1, PeerStep::replyThenClose("354 go\r\n"));
@@ -225,6 +240,22 @@ TEST_F(MailAlertTest, MissingFileEndsSessionWithoutConnecting) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(peer.connections(), 1) << c.what;
     writeFile(path, saved);
+  }
+}
+
+TEST_F(MailAlertTest, LogIniWithoutADataDirectoryReadsNothingFromTheProgramDirectory) {
+  // Everything the mailer needs, but in the program's own directory.
+  writeFile(dir_.file("maillist"), mailListBytes(1, {"127.0.0.2", "ops@example.com"}));
+  writeFile(dir_.file("Rule.10.1.2.3.bk"), ruleRecord(7, "Port Scan"));
+  for (const char* logIni : {"[IDS]\nIP=127.0.0.1\n[DIR]\n", "[IDS]\nIP=127.0.0.1\n[DIR]\nPATH=\n",
+                             "[IDS]\nIP=127.0.0.1\n[DIR]\nPATH\r\n"}) {
+    writeFile(dir_.file("log.ini"), logIni);
+    ScriptedSmtpPeer peer;
+    std::string printed;
+    EXPECT_EQ(prepare(settingsFor(peer), {alert(7, 1)}, &printed), 1) << logIni;
+    EXPECT_NE(printed, "") << logIni;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(peer.connections(), 0) << logIni;
   }
 }
 

@@ -1,10 +1,14 @@
-// Whole-file writes, renames with and without replacement, and a rename seam.
+// Whole-file writes, renames with and without replacement, bounded reads,
+// opening beneath the working directory, the test seams and the bounded lock
+// that state-file writers share.
 #include "platform/files.h"
 
 #include "platform/paths.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/openat2.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -12,9 +16,13 @@
 #include <dirent.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 namespace platform {
 
@@ -31,15 +39,20 @@ bool seamFails() {
   }
   return false;
 }
+
+std::atomic<bool> componentWalkForced{false};
 }  // namespace
 
 namespace testing {
 void failNextRenames(int count) { renameFailures = count; }
+void useComponentWalk(bool on) { componentWalkForced = on; }
 }  // namespace testing
 
-bool renameReplace(const std::string& from, const std::string& to) {
+bool renameReplace(const std::string& from, const std::string& to) { return renameReplaceAt(AT_FDCWD, from, to); }
+
+bool renameReplaceAt(int dirFd, const std::string& from, const std::string& to) {
   if (seamFails()) return false;
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  return ::renameat(dirFd, from.c_str(), dirFd, to.c_str()) == 0;
 }
 
 bool renameNoReplace(const std::string& from, const std::string& to) {
@@ -77,50 +90,149 @@ bool readAll(int fd, void* data, std::size_t n) {
   return true;
 }
 
+bool writeThenRename(int fd, const std::string& tempPath, const std::string& path, std::string_view data) {
+  bool written = writeAll(fd, data.data(), data.size()) && ::fsync(fd) == 0;
+  if (::close(fd) != 0) written = false;
+  if (written && renameReplace(tempPath, path)) return true;
+  int e = errno;
+  ::unlink(tempPath.c_str());
+  errno = e;
+  return false;
+}
+
 bool writeFileAtomic(const std::string& path, std::string_view data, const std::string& tempPath) {
   std::string tmp = tempPath.empty() ? path + ".tmp" : tempPath;
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  if (!writeAll(fd, data.data(), data.size())) {
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  if (!renameReplace(tmp, path)) {
-    int e = errno;
-    ::unlink(tmp.c_str());
-    errno = e;
-    return false;
-  }
-  return true;
+  return writeThenRename(fd, tmp, path, data);
 }
 
-bool readWholeFile(const std::string& path, std::string& out) {
+namespace {
+
+// Reads a regular file from its start until its end or readLimit bytes;
+// false at once for a file whose size is above sizeLimit. The bytes go
+// straight into out: a large buffer on the stack would make every thread
+// exit that follows pay for returning its pages.
+bool readFromStart(const std::string& path, std::string& out, std::size_t readLimit, std::uint64_t sizeLimit) {
+  constexpr std::size_t kGrowth = 4096;  // read past the size a file had when opened
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > sizeLimit) {
     ::close(fd);
     return false;
   }
+  const std::size_t expected = std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), readLimit);
   out.clear();
-  char buffer[65536];
+  std::size_t got = 0;
   for (;;) {
-    ssize_t r = ::read(fd, buffer, sizeof buffer);
+    std::size_t room = std::min(got < expected ? expected - got : kGrowth, readLimit - got);
+    if (room == 0) break;
+    out.resize(got + room);
+    ssize_t r = ::read(fd, out.data() + got, room);
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) {
       ::close(fd);
+      out.clear();
       return false;
     }
     if (r == 0) break;
-    out.append(buffer, static_cast<std::size_t>(r));
+    got += static_cast<std::size_t>(r);
   }
+  out.resize(got);
   ::close(fd);
   return true;
+}
+
+}  // namespace
+
+bool readWholeFile(const std::string& path, std::string& out, std::size_t maxBytes) {
+  // One byte beyond the bound tells a file that grew after its size was taken.
+  std::size_t readLimit = maxBytes == SIZE_MAX ? SIZE_MAX : maxBytes + 1;
+  if (readFromStart(path, out, readLimit, maxBytes) && out.size() <= maxBytes) return true;
+  out.clear();
+  return false;
+}
+
+bool readFileStart(const std::string& path, std::string& out, std::size_t maxBytes) {
+  return readFromStart(path, out, maxBytes, UINT64_MAX);
+}
+
+namespace {
+
+int openat2Beneath(const std::string& path, int flags, mode_t mode) {
+#ifdef SYS_openat2
+  open_how how{};
+  how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+  how.mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? mode : 0;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+  for (int attempt = 0;; ++attempt) {
+    long fd = ::syscall(SYS_openat2, AT_FDCWD, path.c_str(), &how, sizeof how);
+    if (fd >= 0) return static_cast<int>(fd);
+    // EAGAIN: a rename raced the lookup.
+    if (errno == EINTR || (errno == EAGAIN && attempt < 3)) continue;
+    return -1;
+  }
+#else
+  (void)path, (void)flags, (void)mode;
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+
+// The same without openat2. Stricter than it: every ".." is refused.
+int walkBeneath(const std::string& path, int flags, mode_t mode) {
+  if (!path.empty() && path[0] == '/') {
+    errno = EXDEV;
+    return -1;
+  }
+  std::vector<std::string> parts;
+  for (std::size_t start = 0; start <= path.size();) {
+    std::size_t end = std::min(path.find('/', start), path.size());
+    std::string part = path.substr(start, end - start);
+    if (part == "..") {
+      errno = EXDEV;
+      return -1;
+    }
+    if (!part.empty() && part != ".") parts.push_back(part);
+    start = end + 1;
+  }
+  if (path.empty()) {
+    errno = ENOENT;
+    return -1;
+  }
+  if (parts.empty()) return ::open(".", flags | O_CLOEXEC, mode);
+  int dir = AT_FDCWD;
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+    int next = ::openat(dir, parts[i].c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (dir != AT_FDCWD) ::close(dir);
+    if (next < 0) return -1;
+    struct stat st{};
+    if (::fstat(next, &st) != 0 || !S_ISDIR(st.st_mode)) {
+      ::close(next);
+      errno = S_ISLNK(st.st_mode) ? ELOOP : ENOTDIR;
+      return -1;
+    }
+    dir = next;
+  }
+  int fd = ::openat(dir, parts.back().c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+  int e = errno;
+  if (dir != AT_FDCWD) ::close(dir);
+  errno = e;
+  return fd;
+}
+
+std::atomic<bool> openat2Missing{false};
+
+}  // namespace
+
+int openBeneath(const std::string& path, int flags, mode_t mode) {
+  if (!componentWalkForced && !openat2Missing) {
+    int fd = openat2Beneath(path, flags, mode);
+    if (fd >= 0 || errno != ENOSYS) return fd;
+    openat2Missing = true;
+  }
+  return walkBeneath(path, flags, mode);
 }
 
 bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
@@ -145,6 +257,25 @@ std::string findFileIgnoringCase(const std::string& dir, const std::string& name
   }
   ::closedir(d);
   return found;
+}
+
+FileLock::FileLock(const std::string& path, bool exclusive) {
+  constexpr auto kWait = std::chrono::seconds(10);
+  int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  auto deadline = std::chrono::steady_clock::now() + kWait;
+  while (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+      ::close(fd);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  fd_ = fd;
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace platform

@@ -28,9 +28,16 @@ long sendAll(int fd, const void* buffer, std::size_t n) {
   return static_cast<long>(sent);
 }
 
-int waitReadable(int fd, int timeoutMs) {
-  pollfd pfd{fd, POLLIN, 0};
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+namespace {
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+Deadline deadlineIn(int timeoutMs) { return std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs); }
+
+// Waits until fd has one of events or the deadline passes. 1 ready (or hung
+// up), 0 time-out, -1 error.
+int waitUntil(int fd, short events, Deadline deadline) {
+  pollfd pfd{fd, events, 0};
   for (;;) {
     int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                     deadline - std::chrono::steady_clock::now())
@@ -44,6 +51,29 @@ int waitReadable(int fd, int timeoutMs) {
     return 1;
   }
 }
+
+}  // namespace
+
+long sendAllWithin(int fd, const void* buffer, std::size_t n, int timeoutMs) {
+  const char* p = static_cast<const char*>(buffer);
+  Deadline deadline = deadlineIn(timeoutMs);
+  std::size_t sent = 0;
+  while (sent < n) {
+    int w = waitUntil(fd, POLLOUT, deadline);
+    if (w <= 0) {
+      if (w == 0) errno = ETIMEDOUT;
+      return sent > 0 ? static_cast<long>(sent) : -1;
+    }
+    // Never blocks: a send that would is waited for by the poll above.
+    ssize_t r = ::send(fd, p + sent, n - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (r < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    if (r <= 0) return sent > 0 ? static_cast<long>(sent) : -1;
+    sent += static_cast<std::size_t>(r);
+  }
+  return static_cast<long>(sent);
+}
+
+int waitReadable(int fd, int timeoutMs) { return waitUntil(fd, POLLIN, deadlineIn(timeoutMs)); }
 
 long recvExact(int fd, void* buffer, std::size_t n, int timeoutMs) {
   char* p = static_cast<char*>(buffer);

@@ -19,9 +19,11 @@ inline constexpr int kAddAlreadyThere = 2;
 inline constexpr int kSaveWritten = 1;
 inline constexpr int kSaveCannotOpen = 4;
 
-// Whole records of a book, read after its lock file is gone; a trailing
-// partial record is ignored and a missing book reads as empty.
-std::string readBookRecords(const std::string& name, std::size_t recordSize);
+// Whole records of a book into records, read after its lock file is gone; a
+// trailing partial record is ignored and a missing book reads as empty.
+// False (records empty) when the book is a regular file that cannot be read
+// or is larger than kMaxUploadedBookBytes.
+bool readBookRecords(const std::string& name, std::size_t recordSize, std::string& records);
 // Writes the book whole under its lock: a temporary file, every write and the
 // close checked, then a rename over the book. kSaveWritten or kSaveCannotOpen
 // (the old book is then left as it was).
@@ -51,6 +53,8 @@ class RecordTable {
   const std::vector<Record>& records() const { return records_; }
   std::uint32_t sensorAddress() const { return sensorAddress_; }
   const char* bookName() const { return bookName_; }
+  // False when the book is a file that could not be read (the table is then empty).
+  bool readable() const { return readable_; }
 
  protected:
   bool exists(int index) const { return index >= 0 && static_cast<std::size_t>(index) < records_.size(); }
@@ -72,13 +76,15 @@ class RecordTable {
 
  private:
   void load() {
-    std::string bytes = readBookRecords(bookName_, sizeof(Record));
+    std::string bytes;
+    readable_ = readBookRecords(bookName_, sizeof(Record), bytes);
     records_.resize(bytes.size() / sizeof(Record));
     if (!bytes.empty()) std::memcpy(static_cast<void*>(records_.data()), bytes.data(), bytes.size());
   }
 
   std::uint32_t sensorAddress_;
   char bookName_[kBookNameSize];
+  bool readable_ = true;
 };
 
 }  // namespace cvlm

@@ -68,7 +68,8 @@ std::int32_t builtInPolicyTime() {
 
 RuleTable::RuleTable(std::uint32_t sensorAddress) : RecordTable(sensorAddress) {
   countRules();
-  if (records_.empty()) createDefaultDDoSPolicy();
+  // A book that could not be read is not empty: it is never overwritten.
+  if (readable() && records_.empty()) createDefaultDDoSPolicy();
 }
 
 void RuleTable::countRules() {

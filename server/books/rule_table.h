@@ -10,7 +10,7 @@ namespace cvlm {
 class RuleTable : public RecordTable<BRule, RULE_BOOK> {
  public:
   // Loads the book and counts it; an empty table gets the built-in policies
-  // (after counting, so both counts are then 0).
+  // (after counting, so both counts are then 0), an unreadable one nothing.
   explicit RuleTable(std::uint32_t sensorAddress);
 
   // Sensor rules the enabled non-DDoS rules expand to (group sizes from the

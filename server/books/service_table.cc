@@ -103,7 +103,8 @@ BService serviceFromFields(const std::vector<std::string_view>& f) {
 }  // namespace
 
 ServiceTable::ServiceTable(std::uint32_t sensorAddress) : RecordTable(sensorAddress) {
-  if (records_.empty()) createDefaultService();
+  // A book that could not be read is not empty: it is never overwritten.
+  if (readable() && records_.empty()) createDefaultService();
 }
 
 void ServiceTable::createDefaultService() {

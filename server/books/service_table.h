@@ -11,7 +11,8 @@ inline constexpr const char* kDefaultServiceFile = ".service.bk.default";
 
 class ServiceTable : public RecordTable<BService, SERVICE_BOOK> {
  public:
-  // Loads the book; an empty table gets the default services.
+  // Loads the book; an empty table gets the default services, an unreadable
+  // one nothing.
   explicit ServiceTable(std::uint32_t sensorAddress);
 
   // kAddAppended, or kAddAlreadyThere when an equal record is present.

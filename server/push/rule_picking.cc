@@ -16,6 +16,9 @@ namespace {
 // The other books a conversion reads, loaded once per push.
 struct PushBooks {
   explicit PushBooks(std::uint32_t sensor) : addresses(sensor), schedules(sensor), groups(sensor), relation(sensor) {}
+  bool readable() const {
+    return addresses.readable() && schedules.readable() && groups.readable() && relation.readable();
+  }
   AddressTable addresses;
   ScheduleTable schedules;
   GroupTable groups;
@@ -74,6 +77,10 @@ bool expandRule(const PushBooks& books, const BRule& rule, std::vector<SensorRul
 PickedRules pickRules(const RuleTable& table, std::int64_t ruleLimit, std::int64_t policyLimit) {
   PushBooks books(table.sensorAddress());
   PickedRules picked;
+  if (!table.readable() || !books.readable()) {
+    picked.booksRead = false;
+    return picked;
+  }
   std::vector<const BRule*> policies;
   for (const BRule& rule : table.records()) {
     if (!(rule.flags & kRuleEnabled)) continue;

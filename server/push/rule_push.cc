@@ -64,6 +64,10 @@ std::int32_t Dispatcher::pushRules(std::uint32_t sensor) {
     m = table.getNDDoS();
     bool sane = n >= 0 && m >= 0 && n <= kMaxPushedRules && m <= kMaxPushedRules;
     if (sane) picked = pickRules(table, n, m);
+    if (!picked.booksRead) {
+      writeLog("Dispatcher::uploadRule::MRR_TYPE_Openfile_Error");
+      return MRR_TYPE_Openfile_Error;
+    }
     if (!sane || picked.rules.size() != static_cast<std::size_t>(n) ||
         picked.policies.size() != static_cast<std::size_t>(m)) {
       writeLog("Dispatcher::uploadRule::MRR_TYPE_Not_Enough_Data_Error");

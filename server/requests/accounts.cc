@@ -115,6 +115,10 @@ std::int32_t addAccount(const RqH& header) {
   }
   AclFile& file = *acl.file;
   std::size_t index = file.find(textAt(header, kUserNameAt));
+  if (index == file.count() && file.full()) {
+    writeLog("Dispatcher::addAcl::MRR_TYPE_AddAcl_Error");
+    return MRR_TYPE_AddAcl_Error;
+  }
   if (index == file.count()) {
     file.append(textAt(header, kAccountAt));
   } else if (aclTextEqual(storedPassword(file.record(index)), textAt(header, kPasswordAt))) {

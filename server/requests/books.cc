@@ -1,7 +1,6 @@
 // Book transfer requests: upload (2) of a sensor book record by record, with
 // the rule push when asked, and download (3) of a whole book in one unit.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -58,7 +57,7 @@ bool replaceBook(const std::string& name, const std::string& records) {
   LockFileGuard lock(name);
   std::string temp = name + kTempSuffix;
   LockFileGuard tempLock(temp);
-  return platform::writeFileAtomic(name, records, temp);
+  return writeFileThroughTemp(name, records, temp);
 }
 
 // Creates the book empty when it does not exist; an existing book is kept.
@@ -71,9 +70,7 @@ bool openOrCreateBook(const std::string& name) {
 
 // The whole book, when it is a regular file no larger than an upload may make it.
 bool readBookFile(const std::string& name, std::string& book) {
-  struct stat st{};
-  if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxUploadedBookBytes) return false;
-  return platform::readWholeFile(name, book) && book.size() <= static_cast<std::size_t>(kMaxUploadedBookBytes);
+  return platform::readWholeFile(name, book, static_cast<std::size_t>(kMaxUploadedBookBytes));
 }
 
 // Reads the whole book, creating it empty when it does not exist; an empty

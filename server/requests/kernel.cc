@@ -34,15 +34,15 @@ KernelPushResult kernelPushResult(std::int32_t rrtype) {
 KernelImage receiveKernelImage(UISocket& connection, std::int32_t size) {
   KernelImage image;
   if (size <= 0 || size > kMaxKernelImageBytes) return image;
+  long got = -1;
   try {
-    image.bytes.resize(static_cast<std::size_t>(size));
+    got = connection.receiveGrowing(image.bytes, static_cast<std::size_t>(size));
   } catch (const std::bad_alloc&) {
-    return image;
+    got = -1;
   }
-  long got = connection.receive(image.bytes.data(), image.bytes.size());
   if (got <= 0) {
     image.status = KernelReceive::Unusable;
-  } else if (static_cast<std::size_t>(got) < image.bytes.size()) {
+  } else if (static_cast<std::size_t>(got) < static_cast<std::size_t>(size)) {
     image.status = KernelReceive::Short;
   } else {
     image.status = KernelReceive::Received;

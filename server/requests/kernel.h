@@ -47,8 +47,9 @@ struct KernelImage {
   std::vector<unsigned char> bytes;  // the whole image when Received
 };
 
-// Receives the image of the announced size as one unit from the console.
-// A size outside 1..kMaxKernelImageBytes allocates and reads nothing.
+// Receives the image of the announced size as one unit from the console,
+// its buffer growing as the bytes arrive. A size outside
+// 1..kMaxKernelImageBytes allocates and reads nothing.
 KernelImage receiveKernelImage(UISocket& connection, std::int32_t size);
 
 // The length of a get reply's data, +16 x 2 x +20 computed without overflow,

@@ -195,6 +195,20 @@ TEST_F(AccountsTest, AddAppendsAfterTheLastWholeRecord) {
   EXPECT_EQ(aclBytes(), builtIns() + bytesOf(eve));
 }
 
+// Past the most accounts ".acl" may hold the file would no longer be read:
+// the add that would pass it is refused and the file stays readable.
+TEST_F(AccountsTest, AddBeyondTheMostAccountsIsRefusedAndTheFileStaysReadable) {
+  std::string full;
+  for (int i = 0; i < cvlm::kMaxAclAccounts; ++i) full += bytesOf(account("user" + std::to_string(i), "pw"));
+  ASSERT_TRUE(platform::writeFileAtomic(".acl", full));
+  EXPECT_EQ(answer(withAccount(cvlm::RQ_AddAcl, account("one-more", "pw"))), 39);
+  EXPECT_TRUE(server.logHasLine("Dispatcher::addAcl::MRR_TYPE_AddAcl_Error"));
+  EXPECT_EQ(answer(withAccount(cvlm::RQ_AddAcl, account("user0", "pw", 7))), 1);  // a replace still lands
+  std::string last = "user" + std::to_string(cvlm::kMaxAclAccounts - 1);
+  EXPECT_EQ(answer(credentials(cvlm::RQ_GetAcl, last, "pw")), 1);
+  EXPECT_EQ(aclBytes().size(), full.size());
+}
+
 TEST_F(AccountsTest, ListingSendsTheCountThenEachRecordAsItsOwnUnit) {
   AclAccount frank = account("frank", "pw");
   ASSERT_EQ(answer(withAccount(cvlm::RQ_AddAcl, frank)), 1);

@@ -1,23 +1,30 @@
 // File transfer requests against an in-process server: 900-byte pieces both
 // ways, the order of result and data, names confined to the working
-// directory, and uploads that keep the old file until every byte arrived.
+// directory and never resolved through a link, and uploads that keep the old
+// file until every byte arrived and hold no lock while the console sends.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
+#include "account_store.h"
+#include "constants.h"
 #include "platform/files.h"
 #include "leftover_files.h"
 #include "protocol.h"
+#include "support/account_requests.h"
 #include "support/test_console.h"
 #include "support/test_server.h"
 #include "wire.h"
 
 namespace {
 
+using cvlm_testing::lockAndTemporaryFiles;
 using cvlm_testing::makeHeader;
 using cvlm_testing::noLockOrTempFiles;
 using cvlm_testing::resultType;
@@ -171,6 +178,77 @@ TEST(FileRequests, UnterminatedNameIsCutAt63Characters) {
   std::string full(64, 'n');
   EXPECT_EQ(uploadFile(server, full, "abc"), 1);
   EXPECT_EQ(fileText(std::string(63, 'n')), "abc");
+}
+
+// A console that trickles an upload of ".acl" holds up nobody: hellos and
+// log-ins are answered at once while it sends, and the finished upload
+// replaces the file.
+TEST(FileRequests, SlowUploadOfTheAccountFileHoldsUpNoOtherConsole) {
+  TestServer server;
+  std::string accounts = cvlm_testing::bytesOf(cvlm_testing::account("slow", "pw")) +
+                         cvlm_testing::bytesOf(cvlm::builtInAccount(0));
+  TestConsole slow(server.port());
+  ASSERT_TRUE(slow.sendHeader(fileHeader(cvlm::RQ_UploadFile, ".acl", static_cast<std::int32_t>(accounts.size()))));
+  std::string unit = accounts;  // one piece, XORed as one unit, sent a few bytes at a time
+  cvlm::xorUiStream(reinterpret_cast<unsigned char*>(unit.data()), unit.size());
+  ASSERT_TRUE(slow.sendRaw(unit.substr(0, unit.size() - 6)));
+  auto answered = [&](const cvlm::RqH& header) {
+    TestConsole other(server.port(), cvlm_testing::kLoopback, 1500);
+    auto result = other.request(header);
+    return result ? resultType(*result) : -1;
+  };
+  cvlm::RqH login = cvlm_testing::credentials(cvlm::RQ_GetAcl, cvlm::kBuiltInOperatorUser, cvlm::kBuiltInOperatorPassword);
+  for (std::size_t at = unit.size() - 6; at < unit.size(); at += 2) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(answered(makeHeader(cvlm::RQ_Hello)), 1) << at;
+    EXPECT_EQ(answered(login), 1) << at;
+    ASSERT_TRUE(slow.sendRaw(unit.substr(at, 2)));
+  }
+  auto result = slow.receiveResult();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(resultType(*result), 1);
+  EXPECT_EQ(fileText(".acl"), accounts);
+  EXPECT_EQ(answered(cvlm_testing::credentials(cvlm::RQ_GetAcl, "slow", "pw")), 1);
+  EXPECT_TRUE(noLockOrTempFiles(server.path()));
+}
+
+TEST(FileRequests, UploadLeavesAFileNamedLikeItsTemporaryAlone) {
+  TestServer server;
+  ASSERT_TRUE(platform::writeFileAtomic("report.tmp", "the operator's"));
+  EXPECT_EQ(uploadFile(server, "report", "uploaded"), 1);
+  EXPECT_EQ(uploadFile(server, "report", std::string(2000, 'u')), 1);
+  EXPECT_EQ(fileText("report"), std::string(2000, 'u'));
+  EXPECT_EQ(fileText("report.tmp"), "the operator's");
+  EXPECT_EQ(lockAndTemporaryFiles(server.path()), std::vector<std::string>{"report.tmp"});
+}
+
+// A link already in the working directory leads nowhere: neither through a
+// linked directory nor as a linked file.
+TEST(FileRequests, RefusesNamesThatPassThroughALink) {
+  TestServer server;
+  std::filesystem::path dir(server.path());
+  std::filesystem::path outside = dir.parent_path() / (dir.filename().string() + "-outside");
+  std::filesystem::create_directory(outside);
+  ASSERT_TRUE(platform::writeFileAtomic((outside / "x").string(), "outside"));
+  std::filesystem::create_directory_symlink(outside, "ln");
+  std::filesystem::create_symlink(outside / "x", "lf");
+  std::filesystem::create_directory("sub");
+  std::filesystem::create_directory_symlink("..", "sub/up");
+  for (const char* name : {"ln/x", "ln/new", "sub/up/ln/x"}) {
+    EXPECT_EQ(uploadFile(server, name, "evil"), 13) << name;
+    EXPECT_EQ(downloadFile(server, name).type, 13) << name;
+  }
+  EXPECT_EQ(downloadFile(server, "lf").type, 13);
+  // An upload onto the linked file's name replaces the link, never its target.
+  EXPECT_EQ(uploadFile(server, "lf", "replaced"), 1);
+  EXPECT_FALSE(std::filesystem::is_symlink("lf"));
+  EXPECT_EQ(fileText("lf"), "replaced");
+  std::vector<std::string> outsideFiles;
+  for (const auto& e : std::filesystem::directory_iterator(outside)) outsideFiles.push_back(e.path().filename());
+  EXPECT_EQ(outsideFiles, std::vector<std::string>{"x"});
+  EXPECT_EQ(fileText((outside / "x").string()), "outside");
+  EXPECT_TRUE(noLockOrTempFiles(server.path()));
+  std::filesystem::remove_all(outside);
 }
 
 }  // namespace

@@ -1,19 +1,30 @@
 // The real programs on the fixed console port: start texts, the text log and
-// its marker, the event sink and registry, a second instance, the service stop.
+// its marker, the event sink and registry, a second instance, the service
+// stop and what it leaves, and the accept queue.
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <thread>
+#include <vector>
 
+#include "leftover_files.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "platform/registry.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
+#include "protocol.h"
+#include "support/test_console.h"
+#include "wire.h"
 
 namespace {
 
@@ -134,6 +145,107 @@ TEST_F(HostsTest, ServiceThatCannotListenReportsAnErrorAndFails) {
   EXPECT_NE(readText(programDir.file("LM-LOG.txt")).find("] Failed to bind server port!\n"), std::string::npos);
   EXPECT_NE(readText(state.file("eventlog/IDSLumarel.log")).find("\terror\t"), std::string::npos);
   EXPECT_TRUE(first.running());
+}
+
+}  // namespace
+
+namespace {
+
+// The service program copied into its own directory, where it keeps its files.
+class ServiceProgram {
+ public:
+  ServiceProgram() {
+    std::filesystem::copy_file(CVLM_SERVICE_BINARY, program());
+    std::filesystem::permissions(program(), std::filesystem::perms::owner_all);
+    std::ofstream(dir.file("enlmlog.sig")).put('x');
+  }
+  std::string program() const { return dir.file("cvlmService"); }
+  std::string log() const { return readText(dir.file("LM-LOG.txt")); }
+  platform_testing::TempDir dir;
+};
+
+// A stop while requests still run: the lock files their threads hold and
+// the temporary files they write are gone when the service has exited, so
+// the next start serves at once; a lock left by an earlier crash is not the
+// service's and stays.
+TEST_F(HostsTest, StoppedServiceLeavesNoLockOrTemporaryFileOfItsThreads) {
+  ServiceProgram service;
+  const std::string crashLeft = "Address.127.0.0.9.bk.tmp.lck";
+  std::ofstream(service.dir.file(crashLeft)).flush();
+  {
+    ChildProcess running(service.program(), work.path(), env());
+    ASSERT_TRUE(eventually(consoleAccepts));
+    // A book upload that holds the book's lock while it waits for the left lock.
+    cvlm_testing::TestConsole book(7593);
+    cvlm::RqH upload = cvlm_testing::makeHeader(cvlm::RQ_UploadBook);
+    cvlm::putInt32(&upload, 8, 2);
+    cvlm::putInt32(&upload, 12, 1);
+    cvlm::putInt32(&upload, 16, 116);
+    const std::uint8_t sensor[4] = {127, 0, 0, 9};
+    std::memcpy(upload.bytes() + 20, sensor, sizeof sensor);
+    ASSERT_TRUE(book.sendHeader(upload));
+    ASSERT_TRUE(book.sendUnit(std::string(116, 'a')));
+    // A file upload of ".acl" that stops half way.
+    cvlm_testing::TestConsole file(7593);
+    cvlm::RqH put = cvlm_testing::makeHeader(cvlm::RQ_UploadFile);
+    cvlm::putText(&put, 8, 64, ".acl");
+    cvlm::putInt32(&put, 72, 1000);
+    ASSERT_TRUE(file.sendHeader(put));
+    ASSERT_TRUE(file.sendUnit(std::string(900, 'x')));
+    ASSERT_TRUE(eventually([&] {
+      return platform::fileExists(service.dir.file("Address.127.0.0.9.bk.lck")) &&
+             service.log().find("Dispatcher::uploadFile::filename=.acl , fileSize=1000") != std::string::npos;
+    }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    running.signal(SIGTERM);
+    EXPECT_EQ(running.waitExit(10000), 0);
+  }
+  EXPECT_EQ(cvlm_testing::lockAndTemporaryFiles(service.dir.path()), std::vector<std::string>{crashLeft});
+  EXPECT_EQ(readText(service.dir.file(".acl")).size(), 288u);  // the built-in accounts, untouched
+
+  ChildProcess again(service.program(), work.path(), env());
+  ASSERT_TRUE(eventually(consoleAccepts));
+  cvlm_testing::TestConsole console(7593, cvlm_testing::kLoopback, 2000);
+  auto hello = console.request(cvlm::RQ_Hello);
+  ASSERT_TRUE(hello);
+  EXPECT_EQ(cvlm_testing::resultType(*hello), 1);
+  again.signal(SIGTERM);
+  EXPECT_EQ(again.waitExit(10000), 0);
+}
+
+// Consoles that connect together while the server takes none wait in its
+// accept queue: none has its connect dropped and retried a second later.
+TEST_F(HostsTest, BurstOfThirtyTwoConsolesIsQueuedWhileTheServerAcceptsNone) {
+  ChildProcess cvlm(CVLM_BINARY, work.path(), env());
+  ASSERT_TRUE(eventually(consoleAccepts));
+  cvlm.signal(SIGSTOP);
+  constexpr int kConsoles = 32;
+  std::vector<pollfd> connects;
+  for (int i = 0; i < kConsoles; ++i) {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(7593);
+    sa.sin_addr.s_addr = kLoopback;
+    ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    connects.push_back({fd, POLLOUT, 0});
+  }
+  // Well inside the first retransmission of a dropped connect.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+  int established = 0;
+  while (established < kConsoles && std::chrono::steady_clock::now() < deadline) {
+    ::poll(connects.data(), connects.size(), 20);
+    established = 0;
+    for (const pollfd& p : connects) {
+      int error = -1;
+      socklen_t length = sizeof error;
+      if ((p.revents & POLLOUT) && ::getsockopt(p.fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
+        ++established;
+    }
+  }
+  cvlm.signal(SIGCONT);
+  for (const pollfd& p : connects) ::close(p.fd);
+  EXPECT_EQ(established, kConsoles);
 }
 
 }  // namespace

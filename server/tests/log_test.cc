@@ -101,4 +101,18 @@ TEST_F(LogTest, RegistersEventSourceKeyWithItsTwoValues) {
   EXPECT_EQ(types->dword(), 7u);
 }
 
+TEST_F(LogTest, CorruptRegistryStoreIsLoggedAndLeftAsItIs) {
+  const std::string store = "K\t0\tSYSTEM\nV\t0\tSYSTEM\tBad\t3\tnot hex\n";
+  ASSERT_TRUE(platform::writeFileAtomic(platform::registryStorePath(), store));
+  ::testing::internal::CaptureStdout();
+  EXPECT_NO_THROW(cvlm::registerEventSource());
+  std::fflush(stdout);
+  std::string printed = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(printed, "Could not create the registry key.\nRegistry error 1015: " + platform::registryStorePath() +
+                         " line 2 does not parse\n");
+  std::string after;
+  ASSERT_TRUE(platform::readWholeFile(platform::registryStorePath(), after));
+  EXPECT_EQ(after, store);
+}
+
 }  // namespace

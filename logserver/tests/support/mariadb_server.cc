@@ -66,7 +66,7 @@ class RootConnection {
 
 }  // namespace
 
-MariaDbServer::MariaDbServer() {
+MariaDbServer::MariaDbServer(std::vector<std::string> serverOptions) : serverOptions_(std::move(serverOptions)) {
   std::string tmpl = "/tmp/halvern-mariadb-XXXXXX";
   if (::mkdtemp(tmpl.data())) dir_ = tmpl;
   dataDir_ = dir_ + "/data";
@@ -123,6 +123,7 @@ bool MariaDbServer::launch(std::string& error) {
                                 "--innodb-buffer-pool-size=32M",
                                 "--innodb-flush-log-at-trx-commit=2"};
   for (auto& u : userOption()) args.push_back(u);
+  args.insert(args.end(), serverOptions_.begin(), serverOptions_.end());
   pid_ = ::fork();
   if (pid_ < 0) {
     error = "fork failed";
@@ -244,7 +245,7 @@ MariaDbServer* server = nullptr;
 MariaDbServer& mariaDb() { return *server; }
 
 void MariaDbEnvironment::SetUp() {
-  server = new MariaDbServer;
+  server = new MariaDbServer(serverOptions_);
   std::string error;
   if (!server->start(error)) GTEST_FAIL() << "MariaDB test server: " << error;
 }

@@ -1,6 +1,7 @@
 // Test fixture: a private MariaDB server in a temporary directory (its own
-// socket, networking off) with the database "IDS" and the log server's
-// account, started once per test executable by a gtest Environment.
+// socket, networking off, optional extra server options) with the database
+// "IDS" and the log server's account, started once per test executable by a
+// gtest Environment.
 #pragma once
 
 #include <sys/types.h>
@@ -9,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace halvern_testing {
@@ -18,7 +20,8 @@ using Row = std::vector<std::optional<std::string>>;
 
 class MariaDbServer {
  public:
-  MariaDbServer();
+  // serverOptions are added to the server's command line ("--name=value").
+  explicit MariaDbServer(std::vector<std::string> serverOptions = {});
   ~MariaDbServer();
   MariaDbServer(const MariaDbServer&) = delete;
   MariaDbServer& operator=(const MariaDbServer&) = delete;
@@ -47,6 +50,7 @@ class MariaDbServer {
   bool createAccount(std::string& error);
   std::string errorLogTail() const;
 
+  std::vector<std::string> serverOptions_;
   std::string dir_, dataDir_, socketPath_;
   pid_t pid_ = -1;
 };
@@ -56,8 +60,12 @@ MariaDbServer& mariaDb();
 
 class MariaDbEnvironment : public ::testing::Environment {
  public:
+  explicit MariaDbEnvironment(std::vector<std::string> serverOptions = {}) : serverOptions_(std::move(serverOptions)) {}
   void SetUp() override;
   void TearDown() override;
+
+ private:
+  std::vector<std::string> serverOptions_;
 };
 
 }  // namespace halvern_testing

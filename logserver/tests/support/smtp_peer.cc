@@ -1,6 +1,8 @@
 // The scripted SMTP peer: one connection at a time on its own thread.
 #include "smtp_peer.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -47,6 +49,12 @@ ScriptedSmtpPeer::~ScriptedSmtpPeer() {
 void ScriptedSmtpPeer::setGreeting(PeerStep step) {
   std::lock_guard<std::mutex> lock(mutex_);
   greeting_ = std::move(step);
+}
+
+void ScriptedSmtpPeer::shrinkReceiveWindow() {
+  int buffer = 1024, segment = 536;
+  ::setsockopt(listenFd_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+  ::setsockopt(listenFd_, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
 }
 
 void ScriptedSmtpPeer::script(const std::string& verb, int occurrence, PeerStep step) {
@@ -96,6 +104,7 @@ void ScriptedSmtpPeer::run() {
       ++connections_;
       inData_ = false;
       silent_ = false;
+      reading_ = true;
     }
     serve(fd);
     ::close(fd);
@@ -123,6 +132,10 @@ void ScriptedSmtpPeer::serve(int fd) {
 
   std::string buffer;
   while (!stop_) {
+    if (!reading_) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+      continue;
+    }
     int ready = platform::waitReadable(fd, kPollMs);
     if (ready < 0) return;
     if (ready == 0) continue;
@@ -168,6 +181,10 @@ bool ScriptedSmtpPeer::process(int fd, std::string& buffer) {
     }
     platform::sendAll(fd, step.text.data(), step.text.size());
     if (verb == "DATA" && step.text.compare(0, 3, "354") == 0) inData_ = true;
+    if (step.kind == PeerStep::ReplyThenStopReading) {
+      reading_ = false;
+      return true;
+    }
     if (verb == "QUIT" || step.kind == PeerStep::ReplyThenClose) return false;
   }
 }

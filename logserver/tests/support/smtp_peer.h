@@ -15,11 +15,14 @@
 namespace halvern_testing {
 
 struct PeerStep {
-  enum Kind { Reply, ReplyThenClose, Close, Silent } kind = Reply;
+  enum Kind { Reply, ReplyThenClose, ReplyThenStopReading, Close, Silent } kind = Reply;
   std::string text;
 
   static PeerStep reply(std::string text) { return {Reply, std::move(text)}; }
   static PeerStep replyThenClose(std::string text) { return {ReplyThenClose, std::move(text)}; }
+  // Answers, then reads nothing more and keeps the connection open until the
+  // peer is destroyed.
+  static PeerStep replyThenStopReading(std::string text) { return {ReplyThenStopReading, std::move(text)}; }
   static PeerStep close() { return {Close, {}}; }
   static PeerStep silent() { return {Silent, {}}; }
 };
@@ -37,6 +40,9 @@ class ScriptedSmtpPeer {
   std::uint32_t address() const { return address_; }  // network order
 
   void setGreeting(PeerStep step);
+  // Connections accepted from now on get a tiny receive buffer and segment
+  // size, so a client's sends block after a few KiB that the peer does not read.
+  void shrinkReceiveWindow();
   // The step for the occurrence-th command with this verb, counted from 1
   // over all connections ("MAIL", "RCPT", "DATA", "QUIT"; "." is the end of
   // the mail text). Unscripted commands get 250, 354 for DATA, 221 for QUIT
@@ -75,6 +81,7 @@ class ScriptedSmtpPeer {
   int closed_ = 0;
   bool inData_ = false;
   bool silent_ = false;
+  bool reading_ = true;
 };
 
 }  // namespace halvern_testing

@@ -15,6 +15,11 @@ namespace platform {
 // Returns n, or the count sent before the failure (-1 when nothing went out).
 long sendAll(int fd, const void* buffer, std::size_t n);
 
+// sendAll with one bound for the whole buffer: a peer that stops taking data
+// is given up after timeoutMs. Returns n, or the count sent before the
+// failure (-1 when nothing went out) with errno ETIMEDOUT after a time-out.
+long sendAllWithin(int fd, const void* buffer, std::size_t n, int timeoutMs);
+
 // Waits until fd is readable. 1 readable (or hung up), 0 time-out, -1 error.
 int waitReadable(int fd, int timeoutMs);
 

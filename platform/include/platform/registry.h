@@ -1,7 +1,8 @@
 // A file-backed registry store: keys are backslash paths under a root,
 // compared without regard to case but kept as first written; values are typed.
 // The store is one text file under the state directory, rewritten whole
-// (temporary file, then rename) under an exclusive flock.
+// (temporary file, then rename) under an exclusive flock. A store with a line
+// that does not parse fails every call and is never rewritten.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,21 @@ enum RegType : int {
   REG_DWORD = 4,
 };
 
+// Windows error values of failed registry calls.
+inline constexpr long ERROR_SUCCESS = 0;
+inline constexpr long ERROR_FILE_NOT_FOUND = 2;        // no such key or value
+inline constexpr long ERROR_INVALID_PARAMETER = 87;    // a value type the store cannot keep
+inline constexpr long ERROR_REGISTRY_CORRUPT = 1015;   // a line of the store does not parse
+inline constexpr long ERROR_REGISTRY_IO_FAILED = 1016; // the store cannot be read, locked or written
+
+struct RegError {
+  long code = ERROR_SUCCESS;
+  std::string text;  // what failed, for the log; empty after a success
+};
+
+// The outcome of this thread's last registry call (like GetLastError).
+const RegError& registryLastError();
+
 struct RegValue {
   std::string name;
   RegType type = REG_SZ;
@@ -29,7 +45,8 @@ struct RegValue {
   std::uint32_t dword() const;     // little-endian REG_DWORD data
 };
 
-// An open key. Operations return false on failure (store unreadable or unwritable).
+// An open key. Operations return false, nullopt or nothing on failure, with
+// the reason in registryLastError().
 class RegistryKey {
  public:
   // Creates the key (and its parents) when missing.

@@ -1,5 +1,5 @@
-// The built-in modules and their exports. The free space comes from the drive
-// mapping ([free-space] or the host); the network user is [system] user; a
+// The built-in modules and their exports. The free space is the files layer's
+// GetDiskFreeSpaceEx; the network user is [system] user; a
 // drive letter is connected to a share when both map to one host directory.
 #include "builtin_modules.h"
 
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "host_files.h"
 #include "win/error.h"
+#include "win/files.h"
 #include "win/machine.h"
 #include "win/path.h"
 
@@ -16,15 +16,8 @@ namespace win {
 
 namespace {
 
-BOOL diskFreeSpaceExA(LPCSTR dir, ULONGLONG* freeToCaller, ULONGLONG* total, ULONGLONG* totalFree) {
-  auto path = dir ? parsePath(dir) : std::optional<WinPath>(machine().currentDirectory());
-  if (!path) return FALSE;
-  auto space = driveSpace(*path);
-  if (!space) return FALSE;
-  if (freeToCaller) *freeToCaller = space->freeBytes;
-  if (total) *total = space->totalBytes;
-  if (totalFree) *totalFree = space->freeBytes;
-  return TRUE;
+BOOL diskFreeSpaceExA(LPCSTR dir, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total, PULARGE_INTEGER totalFree) {
+  return GetDiskFreeSpaceEx(dir, freeToCaller, total, totalFree);
 }
 
 // Copies text into a caller's buffer of *length bytes; ERROR_MORE_DATA with the size needed.

@@ -1,15 +1,15 @@
-// Host file checks for starting programs and loading libraries, and the free
-// space of a mapped drive (statvfs of its root unless [free-space] says).
+// Host file checks for starting programs and loading libraries, over the
+// files layer's name resolution.
 #include "host_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "file_access.h"
 #include "platform/files.h"
 #include "win/error.h"
 #include "win/machine.h"
@@ -17,22 +17,16 @@
 namespace win {
 
 std::optional<MappedFile> findMappedFile(const std::string& windowsPath, DWORD* error) {
-  auto path = parsePath(windowsPath);
-  auto mapped = path ? mapToHost(*path) : std::nullopt;
-  if (!mapped) {
+  auto t = files::resolve(windowsPath.c_str());
+  if (!t) {
     *error = GetLastError();
     return std::nullopt;
   }
-  if (!mapped->exists()) {
-    *error = mapped->parentExists() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  if (!t->exists || t->isDirectory) {
+    *error = t->exists ? ERROR_ACCESS_DENIED : t->missingError();
     return std::nullopt;
   }
-  if (!isHostFile(mapped->host)) {
-    *error = ERROR_ACCESS_DENIED;
-    return std::nullopt;
-  }
-  path->parts = mapped->names;
-  return MappedFile{path->text(), mapped->host};
+  return MappedFile{t->path.text(), t->host};
 }
 
 bool isHostFile(const std::string& host) {
@@ -65,27 +59,6 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> hostFileId(const std::str
   struct stat st{};
   if (::stat(host.c_str(), &st) != 0) return std::nullopt;
   return std::pair{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-}
-
-std::optional<DriveSpace> driveSpace(const WinPath& directory) {
-  auto mapped = mapToHost(directory);
-  if (!mapped) return std::nullopt;
-  if (!mapped->exists() || !isHostDirectory(mapped->host)) {
-    SetLastError(ERROR_PATH_NOT_FOUND);
-    return std::nullopt;
-  }
-  struct statvfs vfs{};
-  if (::statvfs(mapped->host.c_str(), &vfs) != 0) {
-    setLastErrorFromErrno(errno);
-    return std::nullopt;
-  }
-  DriveSpace space{static_cast<std::uint64_t>(vfs.f_bavail) * vfs.f_frsize,
-                   static_cast<std::uint64_t>(vfs.f_blocks) * vfs.f_frsize};
-  const DriveMapping* drive = machine().findDrive(directory);
-  for (const auto& [name, bytes] : machine().description().freeSpace)
-    if (drive && namesEqual(name, drive->name)) space.freeBytes = bytes;
-  if (space.totalBytes < space.freeBytes) space.totalBytes = space.freeBytes;
-  return space;
 }
 
 }  // namespace win

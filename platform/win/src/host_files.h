@@ -1,5 +1,5 @@
-// The few host file operations the process and library layers need, over
-// paths the host mapping already produced (the files layer owns the rest).
+// The few host file operations the process and library layers need beyond
+// the files layer: a program or library file by name, its kind and identity.
 #pragma once
 
 #include <cstdint>
@@ -30,13 +30,5 @@ bool isHostExecutableImage(const std::string& host);
 bool makeHostExecutable(const std::string& host);
 // The host device and inode of a file.
 std::optional<std::pair<std::uint64_t, std::uint64_t>> hostFileId(const std::string& host);
-
-// Free and total bytes of the drive holding a path ([free-space] overrides the free bytes).
-struct DriveSpace {
-  std::uint64_t freeBytes = 0;
-  std::uint64_t totalBytes = 0;
-};
-// The space of the drive of an existing directory; nullopt with the last error set.
-std::optional<DriveSpace> driveSpace(const WinPath& directory);
 
 }  // namespace win

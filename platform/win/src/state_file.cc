@@ -1,9 +1,8 @@
-// Locked whole-file state: the lock is a separate file so that the rename
-// replacing the data never drops it.
+// Locked whole-file state over the platform's bounded lock on "<file>.lock"
+// (a separate file, so that the rename replacing the data never drops it).
 #include "state_file.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,26 +12,6 @@
 namespace win {
 
 namespace {
-
-class FileLock {
- public:
-  FileLock(const std::string& path, int operation)
-      : fd_(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-    if (fd_ >= 0 && ::flock(fd_, operation) != 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~FileLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 bool readIfPresent(const std::string& path, std::string& text) {
   text.clear();
@@ -47,7 +26,7 @@ std::string temporaryName(const std::string& path) {
 }  // namespace
 
 bool updateStateFile(const std::string& path, const std::function<bool(std::string& text)>& update) {
-  FileLock lock(path, LOCK_EX);
+  platform::FileLock lock(path, true);
   std::string text;
   if (!lock.held() || !readIfPresent(path, text)) return false;
   if (!update(text)) return true;
@@ -55,7 +34,7 @@ bool updateStateFile(const std::string& path, const std::function<bool(std::stri
 }
 
 bool readStateFile(const std::string& path, std::string& text) {
-  FileLock lock(path, LOCK_SH);
+  platform::FileLock lock(path, false);
   return lock.held() && readIfPresent(path, text);
 }
 

@@ -1,6 +1,6 @@
 // State files of the machine shared by its processes: read and rewritten
-// whole (temporary file, then rename) under an flock of "<file>.lock", or
-// appended one line per write.
+// whole (temporary file, then rename) under the bounded flock of
+// "<file>.lock", or appended one line per write.
 #pragma once
 
 #include <functional>

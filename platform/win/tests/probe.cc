@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/files.h"
+#include "win/files.h"
 #include "win/library.h"
 #include "win/machine.h"
 #include "win/process.h"
@@ -58,7 +59,9 @@ int main(int argc, char** argv) {
   win::DWORD n = win::GetModuleFileName(nullptr, module, sizeof module);
   out += "module=" + std::string(module, n) + "\n";
   out += "cmdline=" + std::string(win::GetCommandLine()) + "\n";
-  out += "cwd=" + win::machine().currentDirectory().text() + "\n";
+  char cwd[win::MAX_PATH];
+  win::DWORD length = win::GetCurrentDirectory(sizeof cwd, cwd);
+  out += "cwd=" + std::string(cwd, length < sizeof cwd ? length : 0) + "\n";
   out += "hostcwd=" + hostDirectory() + "\n";
   for (const char* name : {"COMSPEC", "PATH", "PROBE_MARK"})
     out += "env:" + std::string(name) + "=" + variable(name) + "\n";

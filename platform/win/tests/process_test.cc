@@ -18,6 +18,7 @@
 #include "test_programs.h"
 #include "win/clock.h"
 #include "win/error.h"
+#include "win/files.h"
 #include "win/outside_input.h"
 #include "win_testing/processes.h"
 #include "win_testing/test_machine.h"
@@ -53,8 +54,8 @@ win::DWORD finish(const Started& s) {
   EXPECT_EQ(win::WaitForSingleObject(s.info.hProcess, win::INFINITE), win::WAIT_OBJECT_0);
   win::DWORD code = 0;
   EXPECT_TRUE(win::GetExitCodeProcess(s.info.hProcess, &code));
-  win_tests::closeKernelHandle(s.info.hProcess);
-  win_tests::closeKernelHandle(s.info.hThread);
+  EXPECT_TRUE(win::CloseHandle(s.info.hProcess));
+  EXPECT_TRUE(win::CloseHandle(s.info.hThread));
   return code;
 }
 
@@ -190,7 +191,7 @@ TEST(ProcessTest, ExitCodeIsStillActiveWhileTheProcessRunsAndWaitsLeaveTheClock)
   EXPECT_EQ(win::GetTickCount(), ticks);
 }
 
-TEST(ProcessTest, TheChildIsInTheProcTableFromItsStart) {
+TEST(ProcessTest, TheChildIsInTheProcTableFromItsStartAndItsFileIsBusy) {
   TestMachine m("[env]\nPROBE_HOLD = $STATE/release\n");
   win_tests::installProbe(m, "App/probe.exe");
   auto s = start("C:\\App\\probe.exe");
@@ -203,10 +204,13 @@ TEST(ProcessTest, TheChildIsInTheProcTableFromItsStart) {
     if (e.pid == static_cast<pid_t>(s.info.dwProcessId)) listed = e.modulePath == "C:\\App\\probe.exe";
   EXPECT_TRUE(listed);
   EXPECT_FALSE(win_testing::waitNoProcess(50));
+  EXPECT_FALSE(win::DeleteFile("C:\\App\\probe.exe"));  // a running program's file is busy
+  EXPECT_EQ(win::GetLastError(), win::ERROR_SHARING_VIOLATION);
   win_testing::TestMachine::writeText(m.stateDir() + "/release", "");
   EXPECT_EQ(finish(s), 0u);
   EXPECT_TRUE(win_testing::waitNoProcess());
   EXPECT_FALSE(table.inUse(m.hostC("App/probe.exe")));
+  EXPECT_TRUE(win::DeleteFile("C:\\App\\probe.exe"));
 }
 
 TEST(ProcessTest, TerminateSetsTheExitCodeOnce) {
@@ -319,9 +323,7 @@ TEST(ProcessTest, StartsAndExitsGoToTheTranscript) {
   TestMachine m("[ui]\ntranscript = $STATE/transcript.jsonl\n");
   win_tests::installProbe(m, "App/probe.exe");
   EXPECT_EQ(finish(start("\"C:\\App\\probe.exe\" \"a b\"", "C:\\App")), 0u);
-  std::string text;
-  ASSERT_TRUE(platform::readWholeFile(m.stateDir() + "/transcript.jsonl", text));
-  EXPECT_EQ(text,
+  EXPECT_EQ(TestMachine::readText(m.stateDir() + "/transcript.jsonl"),
             "{\"t\":0,\"prog\":\"WIN_TESTS\",\"ev\":\"process-start\",\"module\":\"C:\\\\App\\\\probe.exe\","
             "\"cmdline\":\"\\\"C:\\\\App\\\\probe.exe\\\" \\\"a b\\\"\",\"argv\":[\"C:\\\\App\\\\probe.exe\",\"a b\"],"
             "\"cwd\":\"C:\\\\App\"}\n"

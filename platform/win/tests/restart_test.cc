@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
 #include "win/error.h"
 #include "win/process.h"
 #include "win_testing/test_machine.h"
@@ -14,11 +13,7 @@ namespace {
 
 using win_testing::TestMachine;
 
-std::string reboots(const TestMachine& m) {
-  std::string text;
-  platform::readWholeFile(m.stateDir() + "/reboots.txt", text);
-  return text;
-}
+std::string reboots(const TestMachine& m) { return TestMachine::readText(m.stateDir() + "/reboots.txt"); }
 
 // The restart program's steps: token, privilege value, enable it.
 win::DWORD enableShutdown() {
@@ -42,9 +37,7 @@ TEST(RestartTest, AnAdministratorRebootIsRecordedNotPerformed) {
   EXPECT_TRUE(win::ExitWindowsEx(win::EWX_REBOOT, 0));
   EXPECT_TRUE(win::ExitWindowsEx(win::EWX_LOGOFF, 0xFFFFFFFF));
   EXPECT_EQ(reboots(m), "2\t0\tWIN_TESTS\n0\t4294967295\tWIN_TESTS\n");
-  std::string text;
-  ASSERT_TRUE(platform::readWholeFile(m.stateDir() + "/transcript.jsonl", text));
-  EXPECT_EQ(text,
+  EXPECT_EQ(TestMachine::readText(m.stateDir() + "/transcript.jsonl"),
             "{\"t\":0,\"prog\":\"WIN_TESTS\",\"ev\":\"restart\",\"flags\":2,\"reason\":0}\n"
             "{\"t\":0,\"prog\":\"WIN_TESTS\",\"ev\":\"restart\",\"flags\":0,\"reason\":4294967295}\n");
 }

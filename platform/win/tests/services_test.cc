@@ -15,11 +15,7 @@ using win_testing::TestMachine;
 
 const char* kServicesIni = "[services]\nCvLm = running\nSpooler = stopped\n";
 
-std::string store(const TestMachine& m) {
-  std::string text;
-  platform::readWholeFile(m.stateDir() + "/services.txt", text);
-  return text;
-}
+std::string store(const TestMachine& m) { return TestMachine::readText(m.stateDir() + "/services.txt"); }
 
 TEST(ServicesTest, AnAdministratorStopsAndDeletesAServiceForEveryProcess) {
   TestMachine m(kServicesIni);

@@ -63,11 +63,3 @@ inline ProbeOutput readProbe(const std::string& host) {
 
 }  // namespace win_tests
 
-namespace win_tests {
-
-// Closes a kernel handle as CloseHandle of the files layer does: the object leaves the table.
-inline bool closeKernelHandle(void* handle) {
-  return win::machine().kernelHandles().remove(win::handleValue(handle)) != nullptr;
-}
-
-}  // namespace win_tests

@@ -11,6 +11,9 @@ namespace win {
 inline constexpr const char* kMachineIniName = "machine.ini";  // in the state directory
 inline constexpr const char* kDrivesDirName = "drives";        // default drive roots: <state>/drives/<letter>
 inline constexpr const char* kProcDirName = "proc";            // the process table: <state>/proc/<pid>
+inline constexpr const char* kAttributesFileName = "attributes.txt";          // HIDDEN, SYSTEM, ARCHIVE bits
+inline constexpr const char* kPendingRenamesFileName = "pending-renames.txt";  // renames at the next restart
+inline constexpr const char* kTempCounterFileName = "temp-counter.txt";        // GetTempFileName's next number
 
 inline constexpr const char* kDefaultWindowsDir = "C:\\WINDOWS";
 inline constexpr const char* kDefaultSystemDir = "C:\\WINDOWS\\SYSTEM";
@@ -29,6 +32,11 @@ inline constexpr std::uint64_t kDefaultMemoryBytes = 64ull << 20;
 inline constexpr int kDefaultLogPixelsY = 96;
 inline constexpr std::uint32_t kDefaultVolumeSerial = 0x1A2B3C4D;
 inline constexpr std::uint32_t kDefaultClusterBytes = 4096;
+inline constexpr std::uint32_t kBytesPerSector = 512;
+inline constexpr std::uint32_t kMaxComponentLength = 255;      // GetVolumeInformation's longest name
+inline constexpr std::uint32_t kFileSystemFlags = 0x00000006;  // case-preserved names, Unicode on disk
+inline constexpr const char* kFileSystemNt = "NTFS";           // file system name on nt
+inline constexpr const char* kFileSystem9x = "FAT";            // on 9x and win32s
 
 // Set by the layer for a program it starts: the program's Windows current
 // directory and Windows module path.

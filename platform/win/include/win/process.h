@@ -11,13 +11,6 @@
 
 namespace win {
 
-struct SECURITY_ATTRIBUTES {
-  DWORD nLength;
-  LPVOID lpSecurityDescriptor;
-  BOOL bInheritHandle;
-};
-using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
-
 // Accepted and ignored: the programs run headless.
 struct STARTUPINFOA {
   DWORD cb;

@@ -136,6 +136,25 @@ struct FILETIME {
 };
 static_assert(sizeof(FILETIME) == 8);
 
+// A 64-bit unsigned value in two halves, as the disk-space calls pass it.
+union ULARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    DWORD HighPart;
+  };
+  ULONGLONG QuadPart;
+};
+static_assert(sizeof(ULARGE_INTEGER) == 8);
+using PULARGE_INTEGER = ULARGE_INTEGER*;
+
+// Security of a new kernel object; the machine keeps no security and ignores it.
+struct SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+};
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+
 struct SYSTEMTIME {
   WORD wYear;
   WORD wMonth;

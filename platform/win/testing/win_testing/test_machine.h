@@ -5,15 +5,20 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <system_error>
 
 #include "platform_testing/temp_dir.h"
 #include "win/constants.h"
+#include "win/error.h"
 #include "win/machine.h"
 
 namespace win_testing {
+
+// The outcome of a call that returned ok: ERROR_SUCCESS, else the last error.
+inline win::DWORD errorOf(bool ok) { return ok ? win::ERROR_SUCCESS : win::GetLastError(); }
 
 class TestMachine {
  public:
@@ -38,6 +43,13 @@ class TestMachine {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     std::ofstream(path, std::ios::binary) << text;
+  }
+  // The whole text of a host file ("" when it is no file or cannot be read).
+  static std::string readText(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return "";
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   // Writes a host file below drive C.
   void makeFile(const std::string& relative, const std::string& text = "") { writeText(hostC(relative), text); }
