@@ -15,6 +15,8 @@ inline constexpr const char* kAttributesFileName = "attributes.txt";          //
 inline constexpr const char* kPendingRenamesFileName = "pending-renames.txt";  // renames at the next restart
 inline constexpr const char* kTempCounterFileName = "temp-counter.txt";        // GetTempFileName's next number
 
+inline constexpr const char* kProfileLockName = "profiles";  // <state>/profiles.lock, held by profile writers
+
 inline constexpr const char* kDefaultWindowsDir = "C:\\WINDOWS";
 inline constexpr const char* kDefaultSystemDir = "C:\\WINDOWS\\SYSTEM";
 inline constexpr const char* kDefaultTempDir = "C:\\TEMP\\";
