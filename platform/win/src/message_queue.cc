@@ -6,6 +6,7 @@
 #include "message_pump.h"
 #include "modeless_answers.h"
 #include "win/error.h"
+#include "win/outside_input.h"
 #include "win/ui_constants.h"
 #include "window_internal.h"
 
@@ -22,6 +23,7 @@ void post(ThreadQueue& q, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     q.posted.push_back(PostedMessage{MSG{hwnd, message, wParam, lParam, GetTickCount(), {}}, outside});
   }
   q.wake.notify_all();
+  if (outside) wakeProcessWaits();
 }
 
 bool badFilterWindow(HWND hwnd) { return hwnd && hwnd != kThreadOnly && !windowOf(hwnd); }

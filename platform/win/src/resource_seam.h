@@ -1,6 +1,5 @@
-// Until the library layer (win/library.h) is merged: where dialogs find the bytes
-// of a module's resource. The library layer installs its FindResource/LoadResource
-// lookup here; tests install a table of their own.
+// Where dialogs find the bytes of a module's resource: the library layer's lookup
+// (win/resource.h), or a table a test installs in its place.
 #pragma once
 
 #include <optional>
@@ -15,9 +14,9 @@ inline LPCSTR const kDialogResourceType = MAKEINTRESOURCE(5);  // RT_DIALOG
 // The bytes of resource name of type in module; nullopt when there is none.
 using ResourceBytesLookup = std::optional<std::string_view> (*)(HMODULE module, LPCSTR type, LPCSTR name);
 
-// Installs the lookup (null: none, every lookup fails); returns the one before.
+// Installs a test lookup in place of the library layer's (null: the library layer again); returns the one before.
 ResourceBytesLookup setResourceBytesLookup(ResourceBytesLookup lookup);
-// The resource's bytes through the installed lookup.
+// The resource's bytes through the installed lookup, else the library layer.
 std::optional<std::string_view> resourceBytes(HMODULE module, LPCSTR type, LPCSTR name);
 
 }  // namespace win::detail

@@ -7,6 +7,7 @@
 #include "controls.h"
 #include "dialog_state.h"
 #include "win/error.h"
+#include "win/outside_input.h"
 #include "win/path.h"
 #include "win/ui_constants.h"
 
@@ -31,9 +32,18 @@ bool ThreadQueue::hasOutsideInput() {
   return false;
 }
 
-WindowState::WindowState(Machine& m) : machine(m), nextWindow_(kFirstWindowHandle), nextMenu_(kFirstMenuHandle) {}
+namespace {
 
-WindowState::~WindowState() = default;
+// Process waits ask this whether the waiting thread has input from other threads or processes.
+bool currentThreadHasOutsideInput() { return detail::hasPendingOutsideInput(GetCurrentThreadId()); }
+
+}  // namespace
+
+WindowState::WindowState(Machine& m) : machine(m), nextWindow_(kFirstWindowHandle), nextMenu_(kFirstMenuHandle) {
+  setOutsideInputQuery(&currentThreadHasOutsideInput);
+}
+
+WindowState::~WindowState() { setOutsideInputQuery(nullptr); }
 
 std::shared_ptr<Window> WindowState::find(HWND hwnd) {
   std::lock_guard lock(mutex);
@@ -151,6 +161,7 @@ bool runOnThread(DWORD thread, std::function<void()> fn) {
     q->tasks.push_back(std::move(fn));
   }
   q->wake.notify_all();
+  wakeProcessWaits();
   return true;
 }
 
