@@ -7,6 +7,7 @@
 #include "controls.h"
 #include "dialog_state.h"
 #include "win/error.h"
+#include "thread_input.h"
 #include "win/outside_input.h"
 #include "win/path.h"
 #include "win/ui_constants.h"

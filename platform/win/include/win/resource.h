@@ -39,9 +39,7 @@ struct ResourceTable {
     entries, static_cast<::win::DWORD>(sizeof(entries) / sizeof((entries)[0]))                         \
   }
 
-// Type and name arguments are numbers made with MAKEINTRESOURCE or texts.
-inline LPCSTR MAKEINTRESOURCE(WORD id) { return reinterpret_cast<LPCSTR>(static_cast<UINT_PTR>(id)); }
-inline bool IS_INTRESOURCE(LPCSTR p) { return (reinterpret_cast<UINT_PTR>(p) >> 16) == 0; }
+// Type and name arguments are numbers made with MAKEINTRESOURCE (win/types.h) or texts.
 
 inline constexpr WORD RT_CURSOR_ID = 1;
 inline constexpr WORD RT_BITMAP_ID = 2;
