@@ -22,6 +22,7 @@ using win::WPARAM;
 // working file, the record's hook parameter, a second copy of the working file's path, the
 // current message table and a 256-byte error text; nonzero refuses the file.
 inline constexpr const char* kHookExport = "f1";
+inline constexpr std::size_t kHookErrorTextSize = 256;
 using HookProc = INT (*)(LPSTR workingFile, LPCSTR parameter, LPSTR secondPath, const char* const* messages,
                          LPSTR errorText);
 
@@ -41,6 +42,7 @@ using ProgressUpdateProc = HWND (*)(INT command, INT position, ActionParams* blo
 // what the exported HandleFtp forwards to.
 inline constexpr const char* kTransferExport = "t1";
 inline constexpr const char* kTransferControlExport = "t2";
+inline constexpr std::size_t kTransferDetailSize = 256;
 using TransferProc = INT (*)(DWORD* abortFlag, LPCSTR source, LPCSTR destination, HWND mainWindow, DWORD* bytesDone,
                              INT a, INT b, INT c, INT d, LPSTR detail);
 using TransferControlProc = INT (*)(DWORD first, DWORD second, DWORD third);
