@@ -1,8 +1,8 @@
 // Internet transfer library double (support file 7). "t1" serves a source from
-// the host directory [internet] root (a "scheme://" prefix dropped, "." and
-// ".." refused) into the destination, taking [internet] duration_ms of virtual
-// time while it pumps messages; [internet] result, detail and set_abort script
-// it. "t2" logs its three arguments and returns [internet] t2.
+// the host directory [internet] root ("scheme://host/path" is root/host/path,
+// "." and ".." are refused) into the destination, taking [internet] duration_ms
+// of virtual time while it pumps messages; [internet] result, detail and
+// set_abort script it. "t2" logs its three arguments and returns [internet] t2.
 #include <vector>
 
 #include "double_support.h"
