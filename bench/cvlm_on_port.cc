@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "hosts.h"
+#include "server/hosts.h"
 
 int main(int argc, char** argv) {
   long port = argc == 2 ? std::strtol(argv[1], nullptr, 10) : 0;

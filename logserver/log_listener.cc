@@ -1,5 +1,5 @@
 // The listener: settings, the listening socket, the slot wait and the accept loop.
-#include "log_listener.h"
+#include "logserver/log_listener.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "console_output.h"
-#include "log_ini.h"
+#include "logserver/console_output.h"
+#include "logserver/log_ini.h"
 #include "platform/net.h"
 
 namespace halvern {

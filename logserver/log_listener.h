@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "alert_sink.h"
+#include "logserver/alert_sink.h"
+#include "logserver/constants.h"
+#include "logserver/session_slots.h"
+#include "logserver/session_thread.h"
 #include "platform/net.h"
-#include "constants.h"
-#include "session_slots.h"
-#include "session_thread.h"
 
 namespace halvern {
 

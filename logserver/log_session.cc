@@ -1,11 +1,11 @@
 // The per-connection state machine of the sensor log protocol.
-#include "log_session.h"
+#include "logserver/log_session.h"
 
 #include <unistd.h>
 
 #include <cstring>
 
-#include "console_output.h"
+#include "logserver/console_output.h"
 #include "platform/net.h"
 
 namespace halvern {
@@ -56,14 +56,14 @@ void LogSession::run(int slot, SessionSlots& slots) {
 LogSession::State LogSession::greeting() {
   unsigned char magic[4], address[4];
   if (!receive(magic, sizeof magic) || !receive(address, sizeof address)) return State::End;
-  if (static_cast<std::uint32_t>(cvlm::getInt32(magic, 0)) != kHelloMagic) return State::Step1;
+  if (static_cast<std::uint32_t>(formats::getInt32(magic, 0)) != kHelloMagic) return State::Step1;
   sensor_ = getAddress(address, 0);
   if (database_.connect() != 0) {
     putLine("\nError to Connect MySQL");
     return State::End;
   }
   unsigned char reply[sizeof(LogHelloReply)];
-  cvlm::putInt32(reply, offsetof(LogHelloReply, magic), static_cast<std::int32_t>(kHelloReplyMagic));
+  formats::putInt32(reply, offsetof(LogHelloReply, magic), static_cast<std::int32_t>(kHelloReplyMagic));
   std::memcpy(reply + offsetof(LogHelloReply, server), &config_.serverAddress, sizeof config_.serverAddress);
   platform::sendAll(socket_, reply, sizeof reply);
   return State::Step3;
@@ -73,7 +73,7 @@ LogSession::State LogSession::greeting() {
 LogSession::State LogSession::itemKind() {
   unsigned char kind[4];
   if (!receive(kind, sizeof kind)) return State::End;
-  switch (static_cast<std::uint32_t>(cvlm::getInt32(kind, 0))) {
+  switch (static_cast<std::uint32_t>(formats::getInt32(kind, 0))) {
     case kKindLogRecord:
       return State::Step4;
     case kKindPacketLog:
@@ -110,7 +110,7 @@ LogSession::State LogSession::packetLog() {
 LogSession::State LogSession::alertBatch() {
   unsigned char countBytes[4];
   if (!receive(countBytes, sizeof countBytes)) return State::End;
-  std::int32_t count = cvlm::getInt32(countBytes, 0);
+  std::int32_t count = formats::getInt32(countBytes, 0);
   if (count < 0 || count > kMaxAlerts) return State::End;
   if (!receive(alertBytes_, static_cast<std::size_t>(count) * sizeof(AlertRecord))) return State::End;
   for (std::int32_t i = 0; i < count; ++i) alerts_[i] = decodeAlertRecord(alertBytes_ + i * sizeof(AlertRecord));

@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "alert_sink.h"
-#include "constants.h"
-#include "log_database.h"
-#include "log_records.h"
-#include "session_slots.h"
+#include "logserver/alert_sink.h"
+#include "logserver/constants.h"
+#include "logserver/log_database.h"
+#include "logserver/log_records.h"
+#include "logserver/session_slots.h"
 
 namespace halvern {
 

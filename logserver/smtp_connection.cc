@@ -1,5 +1,5 @@
 // SMTP client connection: connect, send, read replies.
-#include "smtp_connection.h"
+#include "logserver/smtp_connection.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // Account file: the built-in accounts, exclusive creation, whole-file reads
 // and replacement through "acl.tmp".
-#include "account_store.h"
+#include "server/account_store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <cstring>
 
-#include "constants.h"
-#include "lock_file.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "wire.h"
+#include "server/constants.h"
+#include "server/lock_file.h"
 
 namespace cvlm {
 
@@ -47,10 +47,10 @@ bool aclTextEqual(const char* a, const char* b) { return std::strncmp(a, b, kAcl
 AclAccount builtInAccount(int index) {
   AclAccount account{};
   bool operatorAccount = index == 0;
-  putText(account.userName, 0, kAclTextSize, operatorAccount ? kBuiltInOperatorUser : kBuiltInViewerUser);
-  putText(account.password, 0, kAclTextSize, operatorAccount ? kBuiltInOperatorPassword : kBuiltInViewerPassword);
-  putInt32(&account, offsetof(AclAccount, kind), operatorAccount ? 0 : 2);
-  for (int i = 0; i < 10; ++i) putInt32(&account, offsetof(AclAccount, rights) + 4 * i, operatorAccount ? 2 : 0);
+  formats::putText(account.userName, 0, kAclTextSize, operatorAccount ? kBuiltInOperatorUser : kBuiltInViewerUser);
+  formats::putText(account.password, 0, kAclTextSize, operatorAccount ? kBuiltInOperatorPassword : kBuiltInViewerPassword);
+  formats::putInt32(&account, offsetof(AclAccount, kind), operatorAccount ? 0 : 2);
+  for (int i = 0; i < 10; ++i) formats::putInt32(&account, offsetof(AclAccount, rights) + 4 * i, operatorAccount ? 2 : 0);
   const std::uint8_t address[4] = {192, 168, 168, 63};
   std::memcpy(account.address, address, 4);
   std::memset(account.mask, 255, 4);

@@ -1,5 +1,5 @@
 // WDispatcher: each accepted connection is served by its own detached thread.
-#include "connection_thread.h"
+#include "server/connection_thread.h"
 
 #include <unistd.h>
 
@@ -9,8 +9,8 @@
 #include <system_error>
 #include <thread>
 
-#include "dispatcher.h"
-#include "log.h"
+#include "server/dispatcher.h"
+#include "server/log.h"
 
 namespace cvlm {
 

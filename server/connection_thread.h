@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "ui_socket.h"
+#include "server/ui_socket.h"
 
 namespace cvlm {
 

@@ -3,10 +3,10 @@
 #include <csignal>
 #include <string>
 
-#include "constants.h"
-#include "hosts.h"
-#include "log.h"
 #include "platform/event_log.h"
+#include "server/constants.h"
+#include "server/hosts.h"
+#include "server/log.h"
 
 namespace cvlm {
 

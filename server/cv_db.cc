@@ -1,6 +1,6 @@
 // The sensor host database: load, locked read-modify-write of ".cvdb", and
 // the operations find, add (with the sensor's ID), remove, modify and copy.
-#include "cv_db.h"
+#include "server/cv_db.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "lock_file.h"
-#include "log.h"
 #include "platform/files.h"
-#include "sensor/sensor_link.h"
+#include "server/lock_file.h"
+#include "server/log.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 

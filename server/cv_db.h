@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "constants.h"
-#include "cv_host.h"
-#include "sensor/sensor_link.h"
+#include "server/constants.h"
+#include "server/cv_host.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 

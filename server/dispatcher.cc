@@ -1,10 +1,10 @@
 // Request dispatcher: the account-file check, the header read, the switch on
 // the request type with its catch-all, and the result send.
-#include "dispatcher.h"
+#include "server/dispatcher.h"
 
-#include "account_store.h"
-#include "log.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/account_store.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -19,15 +19,15 @@ void Dispatcher::dispatcher() {
   bool resultPending = false;
   if (!readMRH(header)) {
     writeLog("MRR_TYPE_ReadMRH_Error!");
-    putInt32(&result, 4, MRR_TYPE_ReadMRH_Error);
+    formats::putInt32(&result, 4, MRR_TYPE_ReadMRH_Error);
     resultPending = true;
   } else {
     checkValidConn(header, result);
-    std::int32_t type = getInt32(&header, 4);
+    std::int32_t type = formats::getInt32(&header, 4);
     writeLogf("Dispatcher::dispatcher::rqh.Type=%d", type);
     try {
       if (!handleRequest(header, result)) {
-        putInt32(&result, 4, MRR_TYPE_Unknown_Request);
+        formats::putInt32(&result, 4, MRR_TYPE_Unknown_Request);
         writeLog("Dispatcher::dispatcher::Unknown request from UI.");
         resultPending = true;
       }
@@ -35,7 +35,7 @@ void Dispatcher::dispatcher() {
       writeLog("dispatcher get exception!!");
       // The handler may have sent (and so scrambled) the record already.
       result = MgrRequestResult{};
-      putInt32(&result, 4, MRR_TYPE_Unknow_Error);
+      formats::putInt32(&result, 4, MRR_TYPE_Unknow_Error);
       resultPending = true;
     }
   }
@@ -46,7 +46,7 @@ void Dispatcher::dispatcher() {
 // The switch on the request type. A type whose handler is not built yet
 // falls through to "unknown" and is answered 4.
 bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
-  switch (getInt32(&header, 4)) {
+  switch (formats::getInt32(&header, 4)) {
     case RQ_Hello:
       hello(header, result);
       return true;

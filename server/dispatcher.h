@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "protocol.h"
-#include "ui_socket.h"
+#include "server/protocol.h"
+#include "server/ui_socket.h"
 
 namespace cvlm {
 

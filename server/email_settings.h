@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "constants.h"
+#include "server/constants.h"
 
 namespace cvlm {
 

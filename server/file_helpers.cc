@@ -1,5 +1,5 @@
 // File removal, file size, byte comparison, Internet checksum and sleep.
-#include "file_helpers.h"
+#include "server/file_helpers.h"
 
 #include <unistd.h>
 

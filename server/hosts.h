@@ -1,7 +1,7 @@
 // The two hosts of the server: the console program and the service program.
 #pragma once
 
-#include "ui_socket.h"
+#include "server/ui_socket.h"
 
 namespace cvlm {
 

@@ -1,7 +1,7 @@
 // Lock-file protocol: poll while a lock exists, take it with an exclusive
 // create, release it with three attempts; the record of the lock files and
 // temporary files this process holds.
-#include "lock_file.h"
+#include "server/lock_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,9 +12,9 @@
 #include <map>
 #include <mutex>
 
-#include "file_helpers.h"
-#include "log.h"
 #include "platform/files.h"
+#include "server/file_helpers.h"
+#include "server/log.h"
 
 namespace cvlm {
 

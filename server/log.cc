@@ -1,5 +1,5 @@
 // Event log and text log of the management server.
-#include "log.h"
+#include "server/log.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,11 +10,11 @@
 #include <ctime>
 #include <mutex>
 
-#include "constants.h"
 #include "platform/clock.h"
 #include "platform/event_log.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "server/constants.h"
 
 namespace cvlm {
 

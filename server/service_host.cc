@@ -5,15 +5,15 @@
 #include <string>
 #include <thread>
 
-#include "connection_thread.h"
-#include "constants.h"
-#include "hosts.h"
-#include "lock_file.h"
-#include "log.h"
 #include "platform/event_log.h"
 #include "platform/notice.h"
 #include "platform/paths.h"
 #include "platform/service_host.h"
+#include "server/connection_thread.h"
+#include "server/constants.h"
+#include "server/hosts.h"
+#include "server/lock_file.h"
+#include "server/log.h"
 
 namespace cvlm {
 

@@ -1,5 +1,5 @@
 // Console listener, accept loop and per-connection send and receive.
-#include "ui_socket.h"
+#include "server/ui_socket.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "connection_thread.h"
-#include "log.h"
 #include "platform/net.h"
 #include "platform/notice.h"
-#include "protocol.h"
+#include "server/connection_thread.h"
+#include "server/log.h"
+#include "server/protocol.h"
 
 namespace cvlm {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "constants.h"
 #include "platform/net.h"
+#include "server/constants.h"
 
 namespace cvlm {
 

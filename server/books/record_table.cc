@@ -1,11 +1,11 @@
 // Reading and writing whole books under the lock-file protocol.
-#include "books/record_table.h"
+#include "server/books/record_table.h"
 
 #include <sys/stat.h>
 
-#include "constants.h"
-#include "lock_file.h"
 #include "platform/files.h"
+#include "server/constants.h"
+#include "server/lock_file.h"
 
 namespace cvlm {
 

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "books/rule_table.h"
-#include "constants.h"
-#include "dispatcher.h"
-#include "log.h"
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "push/rule_picking.h"
-#include "requests/sensor_exchange.h"
-#include "sensor/sensor_link.h"
-#include "wire.h"
+#include "server/books/rule_table.h"
+#include "server/constants.h"
+#include "server/dispatcher.h"
+#include "server/log.h"
+#include "server/push/rule_picking.h"
+#include "server/requests/sensor_exchange.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 

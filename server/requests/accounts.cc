@@ -3,11 +3,11 @@
 #include <cstring>
 #include <optional>
 
-#include "account_store.h"
-#include "dispatcher.h"
-#include "lock_file.h"
-#include "log.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/account_store.h"
+#include "server/dispatcher.h"
+#include "server/lock_file.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -38,7 +38,7 @@ std::optional<AclFile> readAclFile() {
   return AclFile::read();
 }
 
-void setResult(MgrRequestResult& result, std::int32_t type) { putInt32(&result, 4, type); }
+void setResult(MgrRequestResult& result, std::int32_t type) { formats::putInt32(&result, 4, type); }
 
 std::int32_t changePassword(const RqH& header) {
   LockedAclFile acl;
@@ -198,7 +198,7 @@ void Dispatcher::getAllAcl(RqH&, MgrRequestResult& result) {
   }
   // Count and records come from one read, so they always agree.
   setResult(result, MRR_TYPE_Success);
-  putInt32(&result, kPayloadOffset, static_cast<std::int32_t>(file->count()));
+  formats::putInt32(&result, kPayloadOffset, static_cast<std::int32_t>(file->count()));
   if (!sendMRR(result)) return;
   for (std::size_t i = 0; i < file->count(); ++i) {
     AclAccount unit;

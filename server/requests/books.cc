@@ -8,15 +8,15 @@
 #include <new>
 #include <string>
 
-#include "books/book_files.h"
-#include "books/rule_table.h"
-#include "books/service_table.h"
-#include "constants.h"
-#include "dispatcher.h"
-#include "lock_file.h"
-#include "log.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "wire.h"
+#include "server/books/book_files.h"
+#include "server/books/rule_table.h"
+#include "server/books/service_table.h"
+#include "server/constants.h"
+#include "server/dispatcher.h"
+#include "server/lock_file.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -94,7 +94,7 @@ bool readBook(std::int32_t bookType, std::uint32_t sensor, const std::string& na
 
 void Dispatcher::uploadBook(RqH& header, MgrRequestResult& result) {
   writeLog("Dispatcher::uploadBook()");
-  std::int32_t bookType = getInt32(&header, kUploadTypeOffset);
+  std::int32_t bookType = formats::getInt32(&header, kUploadTypeOffset);
   std::uint32_t sensor = addressAt(header, kUploadAddressOffset);
   result.type = storeUploadedBook(header, bookType, sensor);
   if (result.type == MRR_TYPE_Success && bookType == RULE_BOOK && header.bytes()[kUploadPushOffset] != 0) {
@@ -112,11 +112,11 @@ std::int32_t Dispatcher::storeUploadedBook(const RqH& header, std::int32_t bookT
     writeLog("Dispatcher::uploadBook::MRR_TYPE_Book_Type_Error");
     return MRR_TYPE_Book_Type_Error;
   }
-  if (getInt32(&header, kUploadSizeOffset) != recordSize) {
+  if (formats::getInt32(&header, kUploadSizeOffset) != recordSize) {
     writeLog("Dispatcher::uploadBook::MRR_TYPE_RuleSize_Error");
     return MRR_TYPE_RuleSize_Error;
   }
-  std::int64_t count = getInt32(&header, kUploadCountOffset);
+  std::int64_t count = formats::getInt32(&header, kUploadCountOffset);
   // No buffer is had for such a count: the dispatcher's catch-all answers 0.
   if (count < 0 || count * recordSize > kMaxUploadedBookBytes) throw std::bad_array_new_length();
   std::string records;
@@ -144,7 +144,7 @@ bool Dispatcher::receiveBookRecords(std::int64_t count, std::size_t recordSize, 
 }
 
 void Dispatcher::downloadBook(RqH& header, MgrRequestResult& result) {
-  std::int32_t bookType = getInt32(&header, kDownloadTypeOffset);
+  std::int32_t bookType = formats::getInt32(&header, kDownloadTypeOffset);
   std::uint32_t sensor = addressAt(header, kDownloadAddressOffset);
   char name[kBookNameSize] = {};
   int recordSize = backupFileName(bookType, name, sensor);
@@ -155,7 +155,7 @@ void Dispatcher::downloadBook(RqH& header, MgrRequestResult& result) {
     sendMRR(result);
     return;
   }
-  std::int32_t expected = getInt32(&header, kDownloadSizeOffset);
+  std::int32_t expected = formats::getInt32(&header, kDownloadSizeOffset);
   if (expected != recordSize) {
     writeLog("Dispatcher::downloadBook::MRR_TYPE_RuleSize_Error");
     result.type = MRR_TYPE_RuleSize_Error;
@@ -174,8 +174,8 @@ void Dispatcher::downloadBook(RqH& header, MgrRequestResult& result) {
   }
   std::int32_t fileSize = static_cast<std::int32_t>(book.size());
   std::int32_t records = fileSize / recordSize;
-  putInt32(&result, kResultCountOffset, records);
-  putInt32(&result, kResultRecordSizeOffset, recordSize);
+  formats::putInt32(&result, kResultCountOffset, records);
+  formats::putInt32(&result, kResultRecordSizeOffset, recordSize);
   writeLogf("Dispatcher::downloadBook::entrySize=%d, Records=%d, file size=%d ", recordSize, records, fileSize);
   result.type = MRR_TYPE_Success;
   sendMRR(result);

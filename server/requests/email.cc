@@ -2,10 +2,10 @@
 // in ".cvlmrc".
 #include <vector>
 
-#include "dispatcher.h"
-#include "email_settings.h"
-#include "log.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/dispatcher.h"
+#include "server/email_settings.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -13,7 +13,7 @@ void Dispatcher::getEMailInfo(RqH&, MgrRequestResult& result) {
   writeLog("Dispatcher::getEMailInfo()");
   ObjCvLm settings;
   settings.putMailInfo(&result, kPayloadOffset);
-  putInt32(&result, 4, MRR_TYPE_Success);
+  formats::putInt32(&result, 4, MRR_TYPE_Success);
   sendMRR(result);
   // Entries 1 to m as one unit (sendToUI XORs in place, so send a copy).
   std::vector<MailEntry> entries(settings.mailEntries(), settings.mailEntries() + settings.mailCount());
@@ -24,7 +24,7 @@ void Dispatcher::setEMailInfo(RqH& header, MgrRequestResult& result) {
   writeLog("Dispatcher::setEMailInfo()");
   MailInfo info = readMailInfo(&header, kArgsOffset);
   if (info.mailCount < 0 || info.mailCount > kMaxMailEntries) {
-    putInt32(&result, 4, MRR_TYPE_Unknow_Error);
+    formats::putInt32(&result, 4, MRR_TYPE_Unknow_Error);
     sendMRR(result);
     writeLogf("Dispatcher::setEMailInfo::MRR_TYPE_Unknow_Error (mail count %d)", info.mailCount);
     return;
@@ -33,7 +33,7 @@ void Dispatcher::setEMailInfo(RqH& header, MgrRequestResult& result) {
   std::vector<MailEntry> entries(static_cast<std::size_t>(info.mailCount));
   for (MailEntry& entry : entries) {
     if (connection_.receive(&entry, sizeof entry) != static_cast<long>(sizeof entry)) {
-      putInt32(&result, 4, MRR_TYPE_Not_Enough_Data_Error);
+      formats::putInt32(&result, 4, MRR_TYPE_Not_Enough_Data_Error);
       sendMRR(result);
       writeLog("Dispatcher::setEMailInfo::MRR_TYPE_Not_Enough_Data_Error");
       return;
@@ -43,12 +43,12 @@ void Dispatcher::setEMailInfo(RqH& header, MgrRequestResult& result) {
   settings.setMailInfo(info, entries.data());
   // Answered only once the file is written.
   if (!settings.save()) {
-    putInt32(&result, 4, MRR_TYPE_Openfile_Error);
+    formats::putInt32(&result, 4, MRR_TYPE_Openfile_Error);
     sendMRR(result);
     writeLog("Dispatcher::setEMailInfo::MRR_TYPE_Openfile_Error");
     return;
   }
-  putInt32(&result, 4, MRR_TYPE_Success);
+  formats::putInt32(&result, 4, MRR_TYPE_Success);
   sendMRR(result);
 }
 

@@ -11,14 +11,14 @@
 #include <optional>
 #include <string>
 
-#include "constants.h"
-#include "dispatcher.h"
-#include "lock_file.h"
-#include "log.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "protocol.h"
-#include "requests/file_names.h"
-#include "wire.h"
+#include "server/constants.h"
+#include "server/dispatcher.h"
+#include "server/lock_file.h"
+#include "server/log.h"
+#include "server/protocol.h"
+#include "server/requests/file_names.h"
 
 namespace cvlm {
 
@@ -115,7 +115,7 @@ class UploadTarget {
 
 void Dispatcher::uploadFile(RqH& header, MgrRequestResult& result) {
   std::string name = transferFileName(header.bytes() + kFileNameOffset);
-  std::int32_t fileSize = getInt32(header.bytes(), kFileSizeOffset);
+  std::int32_t fileSize = formats::getInt32(header.bytes(), kFileSizeOffset);
   writeLogf("Dispatcher::uploadFile() %s:", name.c_str());
   writeLogf("Dispatcher::uploadFile::filename=%s , fileSize=%d", name.c_str(), fileSize);
   result.type = receiveUploadedFile(name, fileSize);
@@ -170,7 +170,7 @@ void Dispatcher::downloadFile(RqH& header, MgrRequestResult& result) {
   }
   writeLogf("Dispatcher::downloadFile::filename=%s , filesize=%d", name.c_str(), fileSize);
   result.type = MRR_TYPE_Success;
-  putInt32(result.bytes(), kResultFileSizeOffset, fileSize);
+  formats::putInt32(result.bytes(), kResultFileSizeOffset, fileSize);
   sendMRR(result);
   sendFilePieces(fd, fileSize);
   ::close(fd);

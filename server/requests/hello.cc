@@ -1,19 +1,19 @@
 // Request 1, hello: the server version from "cvlm.ini", the e-mail settings
 // and the sensor host list.
-#include "requests/hello.h"
+#include "server/requests/hello.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "cv_db.h"
-#include "dispatcher.h"
-#include "email_settings.h"
-#include "lock_file.h"
-#include "log.h"
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "wire.h"
+#include "server/cv_db.h"
+#include "server/dispatcher.h"
+#include "server/email_settings.h"
+#include "server/lock_file.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -93,18 +93,18 @@ std::size_t helloMailCount(const HelloContents& contents) {
 }
 
 void fillHelloResult(const char* version, const HelloContents& contents, MgrRequestResult& result) {
-  putInt32(&result, 4, MRR_TYPE_Success);
+  formats::putInt32(&result, 4, MRR_TYPE_Success);
   char welcome[136];
   std::snprintf(welcome, sizeof welcome, "<V>%s</V> Welcome!\n", version);
-  putText(&result, 8, sizeof welcome, welcome);
+  formats::putText(&result, 8, sizeof welcome, welcome);
   std::size_t n = helloHostCount(contents), m = helloMailCount(contents);
-  putInt32(&result, 144, static_cast<std::int32_t>(n));
-  putInt32(&result, 148, static_cast<std::int32_t>(m));
+  formats::putInt32(&result, 144, static_cast<std::int32_t>(n));
+  formats::putInt32(&result, 148, static_cast<std::int32_t>(m));
   std::memcpy(result.bytes() + 152, contents.mailServer, 32);
   std::memcpy(result.bytes() + 184, contents.sender, 32);
   std::memcpy(result.bytes() + 216, contents.user, 32);
   std::memcpy(result.bytes() + 248, contents.options, 4);
-  putInt32(&result, 252, static_cast<std::int32_t>(n * kHelloHostRecordSize + m * kHelloMailEntrySize));
+  formats::putInt32(&result, 252, static_cast<std::int32_t>(n * kHelloHostRecordSize + m * kHelloMailEntrySize));
 }
 
 std::string helloTrailer(const HelloContents& contents) {

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <string>
 
-#include "cv_db.h"
-#include "protocol.h"
+#include "server/cv_db.h"
+#include "server/protocol.h"
 
 namespace cvlm {
 

@@ -3,14 +3,14 @@
 #include <cstring>
 #include <vector>
 
-#include "books/book_files.h"
-#include "constants.h"
-#include "cv_db.h"
-#include "dispatcher.h"
-#include "file_helpers.h"
-#include "log.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "wire.h"
+#include "server/books/book_files.h"
+#include "server/constants.h"
+#include "server/cv_db.h"
+#include "server/dispatcher.h"
+#include "server/file_helpers.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -39,7 +39,7 @@ std::uint32_t addressValue(const std::uint8_t* address) {
 
 // Sets the result type; a failure also writes its log line.
 void setResult(MgrRequestResult& result, std::int32_t type, const char* line = nullptr) {
-  putInt32(&result, 4, type);
+  formats::putInt32(&result, 4, type);
   if (line != nullptr) writeLog(line);
 }
 
@@ -50,8 +50,8 @@ ObjCvHost hostFromAddRequest(const unsigned char* rq) {
   copyCvText(host.community, rq + kAddCommunity);
   copyCvText(host.text1, rq + kAddText1);
   copyCvText(host.text2, rq + kAddText2);
-  host.number1 = getInt32(rq, kAddNumber1);
-  host.number2 = getInt32(rq, kAddNumber2);
+  host.number1 = formats::getInt32(rq, kAddNumber1);
+  host.number2 = formats::getInt32(rq, kAddNumber2);
   host.number3 = kNewHostNumber3;
   host.state = 1;
   return host;
@@ -133,7 +133,7 @@ void Dispatcher::listCvHost(RqH&, MgrRequestResult& result) {
   std::vector<unsigned char> hosts(static_cast<std::size_t>(db.count()) * kCvHostSize);
   int n = db.copyAll(hosts.data(), hosts.size());
   setResult(result, MRR_TYPE_Success);
-  putInt32(&result, kListCount, n);
+  formats::putInt32(&result, kListCount, n);
   sendMRR(result);
   connection_.sendToUI(hosts.data(), hosts.size());
 }
@@ -148,7 +148,7 @@ void Dispatcher::modifyCvHost(RqH& header, MgrRequestResult& result) {
                            reinterpret_cast<const char*>(rq + kModName), newAddress,
                            reinterpret_cast<const char*>(rq + kModNewCommunity),
                            reinterpret_cast<const char*>(rq + kModText1), reinterpret_cast<const char*>(rq + kModText2),
-                           getInt32(rq, kModNumber1), getInt32(rq, kModNumber2), getInt32(rq, kModNumber3),
+                           formats::getInt32(rq, kModNumber1), formats::getInt32(rq, kModNumber2), formats::getInt32(rq, kModNumber3),
                            rq[kModState]);
   switch (modified) {
     case 1:

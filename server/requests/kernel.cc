@@ -1,18 +1,18 @@
 // Requests 22, 29 and 30: the kernel image push and the kernel parameters,
 // each one command over its own sensor connection.
-#include "requests/kernel.h"
+#include "server/requests/kernel.h"
 
 #include <cstring>
 #include <new>
 
-#include "constants.h"
-#include "cv_host.h"
-#include "dispatcher.h"
-#include "file_helpers.h"
-#include "log.h"
-#include "requests/sensor_exchange.h"
-#include "sensor/sensor_link.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/constants.h"
+#include "server/cv_host.h"
+#include "server/dispatcher.h"
+#include "server/file_helpers.h"
+#include "server/log.h"
+#include "server/requests/sensor_exchange.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 
@@ -64,17 +64,17 @@ std::optional<std::size_t> kparamReplyLength(std::int32_t value1, std::int32_t v
 namespace {
 
 void answerKernel(MgrRequestResult& result, std::int32_t type, std::int32_t detail) {
-  putInt32(&result, 4, type);
-  putInt32(&result, 8, detail);
+  formats::putInt32(&result, 4, type);
+  formats::putInt32(&result, 8, detail);
 }
 
 }  // namespace
 
 void Dispatcher::putCVKernel(RqH& header, MgrRequestResult& result) {
   const std::uint8_t* address = header.args;
-  const std::int32_t size = getInt32(&header, 12);
+  const std::int32_t size = formats::getInt32(&header, 12);
   writeLogf("Dispatcher::putCVKernel() %d.%d.%d.%d, %d, %d", address[0], address[1], address[2], address[3], size,
-            getInt32(&header, 16));
+            formats::getInt32(&header, 16));
 
   KernelImage image = receiveKernelImage(connection_, size);
   if (image.status == KernelReceive::Unusable) {
@@ -141,7 +141,7 @@ void Dispatcher::setCvKparam(RqH& header, MgrRequestResult& result) {
         link.sendBlock(header.bytes() + kKparamRequestOffset, kKparamBlockSize);
         requireAccepted(link.receiveReply());
       });
-  putInt32(&result, 4, failure ? failure : MRR_TYPE_KparamWritten);
+  formats::putInt32(&result, 4, failure ? failure : MRR_TYPE_KparamWritten);
   sendMRR(result);
 }
 
@@ -171,9 +171,9 @@ void Dispatcher::getCvKparam(RqH& header, MgrRequestResult& result) {
         length = *announced;
       });
   if (failure) {
-    putInt32(&result, 4, failure);
+    formats::putInt32(&result, 4, failure);
   } else {
-    putInt32(&result, 4, MRR_TYPE_KparamRead);
+    formats::putInt32(&result, 4, MRR_TYPE_KparamRead);
     std::memcpy(result.bytes() + kKparamResultOffset, parameters, length);
   }
   sendMRR(result);

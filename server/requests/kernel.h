@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "protocol.h"
-#include "ui_socket.h"
+#include "server/protocol.h"
+#include "server/ui_socket.h"
 
 namespace cvlm {
 

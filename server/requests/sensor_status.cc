@@ -1,16 +1,16 @@
 // Request 5, the sensor status query: six status commands to the sensor, one
 // connection each, their reply values collected into the result.
-#include "requests/sensor_status.h"
+#include "server/requests/sensor_status.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "cv_host.h"
-#include "dispatcher.h"
-#include "log.h"
-#include "requests/sensor_exchange.h"
-#include "sensor/sensor_link.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/cv_host.h"
+#include "server/dispatcher.h"
+#include "server/log.h"
+#include "server/requests/sensor_exchange.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 
@@ -23,18 +23,18 @@ std::int32_t statusFigure(float value) {
 }
 
 void storeStatusReply(const StatusStep& step, std::int32_t value1, std::int32_t value2, MgrRequestResult& result) {
-  putInt32(&result, step.firstOffset, value1);
+  formats::putInt32(&result, step.firstOffset, value1);
   switch (step.second) {
     case StatusSecondValue::None:
       break;
     case StatusSecondValue::Int:
-      putInt32(&result, step.secondOffset, value2);
+      formats::putInt32(&result, step.secondOffset, value2);
       break;
     case StatusSecondValue::FloatTimes100: {
       float figure;
       static_assert(sizeof figure == sizeof value2);
       std::memcpy(&figure, &value2, sizeof figure);
-      putInt32(&result, step.secondOffset, statusFigure(figure));
+      formats::putInt32(&result, step.secondOffset, statusFigure(figure));
       break;
     }
   }
@@ -71,7 +71,7 @@ void Dispatcher::queryCvHost(RqH& header, MgrRequestResult& result) {
       [&] {
         for (const StatusStep& step : kStatusSteps) runStatusStep(text, step, request, result);
       });
-  putInt32(&result, 4, failure ? failure : MRR_TYPE_Success);
+  formats::putInt32(&result, 4, failure ? failure : MRR_TYPE_Success);
   sendMRR(result);
 }
 

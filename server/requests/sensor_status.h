@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "protocol.h"
-#include "sensor/sensor_records.h"
+#include "server/protocol.h"
+#include "server/sensor/sensor_records.h"
 
 namespace cvlm {
 

@@ -1,6 +1,6 @@
 // Sensor command link: connect, key agreement, scrambled sends in 1024-byte
 // pieces, timed receives and the exchange steps of one command.
-#include "sensor/sensor_link.h"
+#include "server/sensor/sensor_link.h"
 
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -8,9 +8,9 @@
 
 #include <algorithm>
 
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "sensor/key_agreement.h"
-#include "wire.h"
+#include "server/sensor/key_agreement.h"
 
 namespace cvlm {
 
@@ -46,14 +46,14 @@ void CSocket::connectSensor() {
 void CSocket::agreeKey() {
   keyExponent_ = drawKeyExponent();
   unsigned char value[4];
-  putInt32(value, 0, static_cast<std::int32_t>(truncatingModPower(kKeyBase, keyExponent_)));
+  formats::putInt32(value, 0, static_cast<std::int32_t>(truncatingModPower(kKeyBase, keyExponent_)));
   if (platform::sendAll(handle_, value, sizeof value) != static_cast<long>(sizeof value)) {
     throw WriteToSocketException{};
   }
   if (platform::recvExact(handle_, value, sizeof value, config_.receiveTimeoutMs) != static_cast<long>(sizeof value)) {
     throw ReadFromSocketException{};
   }
-  sensorValue_ = static_cast<std::uint32_t>(getInt32(value, 0));
+  sensorValue_ = static_cast<std::uint32_t>(formats::getInt32(value, 0));
   sharedValue_ = truncatingModPower(sensorValue_, keyExponent_);
   keyByte_ = keyByteOf(sharedValue_);
 }

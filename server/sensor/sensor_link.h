@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "constants.h"
-#include "sensor/sensor_records.h"
+#include "server/constants.h"
+#include "server/sensor/sensor_records.h"
 
 namespace cvlm {
 

@@ -1,6 +1,6 @@
 // The e-mail settings store: defaults and creation of ".cvlmrc", its
 // scrambled form, damaged files, bounded texts and failed saves.
-#include "email_settings.h"
+#include "server/email_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "protocol.h"
-#include "support/settings_file.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "server/protocol.h"
+#include "server/tests/support/settings_file.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ std::string encodeFile(const CvLmRecord& record) {
 
 std::vector<MailEntry> entries(int n, const std::string& prefix) {
   std::vector<MailEntry> list(n);
-  for (int i = 0; i < n; ++i) cvlm::putText(list[i].text, 0, 64, prefix + std::to_string(i) + "@example.org");
+  for (int i = 0; i < n; ++i) formats::putText(list[i].text, 0, 64, prefix + std::to_string(i) + "@example.org");
   return list;
 }
 
@@ -110,13 +110,13 @@ TEST_F(EmailSettingsTest, SavedSettingsLoadBackAndKeepOwnerAndSubject) {
 
 TEST_F(EmailSettingsTest, DamagedFileGivesDefaultsAndIsLeftAsItIs) {
   CvLmRecord valid{};
-  cvlm::putInt32(valid.mailCount, 0, 2);
+  formats::putInt32(valid.mailCount, 0, 2);
   std::strcpy(valid.mailServer, "kept.example.org");
   std::string good = encodeFile(valid);
 
   auto withCount = [](std::int32_t m) {
     CvLmRecord r{};
-    cvlm::putInt32(r.mailCount, 0, m);
+    formats::putInt32(r.mailCount, 0, m);
     return encodeFile(r);
   };
   std::string wrongCheck = good;
@@ -163,10 +163,10 @@ TEST_F(EmailSettingsTest, TextFieldsAreBoundedWhenReadAndStored) {
   settings.putMailInfo(out, 4);
   EXPECT_EQ(out[3], 0xEE);                        // nothing before the block
   EXPECT_EQ(out[4 + cvlm::kMailInfoSize], 0xEE);  // nothing after it
-  EXPECT_EQ(cvlm::getInt32(out, 4), 0);
-  EXPECT_EQ(cvlm::getText(out, 4 + cvlm::kMailInfoServerAt, 32), std::string(31, 'S'));
-  EXPECT_EQ(cvlm::getText(out, 4 + cvlm::kMailInfoSenderAt, 32), "from");
-  EXPECT_EQ(cvlm::getText(out, 4 + cvlm::kMailInfoUserAt, 32), "");
+  EXPECT_EQ(formats::getInt32(out, 4), 0);
+  EXPECT_EQ(formats::getText(out, 4 + cvlm::kMailInfoServerAt, 32), std::string(31, 'S'));
+  EXPECT_EQ(formats::getText(out, 4 + cvlm::kMailInfoSenderAt, 32), "from");
+  EXPECT_EQ(formats::getText(out, 4 + cvlm::kMailInfoUserAt, 32), "");
 }
 
 TEST_F(EmailSettingsTest, FailedSaveKeepsTheOldFileAndReportsIt) {

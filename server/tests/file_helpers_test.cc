@@ -1,6 +1,6 @@
 // File helpers: the Internet checksum with its wrapping accumulator, byte
 // comparison, file size and removal.
-#include "file_helpers.h"
+#include "server/file_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Confinement of console file names: a table of names that stay inside the
 // working directory and names that must be refused.
-#include "requests/file_names.h"
+#include "server/requests/file_names.h"
 
 #include <gtest/gtest.h>
 

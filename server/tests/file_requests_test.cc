@@ -12,15 +12,15 @@
 #include <filesystem>
 #include <thread>
 
-#include "account_store.h"
-#include "constants.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "leftover_files.h"
-#include "protocol.h"
-#include "support/account_requests.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "server/account_store.h"
+#include "server/constants.h"
+#include "server/protocol.h"
+#include "server/tests/leftover_files.h"
+#include "server/tests/support/account_requests.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ using cvlm_testing::TestServer;
 cvlm::RqH fileHeader(std::int32_t type, const std::string& name, std::int32_t size = 0) {
   cvlm::RqH header = makeHeader(type);
   std::memcpy(header.bytes() + 8, name.data(), std::min<std::size_t>(name.size(), 64));
-  if (type == cvlm::RQ_UploadFile) cvlm::putInt32(&header, 72, size);
+  if (type == cvlm::RQ_UploadFile) formats::putInt32(&header, 72, size);
   return header;
 }
 
@@ -65,7 +65,7 @@ Downloaded downloadFile(TestServer& server, const std::string& name) {
   if (!result) return d;
   d.type = resultType(*result);
   if (d.type != 1) return d;
-  std::int32_t size = cvlm::getInt32(&*result, 8);
+  std::int32_t size = formats::getInt32(&*result, 8);
   for (std::int32_t left = size; left > 0; left -= 900) {
     auto piece = console.receiveUnit(static_cast<std::size_t>(std::min(left, 900)));
     if (!piece) return d;

@@ -16,15 +16,15 @@
 #include <thread>
 #include <vector>
 
-#include "leftover_files.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "platform/registry.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
-#include "protocol.h"
-#include "support/test_console.h"
-#include "wire.h"
+#include "server/protocol.h"
+#include "server/tests/leftover_files.h"
+#include "server/tests/support/test_console.h"
 
 namespace {
 
@@ -178,9 +178,9 @@ TEST_F(HostsTest, StoppedServiceLeavesNoLockOrTemporaryFileOfItsThreads) {
     // A book upload that holds the book's lock while it waits for the left lock.
     cvlm_testing::TestConsole book(7593);
     cvlm::RqH upload = cvlm_testing::makeHeader(cvlm::RQ_UploadBook);
-    cvlm::putInt32(&upload, 8, 2);
-    cvlm::putInt32(&upload, 12, 1);
-    cvlm::putInt32(&upload, 16, 116);
+    formats::putInt32(&upload, 8, 2);
+    formats::putInt32(&upload, 12, 1);
+    formats::putInt32(&upload, 16, 116);
     const std::uint8_t sensor[4] = {127, 0, 0, 9};
     std::memcpy(upload.bytes() + 20, sensor, sizeof sensor);
     ASSERT_TRUE(book.sendHeader(upload));
@@ -188,8 +188,8 @@ TEST_F(HostsTest, StoppedServiceLeavesNoLockOrTemporaryFileOfItsThreads) {
     // A file upload of ".acl" that stops half way.
     cvlm_testing::TestConsole file(7593);
     cvlm::RqH put = cvlm_testing::makeHeader(cvlm::RQ_UploadFile);
-    cvlm::putText(&put, 8, 64, ".acl");
-    cvlm::putInt32(&put, 72, 1000);
+    formats::putText(&put, 8, 64, ".acl");
+    formats::putInt32(&put, 72, 1000);
     ASSERT_TRUE(file.sendHeader(put));
     ASSERT_TRUE(file.sendUnit(std::string(900, 'x')));
     ASSERT_TRUE(eventually([&] {

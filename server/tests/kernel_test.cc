@@ -1,7 +1,7 @@
 // Kernel image push and kernel parameters: the reply mapping, the image
 // receive from the console, the parameter reply length check, and the
 // requests against a fake sensor.
-#include "requests/kernel.h"
+#include "server/requests/kernel.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "constants.h"
-#include "file_helpers.h"
-#include "protocol.h"
-#include "sensor_requests_fixture.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/constants.h"
+#include "server/file_helpers.h"
+#include "server/protocol.h"
+#include "server/tests/sensor_requests_fixture.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -136,15 +136,15 @@ using cvlm_testing::TestConsole;
 
 // Types of a kernel push result: +4 and +8.
 std::pair<std::int32_t, std::int32_t> pushResult(const cvlm::MgrRequestResult& result) {
-  return {cvlm::getInt32(&result, 4), cvlm::getInt32(&result, 8)};
+  return {formats::getInt32(&result, 4), formats::getInt32(&result, 8)};
 }
 
 class KernelPushTest : public SensorRequestTest {
  protected:
   cvlm::RqH pushHeader(std::int32_t size, std::uint32_t address) const {
     cvlm::RqH h = header(cvlm::RQ_PutCVKernel, address);
-    cvlm::putInt32(&h, 12, size);
-    cvlm::putInt32(&h, 16, 77);
+    formats::putInt32(&h, 12, size);
+    formats::putInt32(&h, 16, 77);
     return h;
   }
   // Sends the push header and the image; the result, if any.

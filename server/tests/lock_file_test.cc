@@ -1,6 +1,6 @@
 // Lock files: exclusion between writers, readers waiting for a release, the
 // release attempts and their log lines.
-#include "lock_file.h"
+#include "server/lock_file.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "log_capture.h"
 #include "platform/files.h"
+#include "server/tests/log_capture.h"
 
 namespace {
 

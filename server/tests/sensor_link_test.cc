@@ -1,6 +1,6 @@
 // Sensor command link against the fake sensor: key agreement, scrambled
 // records and data, replies, short and missing answers, failed connects and sends.
-#include "sensor/sensor_link.h"
+#include "server/sensor/sensor_link.h"
 
 #include <arpa/inet.h>
 #include <unistd.h>
@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/net.h"
-#include "sensor/key_agreement.h"
-#include "support/fake_sensor.h"
-#include "support/send_recorder.h"
+#include "server/sensor/key_agreement.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/send_recorder.h"
 
 namespace {
 

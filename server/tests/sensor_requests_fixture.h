@@ -10,12 +10,12 @@
 #include <optional>
 #include <string>
 
-#include "cv_db.h"
 #include "platform/files.h"
-#include "protocol.h"
-#include "support/fake_sensor.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
+#include "server/cv_db.h"
+#include "server/protocol.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace cvlm_testing {
 

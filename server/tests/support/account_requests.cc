@@ -1,11 +1,11 @@
 // Account records and account request headers for tests and benchmarks.
-#include "account_requests.h"
+#include "server/tests/support/account_requests.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "test_console.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/tests/support/test_console.h"
 
 namespace cvlm_testing {
 
@@ -13,7 +13,7 @@ cvlm::AclAccount account(const std::string& name, const std::string& password, s
   cvlm::AclAccount a{};
   std::memcpy(a.userName, name.data(), std::min(name.size(), sizeof a.userName));
   std::memcpy(a.password, password.data(), std::min(password.size(), sizeof a.password));
-  cvlm::putInt32(&a, offsetof(cvlm::AclAccount, kind), kind);
+  formats::putInt32(&a, offsetof(cvlm::AclAccount, kind), kind);
   a.address[0] = 10;
   return a;
 }

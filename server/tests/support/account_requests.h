@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "account_store.h"
-#include "protocol.h"
+#include "server/account_store.h"
+#include "server/protocol.h"
 
 namespace cvlm_testing {
 

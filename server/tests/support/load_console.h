@@ -13,12 +13,12 @@
 #include <utility>
 #include <vector>
 
-#include "account_store.h"
-#include "cv_host.h"
-#include "email_settings.h"
-#include "fake_sensor.h"
-#include "protocol.h"
-#include "test_console.h"
+#include "server/account_store.h"
+#include "server/cv_host.h"
+#include "server/email_settings.h"
+#include "server/protocol.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/test_console.h"
 
 namespace cvlm_testing {
 

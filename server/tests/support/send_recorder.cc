@@ -1,6 +1,6 @@
 // send() wrapper for one test program: the program's own send() calls come
 // here first and go on to the C library's.
-#include "support/send_recorder.h"
+#include "server/tests/support/send_recorder.h"
 
 #include <dlfcn.h>
 #include <sys/socket.h>

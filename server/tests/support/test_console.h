@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "protocol.h"
+#include "server/protocol.h"
 
 namespace cvlm_testing {
 
@@ -20,7 +20,7 @@ inline const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);  // network order
 inline constexpr int kConsoleTimeoutMs = 5000;
 
 // A zeroed request header with the type at offset 4; fill the arguments at
-// their record offsets with cvlm::putInt32 / cvlm::putText.
+// their record offsets with formats::putInt32 / formats::putText.
 cvlm::RqH makeHeader(std::int32_t type);
 
 // The 32-bit result type at offset 4.
