@@ -7,7 +7,7 @@
 //   build/bench/console_bench [--seconds S] [--repeat R] [--fixed-port] [--backlog N]
 //                             [--only console|accounts|hello-scaling]
 //
-// By default the server is cvlm_on_port (runConsoleHost on a free loopback
+// By default the server is cvlm_on_port (runConsoleProgram on a free loopback
 // port); --fixed-port runs the cvlm program itself on 7593. --backlog N
 // preloads a shim that makes the server listen with backlog N.
 #include <arpa/inet.h>

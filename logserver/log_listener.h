@@ -10,7 +10,7 @@
 #include "logserver/constants.h"
 #include "logserver/session_slots.h"
 #include "logserver/session_thread.h"
-#include "platform/net.h"
+#include "platform/listener.h"
 
 namespace halvern {
 
@@ -37,7 +37,7 @@ class LogListener {
   void stop();
 
   // The bound port once run() listens (tests bind port 0), else 0.
-  std::uint16_t boundPort() const { return boundPort_.load(); }
+  std::uint16_t boundPort() const { return listener_.port(); }
   // The server address read from "log.ini" (network byte order).
   std::uint32_t serverAddress() const { return serverAddress_.load(); }
   int freeSlots() const { return slots_->freeCount(); }
@@ -56,9 +56,7 @@ class LogListener {
   LogServerConfig config_;
   std::shared_ptr<SessionSlots> slots_;
   SessionThreads threads_;
-  int listening_ = -1;
-  platform::StopEvent stopEvent_;
-  std::atomic<std::uint16_t> boundPort_{0};
+  platform::Listener listener_;
   std::atomic<std::uint32_t> serverAddress_{0};
 };
 

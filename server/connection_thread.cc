@@ -1,14 +1,13 @@
 // WDispatcher: each accepted connection is served by its own detached thread.
 #include "server/connection_thread.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#include "platform/descriptor.h"
 #include "server/dispatcher.h"
 #include "server/log.h"
 
@@ -36,15 +35,20 @@ void startConnectionThread(int fd, std::uint32_t peerAddress, const ListenerConf
     std::lock_guard<std::mutex> lock(countMutex);
     ++running;
   }
+  platform::Descriptor owned(fd);  // closed unless the thread takes it
   try {
     std::thread(serveConnection, fd, peerAddress, config).detach();
+    owned.release();
   } catch (const std::system_error&) {
-    ::close(fd);
     std::lock_guard<std::mutex> lock(countMutex);
     --running;
     countChanged.notify_all();
     throw;  // the accept loop logs it and goes on
   }
+}
+
+ConnectionStarter connectionThreadStarter(const ListenerConfig& config) {
+  return [config](int fd, std::uint32_t peerAddress) { startConnectionThread(fd, peerAddress, config); };
 }
 
 int runningConnectionThreads() {

@@ -4,18 +4,20 @@
 #include <string>
 
 #include "platform/event_log.h"
+#include "server/connection_thread.h"
 #include "server/constants.h"
-#include "server/hosts.h"
 #include "server/log.h"
+#include "server/programs.h"
+#include "server/ui_socket.h"
 
 namespace cvlm {
 
-int runConsoleHost(const ListenerConfig& config) {
+int runConsoleProgram(const ListenerConfig& config) {
   std::signal(SIGPIPE, SIG_IGN);
   registerEventSource();
   setLogFileName(kLogFileName);
   setLogSwitchFromMarker();
-  UISocket listener(config);
+  UISocket listener(config, connectionThreadStarter(config));
   std::string started = std::string("IDS Lumarel Started. Version: ") + kVersionText;
   reportEvent(platform::kEventInformation, started);
   writeLog(started);

@@ -8,7 +8,7 @@
 
 namespace cvlm {
 
-std::string transferFileName(const unsigned char* field) {
+std::string transferFileName(const char (&field)[kFileNameField]) {
   return formats::getText(field, 0, kFileNameField - 1);
 }
 

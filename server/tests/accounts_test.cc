@@ -16,6 +16,7 @@
 
 #include "formats/byte_order.h"
 #include "platform/files.h"
+#include "platform_testing/faults.h"
 #include "platform_testing/child_process.h"
 #include "server/constants.h"
 #include "server/tests/support/account_requests.h"
@@ -83,12 +84,11 @@ TEST_F(AccountsTest, FirstConnectionCreatesTheBuiltInAccountsBeforeTheHeaderIsRe
 }
 
 TEST_F(AccountsTest, BuiltInAccountsAppearWholeOrNotAtAll) {
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".acl", 1);
   {
     TestConsole console(server.port());
     EXPECT_TRUE(console.closedByServer());
   }
-  platform::testing::failNextRenames(0);
   EXPECT_TRUE(server.logHasLine("Dispatcher::dispatcher::Error to create default acl."));
   EXPECT_FALSE(platform::fileExists(".acl"));
   EXPECT_FALSE(platform::fileExists("acl.tmp"));
@@ -251,9 +251,8 @@ TEST_F(AccountsTest, NoAccountRequestIsAnsweredWhileTheFileIsLocked) {
 TEST_F(AccountsTest, FailedReplaceDuringDeleteLeavesTheFileAndAnswers41) {
   ASSERT_EQ(answer(withAccount(cvlm::RQ_AddAcl, account("hank", "pw"))), 1);
   const std::string before = aclBytes();
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".acl", 1);
   EXPECT_EQ(answer(credentials(cvlm::RQ_DetAcl, "hank", "pw")), 41);
-  platform::testing::failNextRenames(0);
   EXPECT_EQ(aclBytes(), before);
   EXPECT_TRUE(server.logHasLine("Dispatcher::detAcl::MRR_TYPE_DelAcl_Error"));
   EXPECT_FALSE(platform::fileExists("acl.tmp"));

@@ -9,6 +9,7 @@
 
 #include "formats/byte_order.h"
 #include "platform/files.h"
+#include "platform_testing/faults.h"
 #include "platform/net.h"
 #include "server/books/book_files.h"
 #include "server/books/records.h"
@@ -28,21 +29,11 @@ using cvlm_testing::TestServer;
 const std::uint32_t kSensor = platform::parseAddress("10.0.0.5");
 
 cvlm::RqH uploadHeader(std::int32_t type, std::int32_t count, std::int32_t size, bool push = false) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_UploadBook);
-  formats::putInt32(&header, 8, type);
-  formats::putInt32(&header, 12, count);
-  formats::putInt32(&header, 16, size);
-  std::memcpy(header.bytes() + 20, &kSensor, 4);
-  header.bytes()[24] = push ? 1 : 0;
-  return header;
+  return cvlm_testing::uploadBookHeader(type, count, size, kSensor, push);
 }
 
 cvlm::RqH downloadHeader(std::int32_t type, std::int32_t size) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_DownloadBook);
-  formats::putInt32(&header, 8, type);
-  formats::putInt32(&header, 12, size);
-  std::memcpy(header.bytes() + 16, &kSensor, 4);
-  return header;
+  return cvlm_testing::downloadBookHeader(type, size, kSensor);
 }
 
 // Records of a given size whose bytes differ from record to record.
@@ -180,7 +171,7 @@ TEST(BookRequests, FailedReplaceLeavesTheOldBookAndNoTemporaryFile) {
   TestServer server;
   auto old = sampleRecords(1, 92);
   ASSERT_EQ(upload(server, cvlm::SCHEDULE_BOOK, old, 92), 1);
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, "Schedule.10.0.0.5.bk", 1);
   EXPECT_EQ(upload(server, cvlm::SCHEDULE_BOOK, sampleRecords(2, 92), 92), 13);
   EXPECT_TRUE(server.logHasLine("Dispatcher::uploadBook::MRR_TYPE_Openfile_Error"));
   std::string onDisk;

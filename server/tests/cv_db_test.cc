@@ -16,6 +16,7 @@
 
 #include "formats/byte_order.h"
 #include "platform/files.h"
+#include "platform_testing/faults.h"
 #include "server/tests/log_capture.h"
 
 namespace {
@@ -183,9 +184,8 @@ TEST_F(CvDbTest, FailedSaveReportsAnErrorAndKeepsTheFile) {
   std::string bytes = bytesOf({makeHost(1, "one", "c"), makeHost(2, "two", "c")});
   writeDb(bytes);
   CvDb db;
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".cvdb", 1);
   EXPECT_EQ(db.remove(a1), cvlm::kCvDbFileError);
-  platform::testing::failNextRenames(0);
   EXPECT_EQ(readDb(), bytes);
   EXPECT_EQ(db.count(), 2);
   EXPECT_FALSE(platform::fileExists(".cvdb.lck"));

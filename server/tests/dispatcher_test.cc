@@ -158,9 +158,9 @@ class ThrowingDispatcher : public cvlm::Dispatcher {
  protected:
   bool handleRequest(cvlm::RqH&, cvlm::MgrRequestResult& result) override {
     if (sendFirst_) {
-      formats::putInt32(&result, 4, 1);
-      formats::putText(&result, 8, 16, "payload");
-      sendMRR(result);
+      result.type = 1;
+      formats::putText(result.payload, 0, 16, "payload");
+      connection_.sendMRR(result);
     }
     throw std::runtime_error("handler failed");
   }

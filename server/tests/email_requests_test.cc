@@ -10,6 +10,7 @@
 
 #include "formats/byte_order.h"
 #include "platform/files.h"
+#include "platform_testing/faults.h"
 #include "server/email_settings.h"
 #include "server/protocol.h"
 #include "server/tests/support/settings_file.h"
@@ -51,13 +52,9 @@ Settings makeSettings(int m, const std::string& tag) {
 }
 
 cvlm::RqH setHeader(const Settings& s) {
-  cvlm::RqH header = cvlm_testing::makeHeader(cvlm::RQ_SetEMailInfo);
-  formats::putInt32(&header, 8, s.m);
-  formats::putText(&header, 12, 32, s.server);
-  formats::putText(&header, 44, 32, s.sender);
-  formats::putText(&header, 76, 32, s.user);
-  for (int i = 0; i < 4; ++i) header.bytes()[108 + i] = static_cast<unsigned char>(s.options[i]);
-  return header;
+  std::array<std::uint8_t, 4> options;
+  for (int i = 0; i < 4; ++i) options[i] = static_cast<std::uint8_t>(s.options[i]);
+  return cvlm_testing::mailSettingsHeader(s.m, s.server, s.sender, s.user, options);
 }
 
 // Request 12 with the header's count and `sent` of the entries, each its own unit.
@@ -185,9 +182,8 @@ TEST(EmailRequestsTest, FailedSaveAnswersOpenFileErrorAndKeepsTheFile) {
   TestServer server;
   getEMailInfo(server.port());
   std::string file = readFile(".cvlmrc");
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".cvlmrc", 1);
   EXPECT_EQ(setEMailInfo(server.port(), makeSettings(1, "lost")), 13);
-  platform::testing::failNextRenames(0);
   EXPECT_TRUE(server.logHasLine("Dispatcher::setEMailInfo::MRR_TYPE_Openfile_Error"));
   EXPECT_EQ(readFile(".cvlmrc"), file);
   EXPECT_EQ(getEMailInfo(server.port()).m, 0);

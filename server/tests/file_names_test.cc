@@ -43,7 +43,7 @@ TEST(FileNames, ConfinesNamesToWorkingDirectory) {
 }
 
 TEST(FileNames, CutsUnterminatedFieldAt63Characters) {
-  unsigned char field[kFileNameField];
+  char field[kFileNameField];
   std::memset(field, 'a', sizeof field);
   EXPECT_EQ(transferFileName(field), std::string(63, 'a'));
 

@@ -14,6 +14,7 @@
 
 #include "formats/byte_order.h"
 #include "platform/files.h"
+#include "platform_testing/faults.h"
 #include "server/account_store.h"
 #include "server/constants.h"
 #include "server/protocol.h"
@@ -32,9 +33,7 @@ using cvlm_testing::TestConsole;
 using cvlm_testing::TestServer;
 
 cvlm::RqH fileHeader(std::int32_t type, const std::string& name, std::int32_t size = 0) {
-  cvlm::RqH header = makeHeader(type);
-  std::memcpy(header.bytes() + 8, name.data(), std::min<std::size_t>(name.size(), 64));
-  if (type == cvlm::RQ_UploadFile) formats::putInt32(&header, 72, size);
+  cvlm::RqH header = cvlm_testing::fileHeader(type, name, type == cvlm::RQ_UploadFile ? size : 0);
   return header;
 }
 
@@ -167,7 +166,7 @@ TEST(FileRequests, InterruptedUploadKeepsTheEarlierContent) {
   EXPECT_EQ(fileText("kernel.img"), old);
   EXPECT_TRUE(noLockOrTempFiles(server.path()));
 
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, "kernel.img", 1);
   EXPECT_EQ(uploadFile(server, "kernel.img", "new"), 13);
   EXPECT_EQ(fileText("kernel.img"), old);
   EXPECT_TRUE(noLockOrTempFiles(server.path()));

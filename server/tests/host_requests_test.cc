@@ -59,16 +59,16 @@ std::string readFile(const std::string& name) {
   return content;
 }
 
-void putAddress(cvlm::RqH& header, std::size_t offset, std::uint8_t a, std::uint8_t b, std::uint8_t c,
-                std::uint8_t d) {
-  const std::uint8_t address[4] = {a, b, c, d};
-  std::memcpy(header.bytes() + offset, address, 4);
+// The network-order value of a.b.c.d.
+std::uint32_t addressOf(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+  const std::uint8_t bytes[4] = {a, b, c, d};
+  std::uint32_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
 }
 
 cvlm::RqH deleteHeader(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
-  putAddress(header, 8, a, b, c, d);
-  return header;
+  return cvlm_testing::sensorHeader(cvlm::RQ_DelCvHost, addressOf(a, b, c, d));
 }
 
 const char* const kBookPrefixes[] = {"Service", "Address", "Group", "Schedule", "Rule", "GARelation", "WHITLIST"};
@@ -88,16 +88,14 @@ class HostRequestTest : public ::testing::Test {
 
 // An add request for address "a.b.c.d" with every field set.
 cvlm::RqH addHeader(const std::string& address) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_AddCvHost);
-  formats::putText(&header, 8, 32, "edge sensor");
-  std::uint32_t value = platform::parseAddress(address);
-  std::memcpy(header.bytes() + 40, &value, 4);
-  formats::putText(&header, 44, 32, "public");
-  formats::putText(&header, 76, 32, "rack 4");
-  formats::putText(&header, 108, 32, std::string(40, 'x'));  // longer than its field
-  formats::putInt32(&header, 140, 1234);
-  formats::putInt32(&header, 144, -5);
-  return header;
+  cvlm_testing::HostRequest host;
+  host.name = "edge sensor";
+  host.community = "public";
+  host.text1 = "rack 4";
+  host.text2 = std::string(40, 'x');  // longer than its field
+  host.number1 = 1234;
+  host.number2 = -5;
+  return cvlm_testing::addHostHeader(platform::parseAddress(address), host);
 }
 
 constexpr std::uint8_t kSensorId[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0xFE, 0xFF};
@@ -299,19 +297,16 @@ TEST_F(HostRequestTest, DeleteKeepsTheBooksOfAHostInAnUnreadableDatabase) {
 }
 
 cvlm::RqH modifyHeader(std::uint8_t oldLast, std::uint8_t newLast, const std::string& community) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_ModifyCvHost);
-  putAddress(header, 8, 10, 0, 0, oldLast);
-  putAddress(header, 12, 10, 0, 0, newLast);
-  formats::putText(&header, 16, 32, community);
-  formats::putText(&header, 48, 32, "renamed");
-  formats::putText(&header, 80, 32, "newcommunity");
-  formats::putText(&header, 112, 32, "first");
-  formats::putText(&header, 144, 32, "second");
-  formats::putInt32(&header, 176, 11);
-  formats::putInt32(&header, 180, -12);
-  formats::putInt32(&header, 184, 13);
-  header.bytes()[188] = 7;
-  return header;
+  cvlm_testing::HostRequest host;
+  host.name = "renamed";
+  host.community = "newcommunity";
+  host.text1 = "first";
+  host.text2 = "second";
+  host.number1 = 11;
+  host.number2 = -12;
+  host.number3 = 13;
+  host.state = 7;
+  return cvlm_testing::modifyHostHeader(addressOf(10, 0, 0, oldLast), addressOf(10, 0, 0, newLast), community, host);
 }
 
 TEST_F(HostRequestTest, ModifyWithTheRightCommunityChangesTheEntryAndRenamesItsBooks) {

@@ -16,8 +16,8 @@
 
 #include "formats/byte_order.h"
 #include "server/constants.h"
-#include "server/file_helpers.h"
 #include "server/protocol.h"
+#include "server/sensor/checksum.h"
 #include "server/tests/sensor_requests_fixture.h"
 #include "server/tests/support/test_server.h"
 
@@ -142,10 +142,7 @@ std::pair<std::int32_t, std::int32_t> pushResult(const cvlm::MgrRequestResult& r
 class KernelPushTest : public SensorRequestTest {
  protected:
   cvlm::RqH pushHeader(std::int32_t size, std::uint32_t address) const {
-    cvlm::RqH h = header(cvlm::RQ_PutCVKernel, address);
-    formats::putInt32(&h, 12, size);
-    formats::putInt32(&h, 16, 77);
-    return h;
+    return cvlm_testing::kernelHeader(address, size, 77);
   }
   // Sends the push header and the image; the result, if any.
   std::optional<cvlm::MgrRequestResult> push(const std::string& image, std::uint32_t address) {
@@ -285,9 +282,8 @@ TEST_F(KernelParamTest, GetReplyThatDoesNotFitThePayloadAnswersReadError) {
 TEST_F(KernelParamTest, SetSendsTheRequestsBlockAndAnswersWritten) {
   listSensor();
   const std::vector<unsigned char> parameters = parameterBytes(56);
-  cvlm::RqH h = header(cvlm::RQ_SetCvKparam);
-  std::memcpy(h.bytes() + 12, parameters.data(), parameters.size());
-  auto result = ask(h);
+  auto result = ask(cvlm_testing::setKparamHeader(
+      sensor.addressValue(), std::string(parameters.begin(), parameters.end())));
   ASSERT_TRUE(result);
   EXPECT_EQ(cvlm_testing::resultType(*result), 44);
   ASSERT_TRUE(sensor.waitForSessions(1));

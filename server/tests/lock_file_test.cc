@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform_testing/faults.h"
 #include "server/tests/log_capture.h"
 
 namespace {
@@ -78,7 +79,7 @@ TEST_F(LockFileTest, UncreatableLockIsLoggedAndNotReleasedByTheGuard) {
 
 TEST_F(LockFileTest, StuckLockIsTriedThreeTimesAndReportedStillPresent) {
   ASSERT_EQ(cvlm::touchLockFile("data"), 0);
-  cvlm::testing::failNextLockRemovals(3);
+  platform_testing::ScopedFault stuck(platform::FaultOp::LockRemove, "data.lck", 3);
   EXPECT_EQ(cvlm::untouchLockFile("data"), 1);
   EXPECT_EQ(countLog("Lock File [data.lck] can't untouch!"), 3);
   EXPECT_TRUE(platform::fileExists("data.lck"));

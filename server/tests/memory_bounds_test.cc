@@ -65,10 +65,7 @@ TEST(MemoryBounds, AnnouncedKernelImagesTakeNoMemoryBeforeTheyArrive) {
   long idle = statusKiB("VmRSS");
   std::vector<std::unique_ptr<TestConsole>> consoles;
   for (int i = 0; i < 8; ++i) {
-    cvlm::RqH header = makeHeader(cvlm::RQ_PutCVKernel);
-    const std::uint8_t sensor[4] = {127, 0, 0, 1};
-    std::memcpy(header.args, sensor, sizeof sensor);
-    formats::putInt32(&header, 12, cvlm::kMaxKernelImageBytes);
+    cvlm::RqH header = cvlm_testing::kernelHeader(platform::parseAddress("127.0.0.1"), cvlm::kMaxKernelImageBytes);
     consoles.push_back(std::make_unique<TestConsole>(server.port()));
     ASSERT_TRUE(consoles.back()->sendHeader(header));  // and then nothing
   }
@@ -93,7 +90,7 @@ TEST(MemoryBounds, OversizedStateFilesAreAnsweredAsUnreadableWithoutBeingRead) {
     TestConsole console(server.port());
     return console.request(header);
   };
-  const std::uint8_t sensor[4] = {127, 0, 0, 213};
+  const std::uint32_t sensorAddress = platform::parseAddress("127.0.0.213");
   ASSERT_TRUE(request(makeHeader(cvlm::RQ_GetEMailInfo)));  // writes ".cvlmrc" with the built-in values
   struct Case {
     const char* file;
@@ -128,12 +125,7 @@ TEST(MemoryBounds, OversizedStateFilesAreAnsweredAsUnreadableWithoutBeingRead) {
       {"Group.127.0.0.213.bk", 80 << 20,
        [&] {
          // A Rule book upload with the push: the push needs the Group book.
-         cvlm::RqH upload = makeHeader(cvlm::RQ_UploadBook);
-         formats::putInt32(&upload, 8, 5);
-         formats::putInt32(&upload, 12, 1);
-         formats::putInt32(&upload, 16, 2500);
-         std::memcpy(upload.bytes() + 20, sensor, sizeof sensor);
-         upload.bytes()[24] = 1;
+         cvlm::RqH upload = cvlm_testing::uploadBookHeader(5, 1, 2500, sensorAddress, true);
          TestConsole console(server.port());
          ASSERT_TRUE(console.sendHeader(upload));
          ASSERT_TRUE(console.sendUnit(std::string(2500, '\0')));

@@ -47,12 +47,8 @@ class RulePushTest : public ::testing::Test {
   // no result came, -2 when more than one result record came.
   std::int32_t push(const std::vector<cvlm::BRule>& rules, std::uint32_t address) {
     TestConsole console(server.port());
-    cvlm::RqH header = makeHeader(cvlm::RQ_UploadBook);
-    formats::putInt32(&header, 8, cvlm::RULE_BOOK);
-    formats::putInt32(&header, 12, static_cast<std::int32_t>(rules.size()));
-    formats::putInt32(&header, 16, sizeof(cvlm::BRule));
-    std::memcpy(header.bytes() + 20, &address, 4);
-    header.bytes()[24] = 1;
+    cvlm::RqH header = cvlm_testing::uploadBookHeader(cvlm::RULE_BOOK, static_cast<std::int32_t>(rules.size()),
+                                                      sizeof(cvlm::BRule), address, true);
     console.sendHeader(header);
     for (const cvlm::BRule& rule : rules) console.sendUnit(bytesOf(std::vector<cvlm::BRule>{rule}));
     auto result = console.receiveResult();

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "formats/byte_order.h"
+#include "platform_testing/faults.h"
 #include "server/lock_file.h"
 #include "server/push/rule_picking.h"
 #include "server/tests/books_fixture.h"
@@ -161,9 +162,8 @@ TEST_F(SaveFailureTest, ShortWriteAnswersFourAndKeepsTheOldBook) {
 }
 
 TEST_F(SaveFailureTest, FailedReplaceAnswersFourAndKeepsTheOldBook) {
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, "Rule.*.bk", 1);
   EXPECT_EQ(saveGrownTable(), cvlm::kSaveCannotOpen);
-  platform::testing::failNextRenames(0);
   EXPECT_EQ(ruleBook(), old);
   EXPECT_TRUE(onlyBooksAndLogsLeft());
   EXPECT_EQ(saveGrownTable(), cvlm::kSaveWritten);

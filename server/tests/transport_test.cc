@@ -142,7 +142,7 @@ TEST_F(TransportTest, FiftySimultaneousConnectionsRunInParallelThreadsAndLeakNot
   config.address = kLoopback;
   config.port = 0;
   config.closeDrainMs = 200;
-  cvlm::UISocket server(config);
+  cvlm::UISocket server(config, cvlm::connectionThreadStarter(config));
   std::thread loop([&] { server.runServer(); });
   ASSERT_TRUE(platform_testing::eventually([&] { return server.listening(); }));
   ASSERT_TRUE(cvlm::waitForConnectionThreads(5000));

@@ -2,6 +2,7 @@
 #include "server/tests/support/load_console.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "formats/byte_order.h"
@@ -9,6 +10,7 @@
 #include "server/books/records.h"
 #include "server/constants.h"
 #include "server/tests/support/account_requests.h"
+#include "server/tests/support/request_headers.h"
 #include "server/tests/support/settings_file.h"
 
 namespace cvlm_testing {
@@ -298,6 +300,28 @@ void LoadConsole::listAccounts() {
   if (mine != expected) mismatch("listing differs from the console's accounts");
 }
 
+namespace {
+// The request fields of a host record.
+HostRequest hostRequest(const ObjCvHost& h) {
+  HostRequest r;
+  r.name = formats::fieldText(h.name);
+  r.community = formats::fieldText(h.community);
+  r.text1 = formats::fieldText(h.text1);
+  r.text2 = formats::fieldText(h.text2);
+  r.number1 = h.number1;
+  r.number2 = h.number2;
+  r.number3 = h.number3;
+  r.state = h.state;
+  return r;
+}
+}  // namespace
+
+std::uint32_t LoadConsole::hostAddressValue() const {
+  std::uint32_t value;
+  std::memcpy(&value, hostAddress_, sizeof value);
+  return value;
+}
+
 ObjCvHost LoadConsole::hostRecord(const std::string& name, const std::string& community, const std::string& text) {
   ObjCvHost h{};
   std::memcpy(h.address, hostAddress_, 4);
@@ -315,15 +339,7 @@ ObjCvHost LoadConsole::hostRecord(const std::string& name, const std::string& co
 
 void LoadConsole::addHost() {
   ObjCvHost h = hostRecord(freshText("sensor"), "public", freshText("added"));
-  cvlm::RqH header = makeHeader(cvlm::RQ_AddCvHost);
-  std::memcpy(header.bytes() + 8, h.name, 32);
-  std::memcpy(header.bytes() + 40, h.address, 4);
-  std::memcpy(header.bytes() + 44, h.community, 32);
-  std::memcpy(header.bytes() + 76, h.text1, 32);
-  std::memcpy(header.bytes() + 108, h.text2, 32);
-  formats::putInt32(&header, 140, h.number1);
-  formats::putInt32(&header, 144, h.number2);
-  auto result = ask(header);
+  auto result = ask(cvlm_testing::addHostHeader(hostAddressValue(), hostRequest(h)));
   expectType(result, host_ ? cvlm::MRR_TYPE_CvExist_Error : cvlm::MRR_TYPE_Success, "add host");
   if (!host_) hostChange(result, h);
 }
@@ -334,28 +350,15 @@ void LoadConsole::modifyHost() {
   if (host_) std::memcpy(h.sensorId, host_->sensorId, sizeof h.sensorId);
   h.state = static_cast<std::uint8_t>(2 + counter_ % 3);
   h.number3 = counter_;
-  cvlm::RqH header = makeHeader(cvlm::RQ_ModifyCvHost);
-  std::memcpy(header.bytes() + 8, h.address, 4);
-  std::memcpy(header.bytes() + 12, h.address, 4);
-  formats::putText(&header, 16, 32, community);
-  std::memcpy(header.bytes() + 48, h.name, 32);
-  std::memcpy(header.bytes() + 80, h.community, 32);
-  std::memcpy(header.bytes() + 112, h.text1, 32);
-  std::memcpy(header.bytes() + 144, h.text2, 32);
-  formats::putInt32(&header, 176, h.number1);
-  formats::putInt32(&header, 180, h.number2);
-  formats::putInt32(&header, 184, h.number3);
-  header.bytes()[188] = h.state;
-  auto result = ask(header);
+  auto result =
+      ask(cvlm_testing::modifyHostHeader(hostAddressValue(), hostAddressValue(), community, hostRequest(h)));
   expectType(result, host_ ? cvlm::MRR_TYPE_Success : cvlm::MRR_TYPE_CvNotFound_Error, "modify host");
   if (host_) hostChange(result, h);
 }
 
 // Deleting a host, listed or not, removes its books.
 void LoadConsole::deleteHost() {
-  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
-  std::memcpy(header.bytes() + 8, hostAddress_, 4);
-  auto result = ask(header);
+  auto result = ask(cvlm_testing::sensorHeader(cvlm::RQ_DelCvHost, hostAddressValue()));
   expectType(result, host_ ? cvlm::MRR_TYPE_Success : cvlm::MRR_TYPE_CvNotFound_Error, "delete host");
   if (host_) hostChange(result, std::nullopt);
   if (!result) pendingBook_ = "";
@@ -373,11 +376,8 @@ void LoadConsole::uploadBook() {
     record.secondValue = i;
     records += bytesOf(&record, sizeof record);
   }
-  cvlm::RqH header = makeHeader(cvlm::RQ_UploadBook);
-  formats::putInt32(&header, 8, cvlm::ADDRESS_BOOK);
-  formats::putInt32(&header, 12, count);
-  formats::putInt32(&header, 16, static_cast<std::int32_t>(sizeof(cvlm::BAddress)));
-  std::memcpy(header.bytes() + 20, hostAddress_, 4);
+  cvlm::RqH header = cvlm_testing::uploadBookHeader(cvlm::ADDRESS_BOOK, count,
+                                                    static_cast<std::int32_t>(sizeof(cvlm::BAddress)), hostAddressValue());
   std::vector<std::string> units;
   for (int i = 0; i < count; ++i) units.push_back(records.substr(i * sizeof(cvlm::BAddress), sizeof(cvlm::BAddress)));
   auto result = askWithUnits(header, units);
@@ -386,10 +386,8 @@ void LoadConsole::uploadBook() {
 }
 
 void LoadConsole::downloadBook() {
-  cvlm::RqH header = makeHeader(cvlm::RQ_DownloadBook);
-  formats::putInt32(&header, 8, cvlm::ADDRESS_BOOK);
-  formats::putInt32(&header, 12, static_cast<std::int32_t>(sizeof(cvlm::BAddress)));
-  std::memcpy(header.bytes() + 16, hostAddress_, 4);
+  cvlm::RqH header = cvlm_testing::downloadBookHeader(
+      cvlm::ADDRESS_BOOK, static_cast<std::int32_t>(sizeof(cvlm::BAddress)), hostAddressValue());
   TestConsole console(port_);
   auto result = askForSuccess(console, header, "download book");
   if (!result) return;
@@ -443,12 +441,11 @@ void LoadConsole::setMail() {
   for (int i = 0; i < 4; ++i) expected.options[i] = static_cast<std::uint8_t>(counter_ + i);
   for (int i = 0; i < m; ++i) formats::putText(expected.entries[i].text, 0, 64, "admin" + std::to_string(i) + "@" + tag);
 
-  cvlm::RqH header = makeHeader(cvlm::RQ_SetEMailInfo);
-  formats::putInt32(&header, 8 + cvlm::kMailInfoCountAt, m);
-  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoServerAt, expected.mailServer, 32);
-  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoSenderAt, expected.sender, 32);
-  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoUserAt, expected.user, 32);
-  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoOptionsAt, expected.options, 4);
+  std::array<std::uint8_t, 4> options;
+  std::memcpy(options.data(), expected.options, options.size());
+  cvlm::RqH header = cvlm_testing::mailSettingsHeader(m, std::string(formats::fieldText(expected.mailServer)),
+                                                      std::string(formats::fieldText(expected.sender)),
+                                                      std::string(formats::fieldText(expected.user)), options);
   MailChange change{changeableMailBytes(expected), Clock::now(), std::nullopt};
   std::vector<std::string> units;
   for (int i = 0; i < m; ++i) units.push_back(bytesOf(&expected.entries[i], sizeof(cvlm::MailEntry)));

@@ -100,6 +100,8 @@ class LoadConsole {
   std::string freshText(const std::string& prefix);
   std::string ownPrefix() const;
   cvlm::ObjCvHost hostRecord(const std::string& name, const std::string& community, const std::string& text);
+  // The host address as a network-order value.
+  std::uint32_t hostAddressValue() const;
   std::optional<std::string> ownHostIn(const std::string& hosts) const;
   void checkOwnHost(const std::string& hosts, const char* what);
 

@@ -16,12 +16,6 @@ namespace {
 unsigned char* bytesOf(std::string& s) { return reinterpret_cast<unsigned char*>(s.data()); }
 }  // namespace
 
-cvlm::RqH makeHeader(std::int32_t type) {
-  cvlm::RqH header{};
-  formats::putInt32(&header, 4, type);
-  return header;
-}
-
 std::int32_t resultType(const cvlm::MgrRequestResult& result) { return formats::getInt32(&result, 4); }
 
 TestConsole::TestConsole(std::uint16_t port, std::uint32_t address, int timeoutMs) : timeoutMs_(timeoutMs) {

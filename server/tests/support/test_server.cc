@@ -58,7 +58,8 @@ cvlm::ListenerConfig TestServer::config(int receiveTimeoutMs) {
   return config;
 }
 
-TestServer::TestServer(int receiveTimeoutMs) : listener_(config(receiveTimeoutMs)) {
+TestServer::TestServer(int receiveTimeoutMs)
+    : listener_(config(receiveTimeoutMs), cvlm::connectionThreadStarter(config(receiveTimeoutMs))) {
   loop_ = std::thread([this] { listener_.runServer(); });
   platform_testing::eventually([this] { return listener_.listening(); });
 }

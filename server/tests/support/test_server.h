@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform_testing/temp_dir.h"
+#include "server/listener_config.h"
 #include "server/ui_socket.h"
 
 namespace cvlm_testing {
