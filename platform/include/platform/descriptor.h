@@ -1,8 +1,6 @@
 // An owned file or socket descriptor, closed when its owner goes.
 #pragma once
 
-#include <unistd.h>
-
 #include <utility>
 
 namespace platform {
@@ -25,12 +23,9 @@ class Descriptor {
   // Gives the descriptor up without closing it.
   int release() { return std::exchange(fd_, -1); }
   // Closes the descriptor held (if any) and holds fd instead.
-  void reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
+  void reset(int fd = -1);
   // Closes it now; false when the close reported an error.
-  bool close() { return fd_ < 0 || ::close(release()) == 0; }
+  bool close();
 
  private:
   int fd_ = -1;
