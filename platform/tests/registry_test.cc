@@ -61,7 +61,7 @@ TEST_F(RegistryTest, LineThatDoesNotParseFailsEveryCallAndTheStoreStaysAsItIs) {
       "V\t0\tA\tw\t3\tabc",          // odd number of hex digits
       "V\t0\tA\tw\t4\t12x",          // DWORD that is not a number
       "V\t0\tA\tw\t4\t4294967296",   // DWORD beyond 32 bits
-      "V\t0\tA\tw\t9\tx",            // unknown value type
+      "V\t0\tA\tw\t9\tx",            // bytes of another type that are not hex
       "V\t0\tA\tw\t1",               // value without data
       "V\t0\tA\tw\t1\tbad\\q",       // unknown escape
       "V\t0\tA\tw\t1\tcut\\",        // escape cut short

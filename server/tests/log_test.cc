@@ -101,6 +101,22 @@ TEST_F(LogTest, RegistersEventSourceKeyWithItsTwoValues) {
   EXPECT_EQ(types->dword(), 7u);
 }
 
+TEST_F(LogTest, EventSourceRegistersBesideTheInstallersKeysAndKeepsThem) {
+  // Lines the emulated Windows machine writes: another root, a string list, bytes of a string without terminator.
+  const std::string installer =
+      "K\t4\tSystem\nK\t4\tSystem\\\\Setup\nV\t4\tSystem\\\\Setup\tList\t7\ta\\0b\\0\\0\n"
+      "B\t4\tSystem\\\\Setup\tOdd\t1\t6162\n";
+  ASSERT_TRUE(platform::writeFileAtomic(platform::registryStorePath(), installer));
+  cvlm::registerEventSource();
+  auto key = platform::RegistryKey::open(platform::RegRoot::LocalMachine,
+                                         "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\IDSLumarel");
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key->value("TypesSupported")->dword(), 7u);
+  std::string after;
+  ASSERT_TRUE(platform::readWholeFile(platform::registryStorePath(), after));
+  EXPECT_EQ(after.substr(0, installer.size()), installer);
+}
+
 TEST_F(LogTest, CorruptRegistryStoreIsLoggedAndLeftAsItIs) {
   const std::string store = "K\t0\tSYSTEM\nV\t0\tSYSTEM\tBad\t3\tnot hex\n";
   ASSERT_TRUE(platform::writeFileAtomic(platform::registryStorePath(), store));

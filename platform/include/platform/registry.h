@@ -1,8 +1,7 @@
-// A file-backed registry store: keys are backslash paths under a root,
-// compared without regard to case but kept as first written; values are typed.
-// The store is one text file under the state directory, rewritten whole
-// (temporary file, then rename) under an exclusive flock. A store with a line
-// that does not parse fails every call and is never rewritten.
+// The servers' registry keys: backslash paths under a root, compared without
+// regard to case but kept as first written, with typed values. They live in
+// the shared registry store (registry_store.h), rewritten whole under a lock;
+// a store with a line that does not parse fails every call and is never rewritten.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry_store.h"
+
 namespace platform {
 
-enum class RegRoot { LocalMachine, CurrentUser, ClassesRoot, Users };
-
+// The value types this interface writes (the store keeps any type).
 enum RegType : int {
   REG_SZ = 1,
   REG_EXPAND_SZ = 2,
@@ -24,7 +24,7 @@ enum RegType : int {
 // Windows error values of failed registry calls.
 inline constexpr long ERROR_SUCCESS = 0;
 inline constexpr long ERROR_FILE_NOT_FOUND = 2;        // no such key or value
-inline constexpr long ERROR_INVALID_PARAMETER = 87;    // a value type the store cannot keep
+inline constexpr long ERROR_INVALID_PARAMETER = 87;    // a value type this interface does not write
 inline constexpr long ERROR_REGISTRY_CORRUPT = 1015;   // a line of the store does not parse
 inline constexpr long ERROR_REGISTRY_IO_FAILED = 1016; // the store cannot be read, locked or written
 
@@ -71,8 +71,5 @@ class RegistryKey {
   RegRoot root_;
   std::string path_;
 };
-
-// Path of the store file.
-std::string registryStorePath();
 
 }  // namespace platform

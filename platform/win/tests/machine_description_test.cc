@@ -158,6 +158,8 @@ TEST(MachineDescriptionTest, RefusesBadLinesNamingThem) {
       {"[services]\nX = paused\n", "machine.ini:2: service state must be running or stopped"},
       {"[registry]\nreadonly = HKXX\\a\n",
        "machine.ini:2: not a registry key \"HKXX\\a\" (HKLM\\path, HKEY_LOCAL_MACHINE\\path, ...)"},
+      {"[failures]\nregistry-readonly = Software\\x\n",
+       "machine.ini:2: not a registry key \"Software\\x\" (HKLM\\path, HKEY_LOCAL_MACHINE\\path, ...)"},
       {"[ui]\ntranscript = t.jsonl\n", "machine.ini:2: host path must be absolute: \"t.jsonl\""},
       {"[dirs]\nwindows = WINDOWS\n", "machine.ini:2: not an absolute path on a drive: \"WINDOWS\""},
       {"[dirs]\n\nwindows = D:\\WIN\n", "machine.ini:3: directory D:\\WIN is on unmapped drive D:"},

@@ -100,6 +100,10 @@ std::uintptr_t handleValue(H handle) {
   return reinterpret_cast<std::uintptr_t>(handle);
 }
 
+// Resources and classes named by a number instead of a text (MAKEINTRESOURCE, MAKEINTATOM).
+inline LPCSTR MAKEINTRESOURCE(WORD id) { return reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(id)); }
+inline bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<std::uintptr_t>(name) >> 16) == 0; }
+
 struct POINT {
   LONG x;
   LONG y;
