@@ -32,7 +32,7 @@ class LogListener {
   // 1 (after its message) when the socket cannot be opened, bound, named or
   // listened on; 0 after stop().
   int run();
-  // Closes the listener and makes run() return; running sessions go on.
+  // Makes run() return, which then closes the listener; running sessions go on.
   // Safe from any thread.
   void stop();
 

@@ -29,7 +29,7 @@ class UISocket {
 
   // Binds, listens and accepts until stop(); -1 when binding or listening failed, 0 after stop().
   int runServer();
-  // Makes runServer return and closes the listening socket; safe from any thread.
+  // Makes runServer return, which then closes the listening socket; safe from any thread.
   void stop() {
     if (listener_) listener_->stop();
   }
