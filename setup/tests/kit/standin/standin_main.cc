@@ -158,6 +158,8 @@ int main(int argc, char** argv) {
   auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
   if (!options) return fail(error);
   run.options = *options;
+  // The connect needs the machine's DDE layer, which this build does not have yet.
+  if (run.options.ddeAfter) return fail("--dde-after is not available: the machine has no DDE layer yet");
   Inputs inputs;
   error = readInputs(run.options, inputs);
   if (!error.empty()) return fail(error);
