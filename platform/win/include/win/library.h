@@ -32,6 +32,11 @@ HMODULE LoadLibraryEx(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
 BOOL FreeLibrary(HMODULE hLibModule);
 // An export of the module itself (not of the libraries it uses); NULL for ordinals.
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+// GetProcAddress's result as the function type F (null when missing).
+template <typename F>
+F procAddress(HMODULE hModule, LPCSTR lpProcName) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(hModule, lpProcName)));
+}
 // The loaded module of a name or path; NULL is the executable.
 HMODULE GetModuleHandle(LPCSTR lpModuleName);
 // The module's Windows path; a short buffer gets the path cut and NUL-ended, nSize returned and

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "win/show_commands.h"
 #include "win/types.h"
 
 namespace win {
@@ -71,11 +72,6 @@ inline constexpr UINT SE_ERR_PNF = 3;
 inline constexpr UINT SE_ERR_ACCESSDENIED = 5;
 inline constexpr UINT SE_ERR_OOM = 8;
 inline constexpr UINT SE_ERR_NOASSOC = 31;
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWNORMAL = 1;
-inline constexpr int SW_SHOWMINIMIZED = 2;
-inline constexpr int SW_SHOWMAXIMIZED = 3;
-inline constexpr int SW_SHOW = 5;
 
 // Starts a program: lpApplicationName names it (no search, no default extension), else the
 // first word of lpCommandLine does (quoted, or the shortest blank-separated prefix that names a

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "win/message.h"
+#include "win/show_commands.h"
 #include "win/types.h"
 
 namespace win {
@@ -90,20 +91,6 @@ inline constexpr DWORD WS_EX_STATICEDGE = 0x00020000;
 
 inline constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
 
-// ShowWindow commands.
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWNORMAL = 1;
-inline constexpr int SW_NORMAL = 1;
-inline constexpr int SW_SHOWMINIMIZED = 2;
-inline constexpr int SW_SHOWMAXIMIZED = 3;
-inline constexpr int SW_MAXIMIZE = 3;
-inline constexpr int SW_SHOWNOACTIVATE = 4;
-inline constexpr int SW_SHOW = 5;
-inline constexpr int SW_MINIMIZE = 6;
-inline constexpr int SW_SHOWMINNOACTIVE = 7;
-inline constexpr int SW_SHOWNA = 8;
-inline constexpr int SW_RESTORE = 9;
-inline constexpr int SW_SHOWDEFAULT = 10;
 
 // SetWindowPos.
 inline HWND const HWND_TOP = handleFromValue<HWND>(0);
