@@ -9,4 +9,7 @@ namespace merl {
 // Bytes of one log line built by the runtime (a 255-character path and its prefix fit).
 inline constexpr std::size_t kLogLineSize = 1024;
 
+// Networks GetNetUserName asks in turn on a multi-network driver before it gives up.
+inline constexpr int kNetworkTargetLimit = 64;
+
 }  // namespace merl
