@@ -1,5 +1,5 @@
 // Benchmark support: server process, closed-loop driver, statistics.
-#include "bench_support.h"
+#include "bench/bench_support.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

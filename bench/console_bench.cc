@@ -7,7 +7,7 @@
 //   build/bench/console_bench [--seconds S] [--repeat R] [--fixed-port] [--backlog N]
 //                             [--only console|accounts|hello-scaling]
 //
-// By default the server is cvlm_on_port (runConsoleHost on a free loopback
+// By default the server is cvlm_on_port (runConsoleProgram on a free loopback
 // port); --fixed-port runs the cvlm program itself on 7593. --backlog N
 // preloads a shim that makes the server listen with backlog N.
 #include <arpa/inet.h>
@@ -28,16 +28,16 @@
 #include <thread>
 #include <vector>
 
-#include "account_store.h"
-#include "bench_support.h"
-#include "constants.h"
-#include "cv_db.h"
-#include "email_settings.h"
+#include "bench/bench_support.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
 #include "platform/net.h"
-#include "support/account_requests.h"
-#include "support/test_console.h"
-#include "wire.h"
+#include "server/account_store.h"
+#include "server/constants.h"
+#include "server/cv_db.h"
+#include "server/email_settings.h"
+#include "server/tests/support/account_requests.h"
+#include "server/tests/support/test_console.h"
 
 namespace {
 
@@ -179,7 +179,7 @@ bool hello(std::uint16_t port, std::int32_t expectedTrailer = -1) {
   TestConsole console(port);
   auto result = console.request(cvlm::RQ_Hello);
   if (!result || cvlm_testing::resultType(*result) != cvlm::MRR_TYPE_Success) return false;
-  std::int32_t trailer = cvlm::getInt32(&*result, 252);
+  std::int32_t trailer = formats::getInt32(&*result, 252);
   if (expectedTrailer >= 0 && trailer != expectedTrailer) return false;
   return trailer == 0 || console.receiveUnit(static_cast<std::size_t>(trailer));
 }
@@ -190,7 +190,7 @@ bool helloToClose(std::uint16_t port) {
   TestConsole console(port);
   auto result = console.request(cvlm::RQ_Hello);
   if (!result || cvlm_testing::resultType(*result) != cvlm::MRR_TYPE_Success) return false;
-  std::int32_t trailer = cvlm::getInt32(&*result, 252);
+  std::int32_t trailer = formats::getInt32(&*result, 252);
   if (trailer > 0 && !console.receiveUnit(static_cast<std::size_t>(trailer))) return false;
   return console.closedByServer();
 }
@@ -207,7 +207,7 @@ bool listAccounts(std::uint16_t port, std::int32_t expectedCount) {
   TestConsole console(port);
   auto result = console.request(cvlm::RQ_GetAllAcl);
   if (!result || cvlm_testing::resultType(*result) != cvlm::MRR_TYPE_Success) return false;
-  std::int32_t count = cvlm::getInt32(&*result, 8);
+  std::int32_t count = formats::getInt32(&*result, 8);
   for (std::int32_t i = 0; i < count; ++i) {
     if (!console.receiveUnit(cvlm::kAclRecordSize)) return false;
   }
@@ -370,8 +370,8 @@ void writeHostsAndMail(const std::string& dir, int n, int m) {
     cvlm::ObjCvHost host{};
     host.address[0] = 10;
     host.address[3] = static_cast<std::uint8_t>(1 + i);
-    cvlm::putText(host.name, 0, cvlm::kCvTextSize, "sensor " + std::to_string(i));
-    cvlm::putText(host.community, 0, cvlm::kCvTextSize, "public");
+    formats::putText(host.name, 0, cvlm::kCvTextSize, "sensor " + std::to_string(i));
+    formats::putText(host.community, 0, cvlm::kCvTextSize, "public");
     host.state = 1;
     hosts.append(reinterpret_cast<const char*>(&host), sizeof host);
   }
@@ -384,7 +384,7 @@ void writeHostsAndMail(const std::string& dir, int n, int m) {
   info.sender = "ids@example.org";
   std::vector<cvlm::MailEntry> entries(static_cast<std::size_t>(m));
   for (int i = 0; i < m; ++i)
-    cvlm::putText(entries[i].text, 0, sizeof entries[i].text, "admin" + std::to_string(i) + "@example.org");
+    formats::putText(entries[i].text, 0, sizeof entries[i].text, "admin" + std::to_string(i) + "@example.org");
   settings.setMailInfo(info, entries.data());
   settings.save();
 }

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "hosts.h"
+#include "server/programs.h"
 
 int main(int argc, char** argv) {
   long port = argc == 2 ? std::strtol(argv[1], nullptr, 10) : 0;
@@ -20,5 +20,5 @@ int main(int argc, char** argv) {
   cvlm::ListenerConfig config;
   config.address = htonl(INADDR_LOOPBACK);
   config.port = static_cast<std::uint16_t>(port);
-  return cvlm::runConsoleHost(config);
+  return cvlm::runConsoleProgram(config);
 }

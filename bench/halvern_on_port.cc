@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "alert_sink.h"
-#include "service.h"
+#include "logserver/alert_sink.h"
+#include "logserver/service.h"
 
 int main(int argc, char** argv) {
   long port = argc == 2 ? std::strtol(argv[1], nullptr, 10) : 0;

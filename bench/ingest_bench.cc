@@ -21,11 +21,11 @@
 #include <thread>
 #include <vector>
 
-#include "bench_support.h"
-#include "constants.h"
-#include "log_statements.h"
-#include "support/fake_sensor.h"
-#include "support/mariadb_server.h"
+#include "bench/bench_support.h"
+#include "logserver/constants.h"
+#include "logserver/log_statements.h"
+#include "logserver/tests/support/fake_sensor.h"
+#include "logserver/tests/support/mariadb_server.h"
 
 namespace {
 

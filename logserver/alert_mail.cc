@@ -1,5 +1,5 @@
 // Formatting of the alert mail.
-#include "alert_mail.h"
+#include "logserver/alert_mail.h"
 
 #include <cstdio>
 #include <ctime>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "log_records.h"
-#include "rule_backup.h"
+#include "logserver/log_records.h"
+#include "logserver/rule_backup.h"
 
 namespace halvern {
 

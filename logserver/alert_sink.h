@@ -2,7 +2,7 @@
 // it; the default does nothing.
 #pragma once
 
-#include "log_records.h"
+#include "logserver/log_records.h"
 
 namespace halvern {
 

@@ -1,5 +1,5 @@
 // Standard-output and standard-error writes, each text in one call.
-#include "console_output.h"
+#include "logserver/console_output.h"
 
 #include <cstdio>
 #include <mutex>

@@ -22,8 +22,6 @@ inline constexpr int kReceiveSeconds = 300;
 // How long a stop waits for the threads of ended sessions to finish before
 // it shuts the database client library down (they need microseconds).
 inline constexpr int kSessionThreadsEndWaitMs = 2000;
-// Pause after an accept that failed for want of descriptors or memory.
-inline constexpr int kAcceptBackoffMs = 50;
 
 inline constexpr const char* kLogIniFile = "log.ini";
 

@@ -1,8 +1,8 @@
 // Entry of the attack-log server Halvern.
 #include <cstdio>
 
-#include "mail_alert.h"
-#include "service.h"
+#include "logserver/mail_alert.h"
+#include "logserver/service.h"
 
 int main() {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);

@@ -1,6 +1,6 @@
 // The MySQL connection of a session and the writers: each tries its insert,
 // creates the table when it does not exist yet and tries once more.
-#include "log_database.h"
+#include "logserver/log_database.h"
 
 #include <mysqld_error.h>
 
@@ -9,9 +9,9 @@
 #include <mutex>
 #include <string>
 
-#include "console_output.h"
-#include "constants.h"
-#include "log_statements.h"
+#include "logserver/console_output.h"
+#include "logserver/constants.h"
+#include "logserver/log_statements.h"
 #include "platform/clock.h"
 
 namespace halvern {

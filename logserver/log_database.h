@@ -7,7 +7,7 @@
 #include <ctime>
 #include <string>
 
-#include "log_records.h"
+#include "logserver/log_records.h"
 
 namespace halvern {
 

@@ -1,5 +1,5 @@
 // "log.ini" reading: whole lines, CR/LF stripped, values cut at fixed offsets.
-#include "log_ini.h"
+#include "logserver/log_ini.h"
 
 #include <cstdio>
 

@@ -1,111 +1,90 @@
 // The listener: settings, the listening socket, the slot wait and the accept loop.
-#include "log_listener.h"
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "logserver/log_listener.h"
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 
-#include "console_output.h"
-#include "log_ini.h"
-#include "platform/net.h"
+#include "logserver/console_output.h"
+#include "logserver/log_ini.h"
+#include "platform/descriptor.h"
 
 namespace halvern {
-
-namespace {
-bool outOfResources(int error) {
-  return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM;
-}
-}  // namespace
 
 LogListener::LogListener(const LogServerConfig& config)
     : config_(config), slots_(std::make_shared<SessionSlots>()) {}
 
-LogListener::~LogListener() {
-  stop();
-  if (listening_ >= 0) ::close(listening_);
-}
+LogListener::~LogListener() { stop(); }
 
 int LogListener::run() {
   readSettings();
   if (openSocket() != 0) return 1;
   acceptLoop();
-  boundPort_ = 0;
-  ::close(listening_);
-  listening_ = -1;
+  listener_.close();
   return 0;
 }
 
 void LogListener::stop() {
-  stopEvent_.signal();
+  listener_.stop();
   slots_->stop();
 }
 
-// Steps 1 to 3: the server address from "log.ini".
+// The server address that every greeting reply carries, from "log.ini".
 void LogListener::readSettings() {
   LogIni ini = readLogIni(kLogIniFile);
   serverAddress_ = ini.serverAddress;
   if (ini.opened) printText("IP = " + ini.addressText + "\n");
 }
 
-// Steps 4 to 7: socket, bind, getsockname, listen.
+// The listening socket; each step that fails has its own message.
 int LogListener::openSocket() {
   const char* failedStep = nullptr;
-  listening_ = platform::openListener(config_.address, config_.port, kListenBacklog, &failedStep);
-  if (listening_ < 0) {
+  if (!listener_.open(config_.address, config_.port, kListenBacklog, &failedStep)) {
     std::string step = failedStep ? failedStep : "";
     putLine(step == "socket" ? "Server: open socket error"
             : step == "listen" ? "Server: listen error"
                                : "Server: bind socket error");
     return 1;
   }
-  std::uint16_t port = platform::boundPort(listening_);
-  if (port == 0) {
+  if (listener_.port() == 0) {
     putLine("Server: get socket name error");
-    ::close(listening_);
-    listening_ = -1;
+    listener_.close();
     return 1;
   }
-  boundPort_ = port;
   return 0;
 }
 
-// Step 8: a free slot, then a connection, then its session thread. Only
-// this loop takes slots, so the free slot is still free after the accept.
+// A free slot, then a connection, then its session thread. Only this loop
+// takes slots, so the free slot is still free after the accept.
 void LogListener::acceptLoop() {
   SessionConfig session{config_.receiveTimeoutMs, serverAddress_.load(), config_.alertSink};
   for (;;) {
     if (!slots_->waitFree()) return;
-    int fd = acceptConnection();
-    if (fd == platform::kAcceptStopped) return;
-    if (fd < 0) continue;
+    int accepted = acceptConnection();
+    if (accepted == platform::kAcceptStopped) return;
+    if (accepted < 0) continue;
+    platform::Descriptor fd(accepted);  // closed unless a session takes it
     int slot = slots_->acquire();
-    if (slot < 0) {
-      ::close(fd);
-      return;
-    }
+    if (slot < 0) return;
     try {
-      threads_.start(slot, fd, slots_, session);
+      threads_.start(slot, fd.get(), slots_, session);
+      fd.release();
     } catch (...) {
       printText("Exception!\n");
-      ::close(fd);
       slots_->release(slot);
     }
   }
 }
 
-// The next accepted socket, -1 after a failed accept (logged), kStopped on stop().
+// The next accepted socket, -1 after a failed accept (logged; the listener
+// pauses after one for want of resources), kAcceptStopped on stop().
 int LogListener::acceptConnection() {
   for (;;) {
-    int fd = platform::acceptOrStop(listening_, stopEvent_, nullptr);
+    int fd = listener_.accept();
     if (fd >= 0 || fd == platform::kAcceptStopped) return fd;
     int error = errno;
     if (error == EAGAIN || error == ECONNABORTED) continue;
     putLine(std::string("Server: accept error: ") + std::strerror(error));
-    if (outOfResources(error)) ::usleep(kAcceptBackoffMs * 1000);
     return -1;
   }
 }

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "alert_sink.h"
-#include "platform/net.h"
-#include "constants.h"
-#include "session_slots.h"
-#include "session_thread.h"
+#include "logserver/alert_sink.h"
+#include "logserver/constants.h"
+#include "logserver/session_slots.h"
+#include "logserver/session_thread.h"
+#include "platform/listener.h"
 
 namespace halvern {
 
@@ -32,12 +32,12 @@ class LogListener {
   // 1 (after its message) when the socket cannot be opened, bound, named or
   // listened on; 0 after stop().
   int run();
-  // Closes the listener and makes run() return; running sessions go on.
+  // Makes run() return, which then closes the listener; running sessions go on.
   // Safe from any thread.
   void stop();
 
   // The bound port once run() listens (tests bind port 0), else 0.
-  std::uint16_t boundPort() const { return boundPort_.load(); }
+  std::uint16_t boundPort() const { return listener_.port(); }
   // The server address read from "log.ini" (network byte order).
   std::uint32_t serverAddress() const { return serverAddress_.load(); }
   int freeSlots() const { return slots_->freeCount(); }
@@ -56,9 +56,7 @@ class LogListener {
   LogServerConfig config_;
   std::shared_ptr<SessionSlots> slots_;
   SessionThreads threads_;
-  int listening_ = -1;
-  platform::StopEvent stopEvent_;
-  std::atomic<std::uint16_t> boundPort_{0};
+  platform::Listener listener_;
   std::atomic<std::uint32_t> serverAddress_{0};
 };
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "server/wire.h"
 
 namespace halvern {
 
@@ -135,52 +135,52 @@ inline constexpr int kMaxAlerts = 200;
 
 // Decoders from wire bytes (little-endian words, addresses as raw bytes).
 inline bool isAttackRecord(const void* bytes) {
-  return static_cast<std::uint32_t>(cvlm::getInt32(bytes, 0)) >= kFirstAttackID;
+  return static_cast<std::uint32_t>(formats::getInt32(bytes, 0)) >= kFirstAttackID;
 }
 
 inline AttackLogRecord decodeAttackLogRecord(const void* b) {
   AttackLogRecord r;
-  r.AttackID = static_cast<std::uint32_t>(cvlm::getInt32(b, offsetof(AttackLogRecord, AttackID)));
+  r.AttackID = static_cast<std::uint32_t>(formats::getInt32(b, offsetof(AttackLogRecord, AttackID)));
   r.SourceIP = getAddress(b, offsetof(AttackLogRecord, SourceIP));
   r.ScopeIP = getAddress(b, offsetof(AttackLogRecord, ScopeIP));
-  r.Ifno = cvlm::getInt32(b, offsetof(AttackLogRecord, Ifno));
-  r.beginTime = cvlm::getInt32(b, offsetof(AttackLogRecord, beginTime));
-  r.endTime = cvlm::getInt32(b, offsetof(AttackLogRecord, endTime));
-  r.Eseq = cvlm::getInt32(b, offsetof(AttackLogRecord, Eseq));
-  r.PacketNum = cvlm::getInt32(b, offsetof(AttackLogRecord, PacketNum));
+  r.Ifno = formats::getInt32(b, offsetof(AttackLogRecord, Ifno));
+  r.beginTime = formats::getInt32(b, offsetof(AttackLogRecord, beginTime));
+  r.endTime = formats::getInt32(b, offsetof(AttackLogRecord, endTime));
+  r.Eseq = formats::getInt32(b, offsetof(AttackLogRecord, Eseq));
+  r.PacketNum = formats::getInt32(b, offsetof(AttackLogRecord, PacketNum));
   return r;
 }
 
 inline SystemLogRecord decodeSystemLogRecord(const void* b) {
   SystemLogRecord r;
-  r.SysID = cvlm::getInt32(b, offsetof(SystemLogRecord, SysID));
-  r.MseType = cvlm::getInt32(b, offsetof(SystemLogRecord, MseType));
-  r.value = cvlm::getInt32(b, offsetof(SystemLogRecord, value));
+  r.SysID = formats::getInt32(b, offsetof(SystemLogRecord, SysID));
+  r.MseType = formats::getInt32(b, offsetof(SystemLogRecord, MseType));
+  r.value = formats::getInt32(b, offsetof(SystemLogRecord, value));
   std::memcpy(r.notInterpreted, static_cast<const unsigned char*>(b) + offsetof(SystemLogRecord, notInterpreted),
               sizeof r.notInterpreted);
-  r.Systime = cvlm::getInt32(b, offsetof(SystemLogRecord, Systime));
-  r.SysEseq = cvlm::getInt32(b, offsetof(SystemLogRecord, SysEseq));
-  r.MesID = cvlm::getInt32(b, offsetof(SystemLogRecord, MesID));
+  r.Systime = formats::getInt32(b, offsetof(SystemLogRecord, Systime));
+  r.SysEseq = formats::getInt32(b, offsetof(SystemLogRecord, SysEseq));
+  r.MesID = formats::getInt32(b, offsetof(SystemLogRecord, MesID));
   return r;
 }
 
 inline PacketLogHeader decodePacketLogHeader(const void* b) {
   PacketLogHeader h;
-  h.packetTime = cvlm::getInt32(b, offsetof(PacketLogHeader, packetTime));
-  h.Eseq = cvlm::getInt32(b, offsetof(PacketLogHeader, Eseq));
-  h.notInterpreted = cvlm::getInt32(b, offsetof(PacketLogHeader, notInterpreted));
-  h.Plen = cvlm::getInt32(b, offsetof(PacketLogHeader, Plen));
+  h.packetTime = formats::getInt32(b, offsetof(PacketLogHeader, packetTime));
+  h.Eseq = formats::getInt32(b, offsetof(PacketLogHeader, Eseq));
+  h.notInterpreted = formats::getInt32(b, offsetof(PacketLogHeader, notInterpreted));
+  h.Plen = formats::getInt32(b, offsetof(PacketLogHeader, Plen));
   return h;
 }
 
 inline AlertRecord decodeAlertRecord(const void* b) {
   AlertRecord a;
-  a.ruleId = static_cast<std::uint32_t>(cvlm::getInt32(b, offsetof(AlertRecord, ruleId)));
+  a.ruleId = static_cast<std::uint32_t>(formats::getInt32(b, offsetof(AlertRecord, ruleId)));
   a.source = getAddress(b, offsetof(AlertRecord, source));
   a.destination = getAddress(b, offsetof(AlertRecord, destination));
-  a.beginTime = cvlm::getInt32(b, offsetof(AlertRecord, beginTime));
-  a.endTime = cvlm::getInt32(b, offsetof(AlertRecord, endTime));
-  a.count = cvlm::getInt32(b, offsetof(AlertRecord, count));
+  a.beginTime = formats::getInt32(b, offsetof(AlertRecord, beginTime));
+  a.endTime = formats::getInt32(b, offsetof(AlertRecord, endTime));
+  a.count = formats::getInt32(b, offsetof(AlertRecord, count));
   return a;
 }
 

@@ -1,11 +1,9 @@
 // The per-connection state machine of the sensor log protocol.
-#include "log_session.h"
-
-#include <unistd.h>
+#include "logserver/log_session.h"
 
 #include <cstring>
 
-#include "console_output.h"
+#include "logserver/console_output.h"
 #include "platform/net.h"
 
 namespace halvern {
@@ -16,30 +14,31 @@ LogSession::~LogSession() { closeSocket(); }
 
 long LogSession::recvAll(void* buffer, std::size_t n) {
   if (n == 0) return 0;
-  return platform::recvExact(socket_, buffer, n, config_.receiveTimeoutMs);
+  return platform::recvExact(socket_.get(), buffer, n, config_.receiveTimeoutMs);
 }
 
 void LogSession::run(int slot, SessionSlots& slots) {
-  State state = State::Step1;
+  // Each state first prints its progress line.
+  State state = State::Greeting;
   while (state != State::End) {
     switch (state) {
-      case State::Step1:
+      case State::Greeting:
         putLine("\nStep 1");
         state = greeting();
         break;
-      case State::Step3:
+      case State::ItemKind:
         putLine("\nStep 3");
         state = itemKind();
         break;
-      case State::Step4:
+      case State::LogRecord:
         putLine("\nStep 4");
         state = logRecord();
         break;
-      case State::Step5:
+      case State::PacketLog:
         putLine("\nStep 5");
         state = packetLog();
         break;
-      case State::Step6:
+      case State::AlertBatch:
         putLine("\nStep 6");
         state = alertBatch();
         break;
@@ -52,48 +51,48 @@ void LogSession::run(int slot, SessionSlots& slots) {
   slots.release(slot);
 }
 
-// Step 1: magic and sensor address; a wrong magic waits for the next greeting.
+// The greeting: magic and sensor address; a wrong magic waits for the next one.
 LogSession::State LogSession::greeting() {
   unsigned char magic[4], address[4];
   if (!receive(magic, sizeof magic) || !receive(address, sizeof address)) return State::End;
-  if (static_cast<std::uint32_t>(cvlm::getInt32(magic, 0)) != kHelloMagic) return State::Step1;
+  if (static_cast<std::uint32_t>(formats::getInt32(magic, 0)) != kHelloMagic) return State::Greeting;
   sensor_ = getAddress(address, 0);
   if (database_.connect() != 0) {
     putLine("\nError to Connect MySQL");
     return State::End;
   }
   unsigned char reply[sizeof(LogHelloReply)];
-  cvlm::putInt32(reply, offsetof(LogHelloReply, magic), static_cast<std::int32_t>(kHelloReplyMagic));
+  formats::putInt32(reply, offsetof(LogHelloReply, magic), static_cast<std::int32_t>(kHelloReplyMagic));
   std::memcpy(reply + offsetof(LogHelloReply, server), &config_.serverAddress, sizeof config_.serverAddress);
-  platform::sendAll(socket_, reply, sizeof reply);
-  return State::Step3;
+  platform::sendAll(socket_.get(), reply, sizeof reply);
+  return State::ItemKind;
 }
 
-// Step 3: the kind of the next item.
+// The kind of the next item.
 LogSession::State LogSession::itemKind() {
   unsigned char kind[4];
   if (!receive(kind, sizeof kind)) return State::End;
-  switch (static_cast<std::uint32_t>(cvlm::getInt32(kind, 0))) {
+  switch (static_cast<std::uint32_t>(formats::getInt32(kind, 0))) {
     case kKindLogRecord:
-      return State::Step4;
+      return State::LogRecord;
     case kKindPacketLog:
-      return State::Step5;
+      return State::PacketLog;
     case kKindAlertBatch:
-      return State::Step6;
+      return State::AlertBatch;
     default:
       return State::End;
   }
 }
 
-// Step 4: one attack or system log record.
+// One attack or system log record.
 LogSession::State LogSession::logRecord() {
   if (!receive(record_, sizeof record_)) return State::End;
   int result = isAttackRecord(record_) ? database_.insertAttackLog(decodeAttackLogRecord(record_), sensor_)
                                        : database_.insertSystemLog(decodeSystemLogRecord(record_), sensor_);
-  return result == 0 ? State::Step3 : State::End;
+  return result == 0 ? State::ItemKind : State::End;
 }
 
-// Step 5: a packet log header and its scrambled payload.
+// A packet log header and its scrambled payload.
 LogSession::State LogSession::packetLog() {
   if (!receive(header_, sizeof header_)) return State::End;
   PacketLogHeader header = decodePacketLogHeader(header_);
@@ -103,29 +102,26 @@ LogSession::State LogSession::packetLog() {
   unscramble(payload_, length);
   int result = database_.insertPacketLog(header, payload_, sensor_);
   putLine("\nInserting packets.\n");
-  return result == 0 ? State::Step3 : State::End;
+  return result == 0 ? State::ItemKind : State::End;
 }
 
-// Step 6: an alert batch of 0 to 200 records, handed to the alert sink.
+// An alert batch of 0 to 200 records, handed to the alert sink.
 LogSession::State LogSession::alertBatch() {
   unsigned char countBytes[4];
   if (!receive(countBytes, sizeof countBytes)) return State::End;
-  std::int32_t count = cvlm::getInt32(countBytes, 0);
+  std::int32_t count = formats::getInt32(countBytes, 0);
   if (count < 0 || count > kMaxAlerts) return State::End;
   if (!receive(alertBytes_, static_cast<std::size_t>(count) * sizeof(AlertRecord))) return State::End;
   for (std::int32_t i = 0; i < count; ++i) alerts_[i] = decodeAlertRecord(alertBytes_ + i * sizeof(AlertRecord));
   NoAlertSink none;
   AlertSink& sink = config_.alertSink ? *config_.alertSink : none;
-  return sink.alertBatch(alerts_, count, sensor_) == 0 ? State::Step3 : State::End;
+  return sink.alertBatch(alerts_, count, sensor_) == 0 ? State::ItemKind : State::End;
 }
 
 void LogSession::unscramble(unsigned char* payload, std::size_t n) const {
   for (std::size_t i = 0; i < n; ++i) payload[i] ^= static_cast<unsigned char>(kPayloadKey[i % kPayloadKey.size()]);
 }
 
-void LogSession::closeSocket() {
-  if (socket_ >= 0) ::close(socket_);
-  socket_ = -1;
-}
+void LogSession::closeSocket() { socket_.reset(); }
 
 }  // namespace halvern

@@ -6,11 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "alert_sink.h"
-#include "constants.h"
-#include "log_database.h"
-#include "log_records.h"
-#include "session_slots.h"
+#include "logserver/alert_sink.h"
+#include "logserver/constants.h"
+#include "logserver/log_database.h"
+#include "logserver/log_records.h"
+#include "logserver/session_slots.h"
+#include "platform/descriptor.h"
 
 namespace halvern {
 
@@ -36,7 +37,8 @@ class LogSession {
   long recvAll(void* buffer, std::size_t n);
 
  private:
-  enum class State { Step1, Step3, Step4, Step5, Step6, End };
+  // What the session reads next.
+  enum class State { Greeting, ItemKind, LogRecord, PacketLog, AlertBatch, End };
 
   State greeting();
   State itemKind();
@@ -47,7 +49,7 @@ class LogSession {
   void unscramble(unsigned char* payload, std::size_t n) const;
   void closeSocket();
 
-  int socket_;
+  platform::Descriptor socket_;
   SessionConfig config_;
   LogDatabase database_;
   Ipv4Address sensor_{};

@@ -1,5 +1,5 @@
 // Statement texts and table names, formatted printf-style from numbers.
-#include "log_statements.h"
+#include "logserver/log_statements.h"
 
 #include <cstdarg>
 #include <cstdint>

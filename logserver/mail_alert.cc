@@ -1,16 +1,16 @@
 // The alert mailer: its three files and the SMTP dialogue.
-#include "mail_alert.h"
+#include "logserver/mail_alert.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "alert_mail.h"
-#include "console_output.h"
-#include "log_ini.h"
-#include "mail_list.h"
+#include "logserver/alert_mail.h"
+#include "logserver/console_output.h"
+#include "logserver/log_ini.h"
+#include "logserver/mail_list.h"
+#include "logserver/smtp_connection.h"
 #include "platform/net.h"
 #include "platform/paths.h"
-#include "smtp_connection.h"
 
 namespace halvern {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "alert_sink.h"
-#include "constants.h"
-#include "log_records.h"
-#include "rule_backup.h"
+#include "logserver/alert_sink.h"
+#include "logserver/constants.h"
+#include "logserver/log_records.h"
+#include "logserver/rule_backup.h"
 
 namespace halvern {
 

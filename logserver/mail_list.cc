@@ -1,10 +1,10 @@
 // Reading "maillist" with bounded words.
-#include "mail_list.h"
+#include "logserver/mail_list.h"
 
 #include <cctype>
 #include <cstdint>
 
-#include "console_output.h"
+#include "logserver/console_output.h"
 #include "platform/files.h"
 
 namespace halvern {

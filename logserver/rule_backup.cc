@@ -1,14 +1,14 @@
 // Finding, waiting for and loading the sensor's rule backup.
-#include "rule_backup.h"
+#include "logserver/rule_backup.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <thread>
 
+#include "formats/rule_record.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "server/books/records.h"
 
 namespace halvern {
 
@@ -54,14 +54,14 @@ bool loadRuleNames(const std::string& path, std::vector<RuleNameSlot>& slots) {
   std::string bytes;
   if (!platform::readWholeFile(path, bytes)) return false;
   slots.clear();
-  std::size_t records = bytes.size() / sizeof(cvlm::BRule);
+  std::size_t records = bytes.size() / sizeof(formats::BRule);
   slots.reserve(records);
-  cvlm::BRule rule;
+  formats::BRule rule;
   for (std::size_t i = 0; i < records; ++i) {
     std::memcpy(&rule, bytes.data() + i * sizeof rule, sizeof rule);
     RuleNameSlot slot;
     slot.id = static_cast<std::uint32_t>(rule.id);
-    slot.name = blankControlBytes(std::string(cvlm::fieldText(rule.name).substr(0, kMaxRuleName)));
+    slot.name = blankControlBytes(std::string(formats::fieldText(rule.name).substr(0, kMaxRuleName)));
     slots.push_back(std::move(slot));
   }
   return true;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "log_records.h"
+#include "logserver/log_records.h"
 
 namespace halvern {
 

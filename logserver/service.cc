@@ -2,14 +2,14 @@
 // request closes the listener. Sessions still open end with the process;
 // threads of sessions that have ended are joined before the client library
 // shuts down.
-#include "service.h"
+#include "logserver/service.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
 
-#include "log_database.h"
+#include "logserver/log_database.h"
 #include "platform/paths.h"
 #include "platform/service_host.h"
 

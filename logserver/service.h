@@ -1,7 +1,7 @@
 // The log service TIDS_LogServer under the platform service host.
 #pragma once
 
-#include "log_listener.h"
+#include "logserver/log_listener.h"
 
 namespace halvern {
 

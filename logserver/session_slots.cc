@@ -1,6 +1,6 @@
 // Session-slot table guarded by a mutex, with a condition variable for the
 // listener's wait.
-#include "session_slots.h"
+#include "logserver/session_slots.h"
 
 #include <chrono>
 

@@ -6,7 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "constants.h"
+#include "logserver/constants.h"
 
 namespace halvern {
 

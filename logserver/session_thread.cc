@@ -1,9 +1,9 @@
 // Session threads: started per connection, joined once they have ended.
-#include "session_thread.h"
+#include "logserver/session_thread.h"
 
 #include <chrono>
 
-#include "log_database.h"
+#include "logserver/log_database.h"
 
 namespace halvern {
 

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "log_session.h"
-#include "session_slots.h"
+#include "logserver/log_session.h"
+#include "logserver/session_slots.h"
 
 namespace halvern {
 

@@ -1,8 +1,5 @@
 // SMTP client connection: connect, send, read replies.
-#include "smtp_connection.h"
-
-#include <sys/socket.h>
-#include <unistd.h>
+#include "logserver/smtp_connection.h"
 
 #include <cctype>
 #include <cerrno>
@@ -30,15 +27,15 @@ bool isReplyLine(const std::string& line) {
 
 bool SmtpConnection::open(std::uint32_t address, std::uint16_t port, int connectTimeoutMs) {
   close();
-  fd_ = platform::connectTo(address, port, connectTimeoutMs);
-  return fd_ >= 0;
+  fd_.reset(platform::connectTo(address, port, connectTimeoutMs));
+  return fd_.valid();
 }
 
 bool SmtpConnection::sendText(const std::string& text, std::string* why) {
-  if (fd_ >= 0 && platform::sendAllWithin(fd_, text.data(), text.size(), replyTimeoutMs_) ==
-                      static_cast<long>(text.size()))
+  if (fd_.valid() && platform::sendAllWithin(fd_.get(), text.data(), text.size(), replyTimeoutMs_) ==
+                         static_cast<long>(text.size()))
     return true;
-  if (why) *why = fd_ >= 0 && errno == ETIMEDOUT ? "send time-out" : "send error";
+  if (why) *why = fd_.valid() && errno == ETIMEDOUT ? "send time-out" : "send error";
   return false;
 }
 
@@ -56,25 +53,34 @@ bool SmtpConnection::readLine(std::string& line, std::string& why, long long dea
       return false;
     }
     long long left = deadlineMs - nowMs();
-    int ready = left > 0 ? platform::waitReadable(fd_, static_cast<int>(left)) : 0;
-    if (ready <= 0) {
-      why = ready == 0 ? "no reply (time-out)" : "receive failed";
+    if (left <= 0) {
+      why = "no reply (time-out)";
       return false;
     }
     char buffer[kMaxReplyLine];
-    ssize_t got = ::recv(fd_, buffer, kMaxReplyLine - pending_.size(), 0);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      why = got == 0 ? "connection closed" : "receive failed";
-      return false;
+    platform::Received got =
+        platform::receiveSome(fd_.get(), buffer, kMaxReplyLine - pending_.size(), static_cast<int>(left));
+    switch (got.end) {
+      case platform::ReceiveEnd::Complete:
+        pending_.append(buffer, got.count);
+        break;
+      case platform::ReceiveEnd::TimedOut:
+        why = "no reply (time-out)";
+        return false;
+      case platform::ReceiveEnd::Closed:
+        why = "connection closed";
+        return false;
+      case platform::ReceiveEnd::Failed:
+      case platform::ReceiveEnd::WaitFailed:
+        why = "receive failed";
+        return false;
     }
-    pending_.append(buffer, static_cast<std::size_t>(got));
   }
 }
 
 SmtpReply SmtpConnection::readReply() {
   SmtpReply reply;
-  if (fd_ < 0) {
+  if (!fd_.valid()) {
     reply.text = "not connected";
     return reply;
   }
@@ -95,8 +101,7 @@ SmtpReply SmtpConnection::readReply() {
 }
 
 void SmtpConnection::close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  fd_.reset();
   pending_.clear();
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/descriptor.h"
+
 namespace halvern {
 
 // Longest reply line accepted, line end included.
@@ -40,7 +42,7 @@ class SmtpConnection {
   // Next line without its line end; false with the reason in why.
   bool readLine(std::string& line, std::string& why, long long deadlineMs);
 
-  int fd_ = -1;
+  platform::Descriptor fd_;
   int replyTimeoutMs_;
   std::string pending_;  // bytes received past the last line read
 };

@@ -1,43 +1,33 @@
 // Account file: the built-in accounts, exclusive creation, whole-file reads
 // and replacement through "acl.tmp".
-#include "account_store.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "server/account_store.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "constants.h"
-#include "lock_file.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "wire.h"
+#include "server/constants.h"
+#include "server/held_files.h"
+#include "server/lock_file.h"
 
 namespace cvlm {
 
 namespace {
 
 // Any directory entry of that name counts: it is never replaced by defaults.
-bool aclFileExists() {
-  struct stat st{};
-  return ::lstat(kAclFileName, &st) == 0;
-}
+bool aclFileExists() { return platform::entryExists(kAclFileName); }
 
 // Writes the built-in accounts into "acl.tmp" and moves it into place
 // without replacing anything, so ".acl" appears whole or not at all (a crash
 // in the middle leaves no torn file that would never be refilled). True also
 // when another writer created ".acl" first.
 bool writeDefaultAclFile() {
-  int fd = createTempFile(kAclTempFileName);
-  if (fd < 0) return false;
+  HeldAtomicFile file(kAclFileName, kAclTempFileName);
+  if (!file.create()) return false;
   AclAccount accounts[2] = {builtInAccount(0), builtInAccount(1)};
-  bool written = platform::writeAll(fd, accounts, sizeof accounts) && ::fsync(fd) == 0;
-  if (::close(fd) != 0) written = false;
-  bool placed = written && platform::renameNoReplace(kAclTempFileName, kAclFileName);
-  bool existed = written && !placed && errno == EEXIST;
-  releaseHeldFile(kAclTempFileName, !placed);
-  return placed || existed;
+  if (!file.write(accounts, sizeof accounts) || !file.finish()) return false;
+  return file.commit(HeldAtomicFile::Commit::NoReplace) || errno == EEXIST;
 }
 
 }  // namespace
@@ -47,10 +37,10 @@ bool aclTextEqual(const char* a, const char* b) { return std::strncmp(a, b, kAcl
 AclAccount builtInAccount(int index) {
   AclAccount account{};
   bool operatorAccount = index == 0;
-  putText(account.userName, 0, kAclTextSize, operatorAccount ? kBuiltInOperatorUser : kBuiltInViewerUser);
-  putText(account.password, 0, kAclTextSize, operatorAccount ? kBuiltInOperatorPassword : kBuiltInViewerPassword);
-  putInt32(&account, offsetof(AclAccount, kind), operatorAccount ? 0 : 2);
-  for (int i = 0; i < 10; ++i) putInt32(&account, offsetof(AclAccount, rights) + 4 * i, operatorAccount ? 2 : 0);
+  formats::setFieldText(account.userName, operatorAccount ? kBuiltInOperatorUser : kBuiltInViewerUser);
+  formats::setFieldText(account.password, operatorAccount ? kBuiltInOperatorPassword : kBuiltInViewerPassword);
+  account.kind = operatorAccount ? 0 : 2;
+  for (std::int32_t& right : account.rights) right = operatorAccount ? 2 : 0;
   const std::uint8_t address[4] = {192, 168, 168, 63};
   std::memcpy(account.address, address, 4);
   std::memset(account.mask, 255, 4);

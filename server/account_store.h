@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "constants.h"
+#include "server/constants.h"
 
 namespace cvlm {
 

@@ -1,7 +1,5 @@
 // WDispatcher: each accepted connection is served by its own detached thread.
-#include "connection_thread.h"
-
-#include <unistd.h>
+#include "server/connection_thread.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -9,8 +7,9 @@
 #include <system_error>
 #include <thread>
 
-#include "dispatcher.h"
-#include "log.h"
+#include "platform/descriptor.h"
+#include "server/dispatcher.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -36,15 +35,20 @@ void startConnectionThread(int fd, std::uint32_t peerAddress, const ListenerConf
     std::lock_guard<std::mutex> lock(countMutex);
     ++running;
   }
+  platform::Descriptor owned(fd);  // closed unless the thread takes it
   try {
     std::thread(serveConnection, fd, peerAddress, config).detach();
+    owned.release();
   } catch (const std::system_error&) {
-    ::close(fd);
     std::lock_guard<std::mutex> lock(countMutex);
     --running;
     countChanged.notify_all();
     throw;  // the accept loop logs it and goes on
   }
+}
+
+ConnectionStarter connectionThreadStarter(const ListenerConfig& config) {
+  return [config](int fd, std::uint32_t peerAddress) { startConnectionThread(fd, peerAddress, config); };
 }
 
 int runningConnectionThreads() {

@@ -1,19 +1,17 @@
 // The sensor host database: load, locked read-modify-write of ".cvdb", and
 // the operations find, add (with the sensor's ID), remove, modify and copy.
-#include "cv_db.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "server/cv_db.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "lock_file.h"
-#include "log.h"
 #include "platform/files.h"
-#include "sensor/sensor_link.h"
+#include "server/held_files.h"
+#include "server/lock_file.h"
+#include "server/log.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 
@@ -47,10 +45,7 @@ bool CvDb::load() {
 bool CvDb::readFile() {
   hosts_.clear();
   loaded_ = false;
-  if (!platform::fileExists(kCvDbFile)) {
-    int fd = ::open(kCvDbFile, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0) ::close(fd);
-  }
+  if (!platform::fileExists(kCvDbFile)) platform::File::createExclusive(kCvDbFile);
   std::string bytes;
   if (!platform::readWholeFile(kCvDbFile, bytes, kMaxCvDbBytes)) return false;
   // Whole records only; a shorter piece at the end is ignored.
@@ -98,25 +93,25 @@ ObjCvHost* CvDb::find(const std::uint8_t* address) {
 
 int CvDb::getCvId(const std::uint8_t* address, std::uint8_t* out) {
   const ObjCvHost* host = find(address);
-  if (host == nullptr) return 3;
+  if (host == nullptr) return kCvDbNotFound;
   std::memcpy(out, host->sensorId, kSensorIdSize);
   const std::uint8_t* id = host->sensorId;
   writeLogf("Get Corvane ID: %d.%d.%d.%d", address[0], address[1], address[2], address[3]);
   writeLogf("\t%x:%x:%x:%x:%x:%x:%x:%x:%x:%x:%x:%x\n", id[0], id[1], id[2], id[3], id[4], id[5], id[6], id[7],
             id[8], id[9], id[10], id[11]);
-  return 1;
+  return kCvDbDone;
 }
 
 int CvDb::add(ObjCvHost& host, const SensorLinkConfig& link) {
   std::string address = cvAddressText(host.address);
   if (!loaded_) return kCvDbFileError;
-  if (find(host.address) != nullptr) return 2;
+  if (find(host.address) != nullptr) return kCvDbAddressTaken;
   // The sensor may take long to answer: it is asked before the lock is taken.
-  if (!readSensorId(address, link, host.sensorId)) return 3;
+  if (!readSensorId(address, link, host.sensorId)) return kCvDbNotFound;
   if (!beginUpdate()) return kCvDbFileError;
   if (find(host.address) != nullptr) {
     endUpdate(false);
-    return 2;
+    return kCvDbAddressTaken;
   }
   // Checked again under the lock: parallel adds never go past the limit.
   if (hosts_.size() >= static_cast<std::size_t>(kMaxCvHosts)) {
@@ -126,7 +121,7 @@ int CvDb::add(ObjCvHost& host, const SensorLinkConfig& link) {
   hosts_.push_back(host);
   if (!endUpdate(true)) return kCvDbFileError;
   writeLogf("Add Corvane: %s", address.c_str());
-  return 1;
+  return kCvDbDone;
 }
 
 int CvDb::remove(const std::uint8_t* address) {
@@ -134,12 +129,12 @@ int CvDb::remove(const std::uint8_t* address) {
   ObjCvHost* host = find(address);
   if (host == nullptr) {
     endUpdate(false);
-    return 3;
+    return kCvDbNotFound;
   }
   hosts_.erase(hosts_.begin() + (host - hosts_.data()));
   if (!endUpdate(true)) return kCvDbFileError;
   writeLogf("Del Corvane: %d.%d.%d.%d", address[0], address[1], address[2], address[3]);
-  return 1;
+  return kCvDbDone;
 }
 
 int CvDb::modify(const std::uint8_t* oldAddress, const char* community, const char* name,
@@ -149,12 +144,12 @@ int CvDb::modify(const std::uint8_t* oldAddress, const char* community, const ch
   ObjCvHost* host = find(oldAddress);
   char quoted[kCvTextSize];
   copyCvText(quoted, community);  // as an add would have stored it
-  int result = 1;
-  if (host == nullptr) result = 3;
-  else if (!sameCvText(host->community, quoted)) result = 4;
+  int result = kCvDbDone;
+  if (host == nullptr) result = kCvDbNotFound;
+  else if (!sameCvText(host->community, quoted)) result = kCvDbCommunityMismatch;
   // Checked before anything is changed, so a taken address leaves the entry as it was.
-  else if (!sameAddress(oldAddress, newAddress) && find(newAddress) != nullptr) result = 2;
-  if (result != 1) {
+  else if (!sameAddress(oldAddress, newAddress) && find(newAddress) != nullptr) result = kCvDbAddressTaken;
+  if (result != kCvDbDone) {
     endUpdate(false);
     return result;
   }
@@ -170,7 +165,7 @@ int CvDb::modify(const std::uint8_t* oldAddress, const char* community, const ch
   std::memcpy(host->address, newAddress, sizeof host->address);
   if (!endUpdate(true)) return kCvDbFileError;
   writeLogf("Modify Corvane: %d.%d.%d.%d", oldAddress[0], oldAddress[1], oldAddress[2], oldAddress[3]);
-  return 1;
+  return kCvDbDone;
 }
 
 int CvDb::copyAll(void* buffer, std::size_t size) const {

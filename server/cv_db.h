@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "constants.h"
-#include "cv_host.h"
-#include "sensor/sensor_link.h"
+#include "server/constants.h"
+#include "server/cv_host.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 
@@ -19,11 +19,20 @@ inline constexpr int kMaxCvHosts = 32;
 // Largest ".cvdb" that is read: kMaxCvDbRecords records and a partial one; a
 // larger file is unreadable.
 inline constexpr std::size_t kMaxCvDbBytes = (kMaxCvDbRecords + 1) * kCvHostSize - 1;
+// Results of the database's operations.
+// Done: added, removed, changed, or the ID found.
+inline constexpr int kCvDbDone = 1;
+// The address is listed already (add), or belongs to another host (modify).
+inline constexpr int kCvDbAddressTaken = 2;
+// No host has the address; for an add, no sensor answered at it.
+inline constexpr int kCvDbNotFound = 3;
+// The community given does not match the host's (modify).
+inline constexpr int kCvDbCommunityMismatch = 4;
+// An add found the list already full when it came to write.
+inline constexpr int kCvDbFull = 6;
 // ".cvdb" exists but cannot be read, or the changed list cannot be written:
 // nothing was changed.
 inline constexpr int kCvDbFileError = -1;
-// An add found the list already full when it came to write.
-inline constexpr int kCvDbFull = 6;
 
 class CvDb {
  public:
@@ -36,17 +45,19 @@ class CvDb {
   bool load();
   bool loaded() const { return loaded_; }
 
-  // 1 and the sensor ID copied out, or 3 when no host has the address.
+  // kCvDbDone and the sensor ID copied out, or kCvDbNotFound.
   int getCvId(const std::uint8_t* address, std::uint8_t* out);
-  // Asks the sensor for its ID (command 17) and appends the host. 1 added,
-  // 2 address already listed (the sensor is not contacted), 3 the connect
-  // failed, kCvDbFull (another add filled the list meanwhile), kCvDbFileError. A short send or a short or
-  // refused reply throws the sensor link's exception; nothing is added.
+  // Asks the sensor for its ID (command 17) and appends the host. kCvDbDone,
+  // kCvDbAddressTaken (the sensor is not contacted), kCvDbNotFound (the
+  // connect failed), kCvDbFull (another add filled the list meanwhile) or
+  // kCvDbFileError. A short send or a short or refused reply throws the
+  // sensor link's exception; nothing is added.
   int add(ObjCvHost& host, const SensorLinkConfig& link = {});
-  // 1 removed, 3 no such host, kCvDbFileError.
+  // kCvDbDone, kCvDbNotFound or kCvDbFileError.
   int remove(const std::uint8_t* address);
-  // 1 changed, 2 the new address belongs to another host, 3 no host with the
-  // old address, 4 community mismatch, kCvDbFileError. Only 1 changes anything.
+  // kCvDbDone, kCvDbAddressTaken (the new address), kCvDbNotFound (the old
+  // one), kCvDbCommunityMismatch or kCvDbFileError; only kCvDbDone changes
+  // anything.
   int modify(const std::uint8_t* oldAddress, const char* community, const char* name,
              const std::uint8_t* newAddress, const char* newCommunity, const char* text1, const char* text2,
              std::int32_t number1, std::int32_t number2, std::int32_t number3, std::uint8_t state);

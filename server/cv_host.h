@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "sensor/sensor_records.h"
+#include "server/sensor/sensor_records.h"
 
 namespace cvlm {
 

@@ -1,4 +1,4 @@
 // Entry of the console program cvlm.
-#include "hosts.h"
+#include "server/programs.h"
 
-int main() { return cvlm::runConsoleHost(); }
+int main() { return cvlm::runConsoleProgram(); }

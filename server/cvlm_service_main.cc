@@ -1,4 +1,4 @@
 // Entry of the service program cvlmService.
-#include "hosts.h"
+#include "server/programs.h"
 
-int main() { return cvlm::runServiceHost(); }
+int main() { return cvlm::runServiceProgram(); }

@@ -1,15 +1,66 @@
-// Request dispatcher: the account-file check, the header read, the switch on
-// the request type with its catch-all, and the result send.
-#include "dispatcher.h"
+// Request dispatcher: the account-file check, the header read, the table of
+// request types with its catch-all, and the result send.
+#include "server/dispatcher.h"
 
-#include "account_store.h"
-#include "log.h"
-#include "wire.h"
+#include <cstdint>
+
+#include "server/account_store.h"
+#include "server/log.h"
+#include "server/requests/handlers.h"
 
 namespace cvlm {
 
+namespace {
+
+// Accepted; nothing is done and nothing is sent.
+void ignoreRequest(UISocket&, const RqH&, MgrRequestResult&) {}
+
+struct RequestEntry {
+  std::int32_t type;
+  // The line logged before the handler runs; nullptr where the handler's
+  // own first line carries its arguments.
+  const char* opening;
+  RequestHandler handle;
+};
+
+// A type that is not listed is answered 4.
+constexpr RequestEntry kRequests[] = {
+    {RQ_Hello, "Dispatcher::hello()", hello},
+    {RQ_UploadBook, "Dispatcher::uploadBook()", uploadBook},
+    {RQ_DownloadBook, nullptr, downloadBook},
+    {RQ_ChangePasswd, "Dispatcher::changePasswd()", changePasswd},
+    {RQ_QueryCvHost, nullptr, queryCvHost},
+    {RQ_AddCvHost, nullptr, addCvHost},
+    {RQ_DelCvHost, nullptr, delCvHost},
+    {RQ_ListCvHost, "Dispatcher::listCvHost()", listCvHost},
+    {RQ_ModifyCvHost, nullptr, modifyCvHost},
+    {RQ_GetEMailInfo, "Dispatcher::getEMailInfo()", getEMailInfo},
+    {RQ_SetEMailInfo, "Dispatcher::setEMailInfo()", setEMailInfo},
+    {RQ_UploadFile, nullptr, uploadFile},
+    {RQ_DownloadFile, "Dispatcher::downloadFile()", downloadFile},
+    {RQ_Silent15, nullptr, ignoreRequest},
+    {RQ_Silent16, nullptr, ignoreRequest},
+    {RQ_Silent19, nullptr, ignoreRequest},
+    {RQ_PutCVKernel, nullptr, putCVKernel},
+    {RQ_GetAcl, "Dispatcher::getAcl()", getAcl},
+    {RQ_SetAcl, "Dispatcher::setAcl()", setAcl},
+    {RQ_GetAllAcl, "Dispatcher::getAllAcl()", getAllAcl},
+    {RQ_AddAcl, "Dispatcher::addAcl()", addAcl},
+    {RQ_DetAcl, "Dispatcher::detAcl()", detAcl},
+    {RQ_SetCvKparam, nullptr, setCvKparam},
+    {RQ_GetCvKparam, nullptr, getCvKparam},
+};
+
+const RequestEntry* findRequest(std::int32_t type) {
+  for (const RequestEntry& entry : kRequests)
+    if (entry.type == type) return &entry;
+  return nullptr;
+}
+
+}  // namespace
+
 void Dispatcher::dispatcher() {
-  if (!makeAccountFile()) {
+  if (!createDefaultAclFile()) {
     writeLog("Dispatcher::dispatcher::Error to create default acl.");
     connection_.closeSocket();
     return;
@@ -19,15 +70,14 @@ void Dispatcher::dispatcher() {
   bool resultPending = false;
   if (!readMRH(header)) {
     writeLog("MRR_TYPE_ReadMRH_Error!");
-    putInt32(&result, 4, MRR_TYPE_ReadMRH_Error);
+    result.type = MRR_TYPE_ReadMRH_Error;
     resultPending = true;
   } else {
     checkValidConn(header, result);
-    std::int32_t type = getInt32(&header, 4);
-    writeLogf("Dispatcher::dispatcher::rqh.Type=%d", type);
+    writeLogf("Dispatcher::dispatcher::rqh.Type=%d", header.Type);
     try {
       if (!handleRequest(header, result)) {
-        putInt32(&result, 4, MRR_TYPE_Unknown_Request);
+        result.type = MRR_TYPE_Unknown_Request;
         writeLog("Dispatcher::dispatcher::Unknown request from UI.");
         resultPending = true;
       }
@@ -35,88 +85,20 @@ void Dispatcher::dispatcher() {
       writeLog("dispatcher get exception!!");
       // The handler may have sent (and so scrambled) the record already.
       result = MgrRequestResult{};
-      putInt32(&result, 4, MRR_TYPE_Unknow_Error);
+      result.type = MRR_TYPE_Unknow_Error;
       resultPending = true;
     }
   }
-  if (resultPending) sendMRR(result);
+  if (resultPending) connection_.sendMRR(result);
   connection_.closeSocket();
 }
 
-// The switch on the request type. A type whose handler is not built yet
-// falls through to "unknown" and is answered 4.
 bool Dispatcher::handleRequest(RqH& header, MgrRequestResult& result) {
-  switch (getInt32(&header, 4)) {
-    case RQ_Hello:
-      hello(header, result);
-      return true;
-    case RQ_ChangePasswd:
-      changePasswd(header, result);
-      return true;
-    case RQ_UploadBook:
-      uploadBook(header, result);
-      return true;
-    case RQ_DownloadBook:
-      downloadBook(header, result);
-      return true;
-    case RQ_QueryCvHost:
-      queryCvHost(header, result);
-      return true;
-    case RQ_AddCvHost:
-      addCvHost(header, result);
-      return true;
-    case RQ_DelCvHost:
-      delCvHost(header, result);
-      return true;
-    case RQ_ListCvHost:
-      listCvHost(header, result);
-      return true;
-    case RQ_ModifyCvHost:
-      modifyCvHost(header, result);
-      return true;
-    case RQ_GetEMailInfo:
-      getEMailInfo(header, result);
-      return true;
-    case RQ_SetEMailInfo:
-      setEMailInfo(header, result);
-      return true;
-    case RQ_UploadFile:
-      uploadFile(header, result);
-      return true;
-    case RQ_DownloadFile:
-      downloadFile(header, result);
-      return true;
-    case RQ_Silent15:
-    case RQ_Silent16:
-    case RQ_Silent19:
-      return true;  // accepted; nothing is done and nothing is sent
-    case RQ_GetAcl:
-      getAcl(header, result);
-      return true;
-    case RQ_SetAcl:
-      setAcl(header, result);
-      return true;
-    case RQ_GetAllAcl:
-      getAllAcl(header, result);
-      return true;
-    case RQ_AddAcl:
-      addAcl(header, result);
-      return true;
-    case RQ_DetAcl:
-      detAcl(header, result);
-      return true;
-    case RQ_PutCVKernel:
-      putCVKernel(header, result);
-      return true;
-    case RQ_SetCvKparam:
-      setCvKparam(header, result);
-      return true;
-    case RQ_GetCvKparam:
-      getCvKparam(header, result);
-      return true;
-    default:
-      return false;
-  }
+  const RequestEntry* entry = findRequest(header.Type);
+  if (!entry) return false;
+  if (entry->opening) writeLog(entry->opening);
+  entry->handle(connection_, header, result);
+  return true;
 }
 
 bool Dispatcher::readMRH(RqH& header) {
@@ -129,20 +111,9 @@ bool Dispatcher::readMRH(RqH& header) {
   return decodeRecord(header.bytes(), sizeof header) == 1;
 }
 
-bool Dispatcher::sendMRR(MgrRequestResult& result) {
-  encodeRecord(result.bytes(), sizeof result);
-  if (connection_.sendToUI(result.bytes(), sizeof result) < static_cast<long>(sizeof result)) {
-    writeLog("Dispatcher::sendMRR::Send MgrRequestResult failed!");
-    return false;
-  }
-  return true;
-}
-
 bool Dispatcher::checkValidConn(const RqH&, MgrRequestResult&) {
   writeLog("Dispatcher::checkValidConn()");
   return true;
 }
-
-bool Dispatcher::makeAccountFile() { return createDefaultAclFile(); }
 
 }  // namespace cvlm

@@ -1,15 +1,16 @@
 // E-mail alert settings: loading ".cvlmrc" (creating it with the defaults),
 // checking its scrambled form, and saving it whole under its lock.
-#include "email_settings.h"
+#include "server/email_settings.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "lock_file.h"
-#include "log.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "protocol.h"
-#include "wire.h"
+#include "server/held_files.h"
+#include "server/lock_file.h"
+#include "server/log.h"
+#include "server/protocol.h"
 
 namespace cvlm {
 
@@ -28,7 +29,7 @@ FileRead readSettingsFile(CvLmRecord& record) {
   if (bytes.size() < kCvLmFileSize) return FileRead::Damaged;
   unsigned char* file = reinterpret_cast<unsigned char*>(bytes.data());
   if (decodeRecord(file, kCvLmFileSize) != 1) return FileRead::Damaged;
-  if (!countInRange(getInt32(file + 2, offsetof(CvLmRecord, mailCount)))) return FileRead::Damaged;
+  if (!countInRange(formats::getInt32(file + 2, offsetof(CvLmRecord, mailCount)))) return FileRead::Damaged;
   std::memcpy(&record, file + 2, sizeof record);
   return FileRead::Ok;
 }
@@ -43,36 +44,36 @@ bool writeSettingsFile(const CvLmRecord& record) {
 
 }  // namespace
 
-MailInfo readMailInfo(const void* record, std::size_t offset) {
-  const unsigned char* block = static_cast<const unsigned char*>(record) + offset;
+MailInfo readMailInfo(const MailInfoBlock& block) {
   MailInfo info;
-  info.mailCount = getInt32(block, kMailInfoCountAt);
-  info.mailServer = getText(block, kMailInfoServerAt, kMailTextSize);
-  info.sender = getText(block, kMailInfoSenderAt, kMailTextSize);
-  info.user = getText(block, kMailInfoUserAt, kMailTextSize);
-  std::memcpy(info.options.data(), block + kMailInfoOptionsAt, info.options.size());
+  info.mailCount = block.mailCount;
+  info.mailServer = formats::fieldText(block.mailServer);
+  info.sender = formats::fieldText(block.sender);
+  info.user = formats::fieldText(block.user);
+  std::memcpy(info.options.data(), block.options, info.options.size());
   return info;
 }
 
 ObjCvLm::ObjCvLm() : state_(load()) {}
 
-int ObjCvLm::mailCount() const { return getInt32(record_.mailCount, 0); }
+int ObjCvLm::mailCount() const { return formats::getInt32(record_.mailCount, 0); }
 
-void ObjCvLm::putMailInfo(void* record, std::size_t offset) const {
-  unsigned char* block = static_cast<unsigned char*>(record) + offset;
-  putInt32(block, kMailInfoCountAt, mailCount());
-  putText(block, kMailInfoServerAt, kMailTextSize, getText(record_.mailServer, 0, sizeof record_.mailServer));
-  putText(block, kMailInfoSenderAt, kMailTextSize, getText(record_.sender, 0, sizeof record_.sender));
-  putText(block, kMailInfoUserAt, kMailTextSize, getText(record_.user, 0, sizeof record_.user));
-  std::memcpy(block + kMailInfoOptionsAt, record_.options, sizeof record_.options);
+MailInfoBlock ObjCvLm::mailInfoBlock() const {
+  MailInfoBlock block{};
+  block.mailCount = mailCount();
+  formats::setFieldText(block.mailServer, formats::fieldText(record_.mailServer));
+  formats::setFieldText(block.sender, formats::fieldText(record_.sender));
+  formats::setFieldText(block.user, formats::fieldText(record_.user));
+  std::memcpy(block.options, record_.options, sizeof record_.options);
+  return block;
 }
 
 void ObjCvLm::setMailInfo(const MailInfo& info, const MailEntry* entries) {
   int m = std::clamp<std::int32_t>(info.mailCount, 0, kMaxMailEntries);
-  putInt32(record_.mailCount, 0, m);
-  putText(record_.mailServer, 0, sizeof record_.mailServer, info.mailServer);
-  putText(record_.sender, 0, sizeof record_.sender, info.sender);
-  putText(record_.user, 0, sizeof record_.user, info.user);
+  formats::putInt32(record_.mailCount, 0, m);
+  formats::setFieldText(record_.mailServer, info.mailServer);
+  formats::setFieldText(record_.sender, info.sender);
+  formats::setFieldText(record_.user, info.user);
   std::memcpy(record_.options, info.options.data(), sizeof record_.options);
   std::memset(record_.entries, 0, sizeof record_.entries);
   if (m > 0) std::memcpy(record_.entries, entries, sizeof(MailEntry) * static_cast<std::size_t>(m));
@@ -110,11 +111,11 @@ ObjCvLm::LoadState ObjCvLm::load() {
 
 void ObjCvLm::setDefaults() {
   record_ = CvLmRecord{};
-  putText(record_.owner, 0, sizeof record_.owner, kBuiltInOperatorUser);
-  putText(record_.mailServer, 0, sizeof record_.mailServer, kDefaultMailServer);
-  putText(record_.sender, 0, sizeof record_.sender, kDefaultMailSender);
-  putText(record_.user, 0, sizeof record_.user, kDefaultMailUser);
-  putText(record_.subject, 0, sizeof record_.subject, kDefaultMailSubject);
+  formats::setFieldText(record_.owner, kBuiltInOperatorUser);
+  formats::setFieldText(record_.mailServer, kDefaultMailServer);
+  formats::setFieldText(record_.sender, kDefaultMailSender);
+  formats::setFieldText(record_.user, kDefaultMailUser);
+  formats::setFieldText(record_.subject, kDefaultMailSubject);
   record_.options[0] = 1;
 }
 

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "constants.h"
+#include "server/constants.h"
+#include "server/request_records.h"
 
 namespace cvlm {
 
@@ -41,8 +42,8 @@ static_assert(offsetof(CvLmRecord, entries) == 248);
 inline constexpr std::size_t kCvLmFileSize = 2 + sizeof(CvLmRecord) + 1;
 static_assert(kCvLmFileSize == 4347);
 
-// The mail block as request 12 carries it in its header and request 11 and
-// hello in their results: m, server, sender, user, the four option bytes.
+// The mail block (MailInfoBlock) as request 12 carries it in its header and
+// request 11 and hello in their results, with its texts as strings.
 struct MailInfo {
   std::int32_t mailCount = 0;
   std::string mailServer;
@@ -50,16 +51,8 @@ struct MailInfo {
   std::string user;
   std::array<std::uint8_t, 4> options{};
 };
-inline constexpr std::size_t kMailInfoCountAt = 0;
-inline constexpr std::size_t kMailInfoServerAt = 4;
-inline constexpr std::size_t kMailInfoSenderAt = 36;
-inline constexpr std::size_t kMailInfoUserAt = 68;
-inline constexpr std::size_t kMailInfoOptionsAt = 100;
-inline constexpr std::size_t kMailInfoSize = 104;
-inline constexpr std::size_t kMailTextSize = 32;
-
-// Reads the block at offset of a record; texts are taken bounded by their field.
-MailInfo readMailInfo(const void* record, std::size_t offset);
+// The block's values; texts are taken bounded by their field.
+MailInfo readMailInfo(const MailInfoBlock& block);
 
 // The settings object: loads ".cvlmrc" when constructed (creating a missing
 // one with the defaults); apart from that only save() writes the file.
@@ -79,8 +72,8 @@ class ObjCvLm {
   // The m entries in use, m * 64 bytes.
   const MailEntry* mailEntries() const { return record_.entries; }
 
-  // Writes the mail block at offset of a record (texts at most 31 characters).
-  void putMailInfo(void* record, std::size_t offset) const;
+  // The mail block of the settings (texts at most 31 characters).
+  MailInfoBlock mailInfoBlock() const;
   // Replaces m, server, sender, user, options and all 64 slots; info's count
   // must be 0 to 64 and entries must hold that many.
   void setMailInfo(const MailInfo& info, const MailEntry* entries);

@@ -1,8 +1,5 @@
 // Event log and text log of the management server.
-#include "log.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "server/log.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -10,11 +7,12 @@
 #include <ctime>
 #include <mutex>
 
-#include "constants.h"
 #include "platform/clock.h"
 #include "platform/event_log.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "server/constants.h"
 
 namespace cvlm {
 
@@ -51,8 +49,8 @@ void reportEvent(int type, const std::string& text) {
 void writeLog(const std::string& text) {
   if (logSwitchValue.load() == 0) return;
   std::string name = currentLogName();
-  int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) {
+  platform::File file = platform::File::openAppend(name);
+  if (!file.isOpen()) {
     reportEvent(platform::kEventInformation, "LogFile Can't Open!");
     logSwitchValue = 0;
     return;
@@ -61,8 +59,7 @@ void writeLog(const std::string& text) {
   line.append(text, 0, kLogMessageMax);
   line += '\n';
   // One write per line: parallel requests never interleave inside a line.
-  (void)!::write(fd, line.data(), line.size());
-  ::close(fd);
+  file.write(line);
 }
 
 void writeLogf(const char* format, ...) {
@@ -81,9 +78,7 @@ void setLogFileName(const std::string& name) {
 }
 
 void setLogSwitchFromMarker() {
-  int fd = ::open(kLogMarkerFile, O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) ::close(fd);
-  logSwitchValue = fd >= 0 ? 1 : 0;
+  logSwitchValue = platform::File::openForRead(kLogMarkerFile).isOpen() ? 1 : 0;
 }
 
 bool logSwitch() { return logSwitchValue.load() != 0; }

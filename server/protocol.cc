@@ -1,5 +1,5 @@
 // Stream XOR and record scrambling of the console protocol.
-#include "protocol.h"
+#include "server/protocol.h"
 
 #include <atomic>
 #include <random>

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 namespace cvlm {
 
@@ -30,6 +32,14 @@ struct RqH {
   std::uint8_t check;
 
   unsigned char* bytes() { return reinterpret_cast<unsigned char*>(this); }
+  // The request's argument block (server/request_records.h), copied out of args.
+  template <class Args>
+  Args argsAs() const {
+    static_assert(std::is_trivially_copyable_v<Args> && sizeof(Args) <= sizeof args);
+    Args a;
+    std::memcpy(&a, args, sizeof a);
+    return a;
+  }
 };
 static_assert(sizeof(RqH) == 196);
 static_assert(offsetof(RqH, Type) == 4);
@@ -46,15 +56,17 @@ struct MgrRequestResult {
   std::uint8_t check;
 
   unsigned char* bytes() { return reinterpret_cast<unsigned char*>(this); }
+  // Copies a result payload (server/request_records.h) into payload.
+  template <class Payload>
+  void setPayload(const Payload& p) {
+    static_assert(std::is_trivially_copyable_v<Payload> && sizeof(Payload) <= sizeof payload);
+    std::memcpy(payload, &p, sizeof p);
+  }
 };
 static_assert(sizeof(MgrRequestResult) == 260);
 static_assert(offsetof(MgrRequestResult, type) == 4);
 static_assert(offsetof(MgrRequestResult, payload) == 8);
 static_assert(offsetof(MgrRequestResult, check) == 259);
-
-// Offsets of fields inside the records, counted from the record start.
-inline constexpr std::size_t kArgsOffset = 8;
-inline constexpr std::size_t kPayloadOffset = 8;
 
 // Request types (RqH Type).
 enum RequestType : std::int32_t {

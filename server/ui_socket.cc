@@ -1,71 +1,51 @@
 // Console listener, accept loop and per-connection send and receive.
-#include "ui_socket.h"
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
+#include "server/ui_socket.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
+#include <utility>
 
-#include "connection_thread.h"
-#include "log.h"
 #include "platform/net.h"
 #include "platform/notice.h"
-#include "protocol.h"
+#include "server/log.h"
 
 namespace cvlm {
 
-UISocket::UISocket(const ListenerConfig& config)
-    : config_(config), stopEvent_(std::make_unique<platform::StopEvent>()) {}
+UISocket::UISocket(const ListenerConfig& config, ConnectionStarter start)
+    : config_(config), start_(std::move(start)), listener_(std::make_unique<platform::Listener>()) {}
 
 UISocket::UISocket(int connection, std::uint32_t peerAddress, const ListenerConfig& config)
     : config_(config), connection_(connection), peerAddress_(peerAddress) {
   // A console that stops reading must not hold its thread for ever.
-  if (connection_ >= 0 && config_.sendTimeoutMs > 0) {
-    timeval tv{config_.sendTimeoutMs / 1000, (config_.sendTimeoutMs % 1000) * 1000};
-    ::setsockopt(connection_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-  }
-}
-
-UISocket::~UISocket() {
-  if (listening_ >= 0) ::close(listening_);
+  if (connection_ >= 0 && config_.sendTimeoutMs > 0) platform::setSendTimeout(connection_, config_.sendTimeoutMs);
 }
 
 int UISocket::runServer() {
   writeLog("Try to bind server port!");
   const char* failedStep = nullptr;
-  listening_ = platform::openListener(config_.address, config_.port, kListenBacklog, &failedStep);
-  if (listening_ < 0) {
+  if (!listener_->open(config_.address, config_.port, kListenBacklog, &failedStep)) {
     writeLog(failedStep && std::string(failedStep) == "listen" ? "Failed to listen port!"
                                                                : "Failed to bind server port!");
     return -1;
   }
-  boundPort_ = platform::boundPort(listening_);
   for (;;) {
     try {
       std::uint32_t peerAddress = 0;
-      int fd = platform::acceptOrStop(listening_, *stopEvent_, &peerAddress);
+      int fd = listener_->accept(&peerAddress);
       if (fd == platform::kAcceptStopped) break;
       if (fd < 0) {
         writeLog("Accept Client Connect ERROR!");
-        if (errno == EMFILE || errno == ENFILE) ::usleep(50 * 1000);
         continue;
       }
       setLogSwitchFromMarker();
-      startConnectionThread(fd, peerAddress, config_);
+      start_(fd, peerAddress);
     } catch (...) {
       writeLog("Socket Listen TRY Exception!!");
     }
   }
-  ::close(listening_);
-  listening_ = -1;
+  listener_->close();
   return 0;
-}
-
-void UISocket::stop() {
-  if (stopEvent_) stopEvent_->signal();
 }
 
 long UISocket::sendToUI(void* buffer, std::size_t n) {
@@ -73,30 +53,38 @@ long UISocket::sendToUI(void* buffer, std::size_t n) {
   return platform::sendAll(connection_, buffer, n);
 }
 
+bool UISocket::sendMRR(MgrRequestResult& result) {
+  encodeRecord(result.bytes(), sizeof result);
+  if (sendToUI(result.bytes(), sizeof result) < static_cast<long>(sizeof result)) {
+    writeLog("Dispatcher::sendMRR::Send MgrRequestResult failed!");
+    return false;
+  }
+  return true;
+}
+
 long UISocket::receive(void* buffer, std::size_t n) { return recvFromUI(buffer, n, config_.receiveTimeoutMs); }
 
 int UISocket::receiveUntil(unsigned char* p, std::size_t end, std::size_t& got, int timeoutMs) {
-  while (got < end) {
-    int w = platform::waitReadable(connection_, timeoutMs);
-    if (w < 0) {
+  if (got >= end) return 1;
+  platform::Received r = platform::receiveExactly(connection_, p + got, end - got, timeoutMs);
+  got += r.count;
+  switch (r.end) {
+    case platform::ReceiveEnd::Complete:
+      return 1;
+    case platform::ReceiveEnd::WaitFailed:
       writeLog("recvFromUI Error");
       return -1;
-    }
-    if (w == 0) {
+    case platform::ReceiveEnd::TimedOut:
       writeLog("recvFromUI Time-out");
       return 0;
-    }
-    ssize_t r = ::recv(connection_, p + got, end - got, 0);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) {
-      int error = r == 0 ? ECONNRESET : errno;
+    case platform::ReceiveEnd::Closed:
+    case platform::ReceiveEnd::Failed:
       writeLog("recvFromUI ,Socket error");
-      platform::showNotice("Error", platform::systemErrorText(error));
+      platform::showNotice("Error", platform::systemErrorText(r.end == platform::ReceiveEnd::Closed ? ECONNRESET
+                                                                                                   : r.error));
       return 0;
-    }
-    got += static_cast<std::size_t>(r);
   }
-  return 1;
+  return 0;
 }
 
 long UISocket::recvFromUI(void* buffer, std::size_t n, int timeoutMs) {

@@ -2,47 +2,47 @@
 // connection object per accepted console with the timed receive and send.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
-#include "constants.h"
-#include "platform/net.h"
+#include "platform/listener.h"
+#include "server/listener_config.h"
+#include "server/protocol.h"
 
 namespace cvlm {
 
-struct ListenerConfig {
-  std::uint32_t address = 0;  // network byte order; 0 is INADDR_ANY
-  std::uint16_t port = kConsolePort;
-  int receiveTimeoutMs = kReceiveSeconds * 1000;
-  int sendTimeoutMs = kSendSeconds * 1000;
-  int closeDrainMs = kCloseDrainMs;
-};
+// Takes over an accepted console connection (its descriptor and the peer's
+// network-order address); given to the listener by the program that runs it.
+using ConnectionStarter = std::function<void(int fd, std::uint32_t peerAddress)>;
 
 class UISocket {
  public:
-  // Listener role.
-  explicit UISocket(const ListenerConfig& config = {});
+  // Listener role: every accepted connection goes to start.
+  UISocket(const ListenerConfig& config, ConnectionStarter start);
   // Connection role: an accepted socket and its peer address (network order).
   UISocket(int connection, std::uint32_t peerAddress, const ListenerConfig& config = {});
-  ~UISocket();
   UISocket(const UISocket&) = delete;
   UISocket& operator=(const UISocket&) = delete;
 
   // Binds, listens and accepts until stop(); -1 when binding or listening failed, 0 after stop().
   int runServer();
-  // Makes runServer return and closes the listening socket; safe from any thread.
-  void stop();
-  // The bound port once runServer has bound (tests bind port 0).
-  std::uint16_t boundPort() const { return boundPort_.load(); }
-  bool listening() const { return boundPort_.load() != 0; }
+  // Makes runServer return, which then closes the listening socket; safe from any thread.
+  void stop() {
+    if (listener_) listener_->stop();
+  }
+  // The bound port while runServer listens (tests bind port 0).
+  std::uint16_t boundPort() const { return listener_ ? listener_->port() : 0; }
+  bool listening() const { return boundPort() != 0; }
 
   // XORs the n bytes in place as one unit, then sends them all; returns the
   // count sent (short when the console takes nothing for the send time-out)
   // or -1.
   long sendToUI(void* buffer, std::size_t n);
+  // Scrambles the result and sends it as one unit; false when sent short (logged).
+  bool sendMRR(MgrRequestResult& result);
   // recvFromUI with the configured receive time-out.
   long receive(void* buffer, std::size_t n);
   // Receives exactly n bytes, waiting at most timeoutMs before each read.
@@ -64,11 +64,10 @@ class UISocket {
   int receiveUntil(unsigned char* p, std::size_t end, std::size_t& got, int timeoutMs);
 
   ListenerConfig config_;
-  int listening_ = -1;
+  ConnectionStarter start_;      // listener role only
+  std::unique_ptr<platform::Listener> listener_;  // listener role only
   int connection_ = -1;
   std::uint32_t peerAddress_ = 0;
-  std::unique_ptr<platform::StopEvent> stopEvent_;  // listener role only
-  std::atomic<std::uint16_t> boundPort_{0};
 };
 
 }  // namespace cvlm

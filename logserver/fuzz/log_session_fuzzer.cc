@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "console_output.h"
-#include "log_session.h"
-#include "session_slots.h"
-#include "support/mariadb_server.h"
+#include "logserver/console_output.h"
+#include "logserver/log_session.h"
+#include "logserver/session_slots.h"
+#include "logserver/tests/support/mariadb_server.h"
 
 namespace {
 

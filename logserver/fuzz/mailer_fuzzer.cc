@@ -37,14 +37,14 @@
 #include <string_view>
 #include <vector>
 
-#include "console_output.h"
-#include "fuzz_support.h"
-#include "log_records.h"
-#include "mail_alert.h"
-#include "mail_list.h"
+#include "formats/rule_record.h"
+#include "logserver/console_output.h"
+#include "logserver/fuzz/reply_bytes_peer.h"
+#include "logserver/log_records.h"
+#include "logserver/mail_alert.h"
+#include "logserver/mail_list.h"
 #include "platform/net.h"
-#include "reply_bytes_peer.h"
-#include "server/books/records.h"
+#include "platform_testing/scratch_dir.h"
 
 namespace {
 
@@ -134,7 +134,7 @@ std::string backupBytes(const std::string& piece, bool packed) {
   std::string bytes;
   for (std::size_t at = 0; at < piece.size(); at += kRecordHead) {
     std::string record = piece.substr(at, kRecordHead);
-    if (record.size() == kRecordHead) record.resize(sizeof(cvlm::BRule), '\0');
+    if (record.size() == kRecordHead) record.resize(sizeof(formats::BRule), '\0');
     bytes += record;
   }
   return bytes;
@@ -185,7 +185,7 @@ void checkDialogue(const std::string& sent) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  cvlm_fuzz::enterScratchDirectory("halvern-mailer-fuzz");
+  platform_testing::enterScratchDirectory("halvern-mailer-fuzz");
   ::setenv("TZ", "UTC", 1);
   ::tzset();
   halvern::setOutputCapture([](bool, std::string_view) {});
@@ -228,6 +228,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkDialogue(peer->received());
   if (platform::openDescriptorCount() != descriptors) fail("a descriptor was left open");
 
-  cvlm_fuzz::emptyWorkingDirectory();
+  platform_testing::emptyWorkingDirectory();
   return 0;
 }

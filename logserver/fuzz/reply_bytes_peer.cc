@@ -1,5 +1,5 @@
 // Reply-bytes SMTP peer for the mailer's fuzz target.
-#include "reply_bytes_peer.h"
+#include "logserver/fuzz/reply_bytes_peer.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "loopback_peer.h"
+#include "platform_testing/loopback_peer.h"
 
 namespace halvern_fuzz {
 
-class ReplyBytesPeer : public cvlm_fuzz::LoopbackPeer {
+class ReplyBytesPeer : public platform_testing::LoopbackPeer {
  public:
   // How the peer ends the connection after sending its bytes.
   enum class End {

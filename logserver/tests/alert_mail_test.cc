@@ -1,9 +1,9 @@
 // The alert mail text: subject, header, alert blocks and attack names.
-#include "alert_mail.h"
+#include "logserver/alert_mail.h"
 
 #include <gtest/gtest.h>
 
-#include "support/mail_files.h"
+#include "logserver/tests/support/mail_files.h"
 
 namespace halvern {
 namespace {

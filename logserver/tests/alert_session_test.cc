@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "mail_alert.h"
+#include "logserver/mail_alert.h"
+#include "logserver/tests/support/fake_sensor.h"
+#include "logserver/tests/support/mail_files.h"
+#include "logserver/tests/support/mariadb_server.h"
+#include "logserver/tests/support/running_listener.h"
+#include "logserver/tests/support/smtp_peer.h"
 #include "platform/files.h"
 #include "platform_testing/temp_dir.h"
-#include "support/fake_sensor.h"
-#include "support/mail_files.h"
-#include "support/mariadb_server.h"
-#include "support/running_listener.h"
-#include "support/smtp_peer.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "constants.h"
+#include "logserver/constants.h"
+#include "logserver/tests/support/fake_sensor.h"
 #include "platform/net.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
-#include "support/fake_sensor.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "constants.h"
-#include "log_database.h"
-#include "support/fake_sensor.h"
-#include "support/mariadb_server.h"
-#include "support/running_listener.h"
+#include "logserver/constants.h"
+#include "logserver/log_database.h"
+#include "logserver/tests/support/fake_sensor.h"
+#include "logserver/tests/support/mariadb_server.h"
+#include "logserver/tests/support/running_listener.h"
 
 namespace {
 

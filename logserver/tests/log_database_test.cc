@@ -7,12 +7,12 @@
 #include <fstream>
 #include <thread>
 
-#include "log_database.h"
-#include "log_statements.h"
+#include "logserver/log_database.h"
+#include "logserver/log_statements.h"
+#include "logserver/tests/support/fake_sensor.h"
+#include "logserver/tests/support/mariadb_server.h"
+#include "logserver/tests/support/running_listener.h"
 #include "platform_testing/temp_dir.h"
-#include "support/fake_sensor.h"
-#include "support/mariadb_server.h"
-#include "support/running_listener.h"
 
 namespace {
 

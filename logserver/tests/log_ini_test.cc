@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "log_ini.h"
+#include "logserver/log_ini.h"
 #include "platform_testing/temp_dir.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // and the boundary between attack and system records.
 #include <gtest/gtest.h>
 
-#include "log_records.h"
-#include "support/fake_sensor.h"
+#include "logserver/log_records.h"
+#include "logserver/tests/support/fake_sensor.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <mutex>
 #include <vector>
 
-#include "log_listener.h"
+#include "logserver/log_listener.h"
+#include "logserver/tests/support/fake_sensor.h"
+#include "logserver/tests/support/mariadb_server.h"
+#include "logserver/tests/support/running_listener.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
-#include "support/fake_sensor.h"
-#include "support/mariadb_server.h"
-#include "support/running_listener.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // one agreed change: the system table's time column is "timestamp").
 #include <gtest/gtest.h>
 
-#include "log_statements.h"
-#include "support/fake_sensor.h"
+#include "logserver/log_statements.h"
+#include "logserver/tests/support/fake_sensor.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "mail_alert.h"
+#include "logserver/mail_alert.h"
+#include "logserver/tests/support/mail_files.h"
+#include "logserver/tests/support/smtp_peer.h"
 #include "platform_testing/temp_dir.h"
-#include "support/mail_files.h"
-#include "support/smtp_peer.h"
 
 namespace halvern {
 namespace {

@@ -1,6 +1,6 @@
 // The alert mailer end to end: its files, the SMTP dialogue against a
 // scripted peer, and one mail through a real SMTP server (aiosmtpd).
-#include "mail_alert.h"
+#include "logserver/mail_alert.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include <future>
 #include <thread>
 
+#include "logserver/tests/support/mail_files.h"
+#include "logserver/tests/support/running_listener.h"
+#include "logserver/tests/support/smtp_peer.h"
 #include "platform/files.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
-#include "support/mail_files.h"
-#include "support/running_listener.h"
-#include "support/smtp_peer.h"
 
 namespace halvern {
 namespace {

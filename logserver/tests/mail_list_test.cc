@@ -1,9 +1,9 @@
 // Reading "maillist": the count, the server word and bounded recipient words.
-#include "mail_list.h"
+#include "logserver/mail_list.h"
 
 #include <gtest/gtest.h>
 
-#include "support/mail_files.h"
+#include "logserver/tests/support/mail_files.h"
 
 namespace halvern {
 namespace {

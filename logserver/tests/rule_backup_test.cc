@@ -1,5 +1,5 @@
 // Finding, waiting for and loading the sensor's rule backup.
-#include "rule_backup.h"
+#include "logserver/rule_backup.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "logserver/tests/support/mail_files.h"
 #include "platform/files.h"
-#include "support/mail_files.h"
 
 namespace halvern {
 namespace {

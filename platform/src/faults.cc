@@ -1,7 +1,9 @@
-// Fault rules under one mutex, matched in the order they were added.
+// Fault rules under one mutex, matched in the order they were added, and the
+// checks noted for watched operations.
 #include "platform/faults.h"
 
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <mutex>
 #include <utility>
@@ -29,6 +31,12 @@ constexpr std::array<std::pair<FaultOp, const char*>, 12> kOpNames{{
 struct FaultTable {
   std::mutex mutex;
   std::vector<FaultRule> rules;
+  std::vector<FaultOp> watched;
+  std::vector<FaultCheck> checks;
+  std::atomic<bool> armed{false};
+
+  // With mutex held, after any change of rules or watched.
+  void rearm() { armed = !rules.empty() || !watched.empty(); }
 };
 
 FaultTable& table() {
@@ -60,24 +68,48 @@ void addFault(const FaultRule& rule) {
   FaultTable& t = table();
   std::lock_guard lock(t.mutex);
   t.rules.push_back(rule);
+  t.rearm();
 }
 
 void clearFaults() {
   FaultTable& t = table();
   std::lock_guard lock(t.mutex);
   t.rules.clear();
+  t.rearm();
 }
 
-bool shouldFail(FaultOp op, std::string_view subject, long long* value) {
+bool shouldFail(FaultOp op, std::string_view subject, long long* value, long long amount) {
   FaultTable& t = table();
+  if (!t.armed) return false;
   std::lock_guard lock(t.mutex);
+  for (FaultOp w : t.watched)
+    if (w == op) t.checks.push_back({op, std::string(subject), amount});
   for (auto it = t.rules.begin(); it != t.rules.end(); ++it) {
     if (it->op != op || !globMatch(it->pattern, subject, it->caseBlind)) continue;
     if (value) *value = it->value;
     if (it->count > 0 && --it->count == 0) t.rules.erase(it);
+    t.rearm();
     return true;
   }
   return false;
+}
+
+bool faultsArmed() { return table().armed; }
+
+void watchFaults(FaultOp op, bool on) {
+  FaultTable& t = table();
+  std::lock_guard lock(t.mutex);
+  std::erase(t.watched, op);
+  if (on) t.watched.push_back(op);
+  t.rearm();
+}
+
+std::vector<FaultCheck> takeWatchedChecks() {
+  FaultTable& t = table();
+  std::lock_guard lock(t.mutex);
+  std::vector<FaultCheck> checks;
+  checks.swap(t.checks);
+  return checks;
 }
 
 bool globMatch(std::string_view pattern, std::string_view subject, bool caseBlind) {

@@ -1,8 +1,9 @@
-// Whole-file writes, renames with and without replacement, bounded reads,
-// opening beneath the working directory, the test seams and the bounded lock
-// that state-file writers share.
+// The file handle, the atomic write, renames with and without replacement,
+// bounded reads, opening beneath the working directory, existence tests and
+// the bounded lock that state-file writers share.
 #include "platform/files.h"
 
+#include "platform/faults.h"
 #include "platform/paths.h"
 
 #include <fcntl.h>
@@ -27,44 +28,44 @@
 namespace platform {
 
 namespace {
-std::atomic<int> renameFailures{0};
+std::atomic<bool> componentWalkForced{false};
 
-bool seamFails() {
-  int n = renameFailures.load();
-  while (n > 0) {
-    if (renameFailures.compare_exchange_weak(n, n - 1)) {
-      errno = EIO;
-      return true;
-    }
-  }
-  return false;
+// A rename the fault point makes fail.
+bool renameFails(const std::string& to) {
+  if (!shouldFail(FaultOp::Rename, to)) return false;
+  errno = EIO;
+  return true;
 }
 
-std::atomic<bool> componentWalkForced{false};
+bool renameAt(int dirFd, const std::string& from, const std::string& to, bool replace) {
+  if (renameFails(to)) return false;
+  if (replace) return ::renameat(dirFd, from.c_str(), dirFd, to.c_str()) == 0;
+  if (::syscall(SYS_renameat2, dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without renameat2: link then unlink never replaces the target.
+  if (::linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0) != 0) return false;
+  ::unlinkat(dirFd, from.c_str(), 0);
+  return true;
+}
+
+constexpr mode_t kFileMode = 0644;
+
+// Creates name in dirFd for writing, exclusively or emptying a file there.
+int createAt(int dirFd, const std::string& name, bool exclusive) {
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (exclusive ? O_EXCL : O_TRUNC);
+  return ::openat(dirFd, name.c_str(), flags, kFileMode);
+}
 }  // namespace
 
 namespace testing {
-void failNextRenames(int count) { renameFailures = count; }
 void useComponentWalk(bool on) { componentWalkForced = on; }
 }  // namespace testing
 
-bool renameReplace(const std::string& from, const std::string& to) { return renameReplaceAt(AT_FDCWD, from, to); }
+bool renameReplace(const std::string& from, const std::string& to) { return renameAt(AT_FDCWD, from, to, true); }
 
-bool renameReplaceAt(int dirFd, const std::string& from, const std::string& to) {
-  if (seamFails()) return false;
-  return ::renameat(dirFd, from.c_str(), dirFd, to.c_str()) == 0;
-}
+bool renameNoReplace(const std::string& from, const std::string& to) { return renameAt(AT_FDCWD, from, to, false); }
 
-bool renameNoReplace(const std::string& from, const std::string& to) {
-  if (seamFails()) return false;
-  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-    return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // File systems without renameat2: link then unlink never replaces the target.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  ::unlink(from.c_str());
-  return true;
-}
+bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool writeAll(int fd, const void* data, std::size_t n) {
   const char* p = static_cast<const char*>(data);
@@ -90,21 +91,76 @@ bool readAll(int fd, void* data, std::size_t n) {
   return true;
 }
 
-bool writeThenRename(int fd, const std::string& tempPath, const std::string& path, std::string_view data) {
-  bool written = writeAll(fd, data.data(), data.size()) && ::fsync(fd) == 0;
-  if (::close(fd) != 0) written = false;
-  if (written && renameReplace(tempPath, path)) return true;
+File File::openForRead(const std::string& path) { return File(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); }
+
+File File::createExclusive(const std::string& path) { return File(createAt(AT_FDCWD, path, true)); }
+
+File File::createTruncate(const std::string& path) { return File(createAt(AT_FDCWD, path, false)); }
+
+File File::openOrCreate(const std::string& path) {
+  return File(::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, kFileMode));
+}
+
+File File::openAppend(const std::string& path) {
+  return File(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kFileMode));
+}
+
+File File::openBeneathForRead(const std::string& path) { return File(openBeneath(path, O_RDONLY | O_NONBLOCK)); }
+
+File File::openDirectoryBeneath(const std::string& path) { return File(openBeneath(path, O_RDONLY | O_DIRECTORY)); }
+
+bool File::sync() { return ::fsync(fd()) == 0; }
+
+bool File::regularSize(std::int64_t& size) const {
+  struct stat st{};
+  if (::fstat(fd(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  size = st.st_size;
+  return true;
+}
+
+AtomicFile::AtomicFile(std::string path, std::string temp, Create how, const File* dir)
+    : path_(std::move(path)), temp_(std::move(temp)), how_(how), dir_(dir) {}
+
+AtomicFile::~AtomicFile() {
+  if (created_) removeTemp();
+}
+
+bool AtomicFile::create() {
+  file_ = File(createAt(dirFd(), temp_, how_ == Create::Exclusive));
+  created_ = file_.isOpen();
+  return created_;
+}
+
+bool AtomicFile::finish() {
+  if (finished_) return finishedWell_;
+  finished_ = true;
+  finishedWell_ = created_ && file_.sync();
+  if (!file_.close()) finishedWell_ = false;
+  return finishedWell_;
+}
+
+bool AtomicFile::commit(Commit how) {
+  if (finish() && renameAt(dirFd(), temp_, path_, how == Commit::Replace)) {
+    created_ = false;
+    return true;
+  }
   int e = errno;
-  ::unlink(tempPath.c_str());
+  if (created_) removeTemp();
   errno = e;
   return false;
 }
 
+int AtomicFile::dirFd() const { return dir_ ? dir_->fd() : AT_FDCWD; }
+
+void AtomicFile::removeTemp() {
+  file_.close();
+  ::unlinkat(dirFd(), temp_.c_str(), 0);
+  created_ = false;
+}
+
 bool writeFileAtomic(const std::string& path, std::string_view data, const std::string& tempPath) {
-  std::string tmp = tempPath.empty() ? path + ".tmp" : tempPath;
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  return writeThenRename(fd, tmp, path, data);
+  AtomicFile file(path, tempPath.empty() ? path + ".tmp" : tempPath);
+  return file.create() && file.write(data) && file.commit();
 }
 
 namespace {
@@ -115,13 +171,11 @@ namespace {
 // exit that follows pay for returning its pages.
 bool readFromStart(const std::string& path, std::string& out, std::size_t readLimit, std::uint64_t sizeLimit) {
   constexpr std::size_t kGrowth = 4096;  // read past the size a file had when opened
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return false;
   struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > sizeLimit) {
-    ::close(fd);
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > sizeLimit)
     return false;
-  }
   const std::size_t expected = std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), readLimit);
   out.clear();
   std::size_t got = 0;
@@ -129,10 +183,9 @@ bool readFromStart(const std::string& path, std::string& out, std::size_t readLi
     std::size_t room = std::min(got < expected ? expected - got : kGrowth, readLimit - got);
     if (room == 0) break;
     out.resize(got + room);
-    ssize_t r = ::read(fd, out.data() + got, room);
+    ssize_t r = ::read(fd.get(), out.data() + got, room);
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) {
-      ::close(fd);
       out.clear();
       return false;
     }
@@ -140,7 +193,6 @@ bool readFromStart(const std::string& path, std::string& out, std::size_t readLi
     got += static_cast<std::size_t>(r);
   }
   out.resize(got);
-  ::close(fd);
   return true;
 }
 
@@ -237,12 +289,15 @@ int openBeneath(const std::string& path, int flags, mode_t mode) {
 
 bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-namespace {
+bool entryExists(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 bool isRegularFile(const std::string& path) {
   struct stat st{};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
-}  // namespace
 
 std::string findFileIgnoringCase(const std::string& dir, const std::string& name) {
   if (isRegularFile(joinPath(dir, name))) return name;
@@ -261,21 +316,14 @@ std::string findFileIgnoringCase(const std::string& dir, const std::string& name
 
 FileLock::FileLock(const std::string& path, bool exclusive) {
   constexpr auto kWait = std::chrono::seconds(10);
-  int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
+  Descriptor fd(::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+  if (!fd.valid()) return;
   auto deadline = std::chrono::steady_clock::now() + kWait;
-  while (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
-      ::close(fd);
-      return;
-    }
+  while (::flock(fd.get(), (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  fd_ = fd;
-}
-
-FileLock::~FileLock() {
-  if (fd_ >= 0) ::close(fd_);
+  fd_ = std::move(fd);
 }
 
 }  // namespace platform

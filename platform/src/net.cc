@@ -1,4 +1,4 @@
-// Socket helpers: whole sends, poll() waits, listeners, bounded connects.
+// Socket helpers: whole sends, poll() waits, receives, listeners, bounded connects.
 #include "platform/net.h"
 
 #include <arpa/inet.h>
@@ -8,19 +8,51 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 
+#include "platform/faults.h"
+
 namespace platform {
+
+namespace {
+
+// The peer of a socket as the fault point names it: "a.b.c.d:port", empty
+// for any other kind of socket.
+std::string peerOf(int fd) {
+  sockaddr_in sa{};
+  socklen_t len = sizeof sa;
+  if (::getpeername(fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0 || sa.sin_family != AF_INET) return "";
+  return dottedAddress(sa.sin_addr.s_addr) + ":" + std::to_string(ntohs(sa.sin_port));
+}
+
+// How many of the n bytes one send may take: n, or fewer when the fault
+// point says so; 0 (errno EIO) when the send is to fail.
+std::size_t sendable(int fd, std::size_t n) {
+  if (!faultsArmed()) return n;
+  long long most = 0;
+  if (!shouldFail(FaultOp::Send, peerOf(fd), &most, static_cast<long long>(n))) return n;
+  if (most <= 0) {
+    errno = EIO;
+    return 0;
+  }
+  return std::min(n, static_cast<std::size_t>(most));
+}
+
+}  // namespace
 
 long sendAll(int fd, const void* buffer, std::size_t n) {
   const char* p = static_cast<const char*>(buffer);
   std::size_t sent = 0;
   while (sent < n) {
-    ssize_t r = ::send(fd, p + sent, n - sent, MSG_NOSIGNAL);
+    std::size_t take = sendable(fd, n - sent);
+    if (take == 0) return sent > 0 ? static_cast<long>(sent) : -1;
+    ssize_t r = ::send(fd, p + sent, take, MSG_NOSIGNAL);
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) return sent > 0 ? static_cast<long>(sent) : -1;
     sent += static_cast<std::size_t>(r);
@@ -64,8 +96,10 @@ long sendAllWithin(int fd, const void* buffer, std::size_t n, int timeoutMs) {
       if (w == 0) errno = ETIMEDOUT;
       return sent > 0 ? static_cast<long>(sent) : -1;
     }
+    std::size_t take = sendable(fd, n - sent);
+    if (take == 0) return sent > 0 ? static_cast<long>(sent) : -1;
     // Never blocks: a send that would is waited for by the poll above.
-    ssize_t r = ::send(fd, p + sent, n - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    ssize_t r = ::send(fd, p + sent, take, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (r < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
     if (r <= 0) return sent > 0 ? static_cast<long>(sent) : -1;
     sent += static_cast<std::size_t>(r);
@@ -73,21 +107,41 @@ long sendAllWithin(int fd, const void* buffer, std::size_t n, int timeoutMs) {
   return static_cast<long>(sent);
 }
 
+bool setSendTimeout(int fd, int timeoutMs) {
+  timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+  return ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) == 0;
+}
+
 int waitReadable(int fd, int timeoutMs) { return waitUntil(fd, POLLIN, deadlineIn(timeoutMs)); }
 
-long recvExact(int fd, void* buffer, std::size_t n, int timeoutMs) {
+Received receiveSome(int fd, void* buffer, std::size_t n, int timeoutMs) {
+  int w = waitReadable(fd, timeoutMs);
+  if (w < 0) return {0, ReceiveEnd::WaitFailed, errno};
+  if (w == 0) return {0, ReceiveEnd::TimedOut, 0};
+  for (;;) {
+    ssize_t r = ::recv(fd, buffer, n, 0);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return {0, ReceiveEnd::Failed, errno};
+    if (r == 0 && n > 0) return {0, ReceiveEnd::Closed, 0};
+    return {static_cast<std::size_t>(r), ReceiveEnd::Complete, 0};
+  }
+}
+
+Received receiveExactly(int fd, void* buffer, std::size_t n, int timeoutMs) {
   char* p = static_cast<char*>(buffer);
   std::size_t got = 0;
   while (got < n) {
-    int w = waitReadable(fd, timeoutMs);
-    if (w < 0) return got > 0 ? static_cast<long>(got) : -1;
-    if (w == 0) return static_cast<long>(got);
-    ssize_t r = ::recv(fd, p + got, n - got, 0);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return static_cast<long>(got);
-    got += static_cast<std::size_t>(r);
+    Received piece = receiveSome(fd, p + got, n - got, timeoutMs);
+    got += piece.count;
+    if (piece.end != ReceiveEnd::Complete) return {got, piece.end, piece.error};
   }
-  return static_cast<long>(got);
+  return {got, ReceiveEnd::Complete, 0};
+}
+
+long recvExact(int fd, void* buffer, std::size_t n, int timeoutMs) {
+  Received r = receiveExactly(fd, buffer, n, timeoutMs);
+  if (r.end == ReceiveEnd::WaitFailed && r.count == 0) return -1;
+  return static_cast<long>(r.count);
 }
 
 int openListener(std::uint32_t address, std::uint16_t port, int backlog, const char** failedStep) {

@@ -1,5 +1,5 @@
-// Atomic writes, no-replace renames, the rename seam, bounded reads and
-// opening beneath the working directory.
+// Atomic writes, no-replace renames, renames the fault point fails, bounded
+// reads and opening beneath the working directory.
 #include "platform/files.h"
 
 #include <fcntl.h>
@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform_testing/faults.h"
 #include "platform_testing/temp_dir.h"
 
 TEST(FilesTest, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
@@ -23,7 +24,7 @@ TEST(FilesTest, AtomicWriteReplacesWholeAndLeavesNoTemporary) {
   EXPECT_EQ(content, std::string("new\0data", 8));
   EXPECT_FALSE(platform::fileExists(f + ".tmp"));
 
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, f, 1);
   EXPECT_FALSE(platform::writeFileAtomic(f, "lost"));
   ASSERT_TRUE(platform::readWholeFile(f, content));
   EXPECT_EQ(content, std::string("new\0data", 8));
@@ -40,6 +41,14 @@ TEST(FilesTest, NoReplaceRenameKeepsExistingTarget) {
   EXPECT_EQ(content, "B");
   EXPECT_TRUE(platform::renameNoReplace(dir.file("a"), dir.file("c")));
   EXPECT_FALSE(platform::fileExists(dir.file("a")));
+}
+
+TEST(FilesTest, RemoveFileReportsWhetherAnEntryWasRemoved) {
+  platform_testing::TempDir dir;
+  std::string name = dir.file("f");
+  ASSERT_TRUE(platform::writeFileAtomic(name, "0123456789"));
+  EXPECT_TRUE(platform::removeFile(name));
+  EXPECT_FALSE(platform::removeFile(name));
 }
 
 TEST(FilesTest, FindsFileWhoseNameDiffersOnlyInCase) {

@@ -1,4 +1,5 @@
-// Whole sends, bounded receives, listeners and connects on loopback.
+// Whole sends, bounded receives and why they stopped, sends the fault point
+// fails, listeners and connects on loopback.
 #include "platform/net.h"
 
 #include <arpa/inet.h>
@@ -7,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform_testing/faults.h"
+
+#include <cerrno>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -53,6 +58,45 @@ TEST(NetTest, ShortReceiveOnTimeoutAndFailedConnectLeavesNoDescriptor) {
   int before = platform::openDescriptorCount();
   for (int i = 0; i < 50; ++i) EXPECT_EQ(platform::connectTo(kLoopback, port, 500), -1);
   EXPECT_EQ(platform::openDescriptorCount(), before);
+}
+
+TEST(NetTest, ReceiveSaysWhyItStoppedShort) {
+  int pair[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  ASSERT_EQ(::send(pair[0], "abc", 3, 0), 3);
+  char buf[10];
+  platform::Received r = platform::receiveExactly(pair[1], buf, 3, 100);
+  EXPECT_EQ(r.count, 3u);
+  EXPECT_EQ(r.end, platform::ReceiveEnd::Complete);
+  ASSERT_EQ(::send(pair[0], "de", 2, 0), 2);
+  r = platform::receiveExactly(pair[1], buf, sizeof buf, 50);
+  EXPECT_EQ(r.count, 2u);
+  EXPECT_EQ(r.end, platform::ReceiveEnd::TimedOut);
+  ::shutdown(pair[0], SHUT_WR);
+  r = platform::receiveExactly(pair[1], buf, sizeof buf, 1000);
+  EXPECT_EQ(r.count, 0u);
+  EXPECT_EQ(r.end, platform::ReceiveEnd::Closed);
+  ::close(pair[0]);
+  ::close(pair[1]);
+}
+
+TEST(NetTest, SendToAPeerTheFaultPointFailsSendsNothing) {
+  int listener = platform::openListener(kLoopback, 0, 5);
+  std::uint16_t port = platform::boundPort(listener);
+  int fd = platform::connectTo(kLoopback, port, 1000);
+  int conn = ::accept(listener, nullptr, nullptr);
+  {
+    platform_testing::ScopedFault failing(platform::FaultOp::Send, "127.0.0.1:" + std::to_string(port));
+    errno = 0;
+    EXPECT_EQ(platform::sendAll(fd, "abc", 3), -1);
+    EXPECT_EQ(errno, EIO);
+  }
+  EXPECT_EQ(platform::sendAll(fd, "abc", 3), 3);
+  char buf[3];
+  EXPECT_EQ(platform::recvExact(conn, buf, sizeof buf, 1000), 3);
+  ::close(fd);
+  ::close(conn);
+  ::close(listener);
 }
 
 TEST(NetTest, SecondLiveListenerFailsToBind) {

@@ -1,11 +1,11 @@
 // Address book look-up by name.
-#include "books/address_table.h"
+#include "server/books/address_table.h"
 
 namespace cvlm {
 
 std::int32_t AddressTable::indexOf(std::string_view name) const {
   for (std::size_t i = 0; i < records_.size(); ++i)
-    if (fieldText(records_[i].name) == name) return static_cast<std::int32_t>(i);
+    if (formats::fieldText(records_[i].name) == name) return static_cast<std::int32_t>(i);
   return -1;
 }
 

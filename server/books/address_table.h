@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-#include "books/record_table.h"
-#include "books/records.h"
+#include "server/books/record_table.h"
+#include "server/books/records.h"
 
 namespace cvlm {
 

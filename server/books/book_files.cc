@@ -1,10 +1,10 @@
 // Book names and record sizes by book type.
-#include "books/book_files.h"
+#include "server/books/book_files.h"
 
 #include <cstdio>
 
-#include "books/records.h"
 #include "platform/net.h"
+#include "server/books/records.h"
 
 namespace cvlm {
 

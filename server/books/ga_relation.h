@@ -1,8 +1,8 @@
 // The GARelation book of one sensor: which address belongs to which group.
 #pragma once
 
-#include "books/record_table.h"
-#include "books/records.h"
+#include "server/books/record_table.h"
+#include "server/books/records.h"
 
 namespace cvlm {
 

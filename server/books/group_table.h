@@ -1,8 +1,8 @@
 // The Group book of one sensor (address groups with their address counts).
 #pragma once
 
-#include "books/record_table.h"
-#include "books/records.h"
+#include "server/books/record_table.h"
+#include "server/books/records.h"
 
 namespace cvlm {
 

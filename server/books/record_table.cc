@@ -1,11 +1,10 @@
 // Reading and writing whole books under the lock-file protocol.
-#include "books/record_table.h"
+#include "server/books/record_table.h"
 
-#include <sys/stat.h>
-
-#include "constants.h"
-#include "lock_file.h"
 #include "platform/files.h"
+#include "server/constants.h"
+#include "server/held_files.h"
+#include "server/lock_file.h"
 
 namespace cvlm {
 
@@ -13,8 +12,7 @@ bool readBookRecords(const std::string& name, std::size_t recordSize, std::strin
   waitForUnlock(name);
   if (!platform::readWholeFile(name, records, static_cast<std::size_t>(kMaxUploadedBookBytes))) {
     // Only a file that holds records and could not be read counts.
-    struct stat st{};
-    return ::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode);
+    return !platform::isRegularFile(name);
   }
   records.resize(records.size() - records.size() % recordSize);
   return true;

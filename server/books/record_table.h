@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "books/book_files.h"
+#include "server/books/book_files.h"
 
 namespace cvlm {
 

@@ -1,14 +1,14 @@
 // Rule table: counting while loading, and the built-in DDoS policies.
-#include "books/rule_table.h"
+#include "server/books/rule_table.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <ctime>
 
-#include "books/group_table.h"
-#include "log.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/books/group_table.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -45,13 +45,13 @@ std::int64_t sideCount(const GroupTable& groups, std::int32_t position) {
 BRule builtInPolicyBase() {
   BRule rule;
   rule.mark4 = 5;
-  setFieldText(rule.origin, "Build-In");
+  formats::setFieldText(rule.origin, "Build-In");
   rule.timeStamp = builtInPolicyTime();
   rule.mark2228 = 1;
   rule.flags = kRuleEnabled;
   rule.ruleValue = 1289;
   rule.mark2428 = 1;
-  for (std::size_t i = 0; i < 3; ++i) putInt32(&rule, kThresholdOffsets[i], kBuiltInThresholds[i]);
+  for (std::size_t i = 0; i < 3; ++i) formats::putInt32(&rule, kThresholdOffsets[i], kBuiltInThresholds[i]);
   return rule;
 }
 
@@ -99,8 +99,8 @@ void RuleTable::createDefaultDDoSPolicy() {
     std::memset(rule.name, 0, sizeof rule.name);
     std::memset(rule.description, 0, sizeof rule.description);
     rule.id = static_cast<std::int32_t>(p.id);
-    setFieldText(rule.name, p.name);
-    setFieldText(rule.description, p.description);
+    formats::setFieldText(rule.name, p.name);
+    formats::setFieldText(rule.description, p.description);
     rule.protocol = p.protocol;
     add(rule);
   }

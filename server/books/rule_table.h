@@ -2,8 +2,8 @@
 // sends, and the eight built-in policies written into an empty book.
 #pragma once
 
-#include "books/record_table.h"
-#include "books/records.h"
+#include "server/books/record_table.h"
+#include "server/books/records.h"
 
 namespace cvlm {
 

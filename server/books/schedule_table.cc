@@ -1,5 +1,5 @@
 // Schedule look-up with its trace lines.
-#include "books/schedule_table.h"
+#include "server/books/schedule_table.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 // The Schedule book of one sensor; its look-up traces on standard output.
 #pragma once
 
-#include "books/record_table.h"
-#include "books/records.h"
+#include "server/books/record_table.h"
+#include "server/books/records.h"
 
 namespace cvlm {
 

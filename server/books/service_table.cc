@@ -1,6 +1,6 @@
 // Service table and the default services read from ".service.bk.default":
 // comma-separated lines of name, ten numbers and a comment.
-#include "books/service_table.h"
+#include "server/books/service_table.h"
 
 #include <climits>
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "log.h"
 #include "platform/files.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -89,14 +89,14 @@ bool isBlank(std::string_view read) {
 BService serviceFromFields(const std::vector<std::string_view>& f) {
   BService s;
   auto field = [&f](std::size_t n) { return n <= f.size() ? f[n - 1] : std::string_view(); };
-  setFieldText(s.name, field(1));
+  formats::setFieldText(s.name, field(1));
   s.value4 = lowByte(field(2));
   s.value1 = decimalNumber(field(3));
   s.value2 = decimalNumber(field(4));
   s.value5 = lowByte(field(5));
   s.value3 = decimalNumber(field(6));
   for (std::size_t k = 0; k < 4; ++k) s.values6to9[k] = lowByte(field(7 + k));
-  setFieldText(s.comment, field(11));
+  formats::setFieldText(s.comment, field(11));
   return s;
 }
 

@@ -2,8 +2,8 @@
 // is empty.
 #pragma once
 
-#include "books/record_table.h"
-#include "books/records.h"
+#include "server/books/record_table.h"
+#include "server/books/records.h"
 
 namespace cvlm {
 

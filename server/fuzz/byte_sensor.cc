@@ -1,12 +1,12 @@
 // Byte-stream sensor for fuzz targets.
-#include "byte_sensor.h"
+#include "server/fuzz/byte_sensor.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "sensor/key_agreement.h"
-#include "wire.h"
+#include "server/sensor/key_agreement.h"
 
 namespace cvlm_fuzz {
 
@@ -29,8 +29,8 @@ void ByteSensor::serveOne(int fd, int index) {
   const std::string& reply = i < replies_.size() ? replies_[i] : none;
   unsigned char value[4];
   if (platform::recvExact(fd, value, sizeof value, stepTimeoutMs_) == static_cast<long>(sizeof value)) {
-    std::uint32_t serverValue = static_cast<std::uint32_t>(cvlm::getInt32(value, 0));
-    cvlm::putInt32(value, 0, static_cast<std::int32_t>(cvlm::truncatingModPower(cvlm::kKeyBase, secret_)));
+    std::uint32_t serverValue = static_cast<std::uint32_t>(formats::getInt32(value, 0));
+    formats::putInt32(value, 0, static_cast<std::int32_t>(cvlm::truncatingModPower(cvlm::kKeyBase, secret_)));
     platform::sendAll(fd, value, keyBytes_ < sizeof value ? keyBytes_ : sizeof value);
     if (keyBytes_ >= sizeof value && !reply.empty()) {
       std::uint8_t key = cvlm::keyByteOf(cvlm::truncatingModPower(serverValue, secret_));

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "loopback_peer.h"
+#include "platform_testing/loopback_peer.h"
 
 namespace cvlm_fuzz {
 
-class ByteSensor : public LoopbackPeer {
+class ByteSensor : public platform_testing::LoopbackPeer {
  public:
   // Listens on the first free 127.0.0.N (N from 2 to 254) at port; aborts
   // when none is free.

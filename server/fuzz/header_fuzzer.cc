@@ -6,9 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_support.h"
-#include "protocol.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "platform_testing/scratch_dir.h"
+#include "server/fuzz/fuzz_support.h"
+#include "server/protocol.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ bool reachesSensor(const std::string& wire) {
   std::memcpy(header, wire.data(), sizeof header);
   cvlm::xorUiStream(header, sizeof header);
   if (cvlm::decodeRecord(header, sizeof header) != 1) return false;
-  return contactsSensor(cvlm::getInt32(header, 4));
+  return contactsSensor(formats::getInt32(header, 4));
 }
 
 // The first input byte chooses the form: odd bytes make the next 196 bytes a
@@ -54,7 +55,7 @@ std::string wireBytes(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  cvlm_fuzz::enterScratchDirectory("cvlm-header-fuzz");
+  platform_testing::enterScratchDirectory("cvlm-header-fuzz");
   return 0;
 }
 
@@ -62,6 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string wire = wireBytes(data, size);
   if (reachesSensor(wire)) return 0;
   cvlm_fuzz::serveConsoleBytes(wire);
-  cvlm_fuzz::emptyWorkingDirectory();
+  platform_testing::emptyWorkingDirectory();
   return 0;
 }

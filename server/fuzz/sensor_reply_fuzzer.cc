@@ -17,13 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "books/book_files.h"
-#include "books/records.h"
-#include "byte_sensor.h"
-#include "constants.h"
-#include "fuzz_support.h"
-#include "protocol.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "platform_testing/scratch_dir.h"
+#include "server/books/book_files.h"
+#include "server/books/records.h"
+#include "server/constants.h"
+#include "server/fuzz/byte_sensor.h"
+#include "server/fuzz/fuzz_support.h"
+#include "server/protocol.h"
 
 namespace {
 
@@ -73,20 +74,20 @@ std::string consoleBytes(const Request& request, const std::uint8_t* arguments, 
                          std::int32_t imageSize) {
   cvlm::RqH header{};
   std::memcpy(header.args, arguments, argumentBytes);
-  cvlm::putInt32(&header, 4, request.type);
+  formats::putInt32(&header, 4, request.type);
   std::uint32_t address = sensor->addressValue();
   std::memcpy(header.bytes() + request.addressAt, &address, sizeof address);
   std::string image;
   if (request.type == cvlm::RQ_UploadBook) {
     // An empty rule book with the push flag: the push sends the built-in
     // DDoS policies and no rules.
-    cvlm::putInt32(&header, 8, cvlm::RULE_BOOK);
-    cvlm::putInt32(&header, 12, 0);
-    cvlm::putInt32(&header, 16, static_cast<std::int32_t>(sizeof(cvlm::BRule)));
+    formats::putInt32(&header, 8, cvlm::RULE_BOOK);
+    formats::putInt32(&header, 12, 0);
+    formats::putInt32(&header, 16, static_cast<std::int32_t>(sizeof(cvlm::BRule)));
     header.bytes()[24] = 1;
   }
   if (request.type == cvlm::RQ_PutCVKernel) {
-    cvlm::putInt32(&header, 12, imageSize);
+    formats::putInt32(&header, 12, imageSize);
     image.assign(static_cast<std::size_t>(imageSize), '\x7E');
     cvlm::xorUiStream(reinterpret_cast<unsigned char*>(image.data()), image.size());
   }
@@ -98,7 +99,7 @@ std::string consoleBytes(const Request& request, const std::uint8_t* arguments, 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  cvlm_fuzz::enterScratchDirectory("cvlm-sensor-reply-fuzz");
+  platform_testing::enterScratchDirectory("cvlm-sensor-reply-fuzz");
   sensor = std::make_unique<cvlm_fuzz::ByteSensor>(cvlm::kSensorPort);
   return 0;
 }
@@ -118,6 +119,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sensor->start(secret, keyBytes, answers(in), kStepTimeoutMs);
   cvlm_fuzz::serveConsoleBytes(consoleBytes(request, arguments, argumentBytes, imageSize));
   sensor->stop();
-  cvlm_fuzz::emptyWorkingDirectory();
+  platform_testing::emptyWorkingDirectory();
   return 0;
 }

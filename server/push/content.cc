@@ -1,5 +1,5 @@
 // Text and hexadecimal content conversion for sensor rules.
-#include "push/content.h"
+#include "server/push/content.h"
 
 #include <cstring>
 

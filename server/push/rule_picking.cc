@@ -1,13 +1,13 @@
 // Group expansion and conversion of a sensor's Rule book for the push.
-#include "push/rule_picking.h"
+#include "server/push/rule_picking.h"
 
 #include <cstring>
 
-#include "books/address_table.h"
-#include "books/ga_relation.h"
-#include "books/group_table.h"
-#include "books/schedule_table.h"
-#include "log.h"
+#include "server/books/address_table.h"
+#include "server/books/ga_relation.h"
+#include "server/books/group_table.h"
+#include "server/books/schedule_table.h"
+#include "server/log.h"
 
 namespace cvlm {
 
@@ -34,8 +34,8 @@ std::vector<std::int32_t> sidePositions(const PushBooks& books, std::int32_t pos
   books.groups.getAt(indexOfPosition(position), group);
   std::vector<std::int32_t> positions;
   for (const GA& entry : books.relation.records()) {
-    if (fieldText(entry.groupName) == fieldText(group.GroupName))
-      positions.push_back(books.addresses.indexOf(fieldText(entry.addressName)) + 1);
+    if (formats::fieldText(entry.groupName) == formats::fieldText(group.GroupName))
+      positions.push_back(books.addresses.indexOf(formats::fieldText(entry.addressName)) + 1);
   }
   return positions;
 }

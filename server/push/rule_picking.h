@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "books/rule_table.h"
-#include "push/sensor_rule.h"
+#include "server/books/rule_table.h"
+#include "server/push/sensor_rule.h"
 
 namespace cvlm {
 

@@ -1,25 +1,23 @@
 // The rule push: a sensor's enabled DDoS policies in one sensor connection
 // (command 9), then its expanded sensor rules in a second (command 1).
+#include "server/push/rule_push.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "books/rule_table.h"
-#include "constants.h"
-#include "dispatcher.h"
-#include "log.h"
 #include "platform/net.h"
-#include "push/rule_picking.h"
-#include "requests/sensor_exchange.h"
-#include "sensor/sensor_link.h"
-#include "wire.h"
+#include "server/books/rule_table.h"
+#include "server/constants.h"
+#include "server/log.h"
+#include "server/push/rule_picking.h"
+#include "server/requests/handlers.h"
+#include "server/requests/sensor_exchange.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 
 namespace {
-
-// The sensor address of an uploadBook request.
-constexpr std::size_t kPushAddressOffset = kArgsOffset + 12;
 
 constexpr SensorFailureLines kPushFailureLines = {"Dispatcher::uploadRule::MRR_TYPE_ConnectCV_Error",
                                                   "Dispatcher::uploadRule::MRR_TYPE_WriteToCV_Error",
@@ -43,17 +41,7 @@ void sendRecords(const std::string& address, std::int32_t command,
   if (link.receiveReply().rrtype != kRrtypeAccepted) throw WriteToSocketException{};
 }
 
-}  // namespace
-
-void Dispatcher::uploadRule(RqH& header, MgrRequestResult& result) {
-  writeLog("Dispatcher::uploadRule()");
-  std::uint32_t sensor;
-  std::memcpy(&sensor, header.bytes() + kPushAddressOffset, sizeof sensor);
-  result.type = pushRules(sensor);
-  sendMRR(result);
-}
-
-std::int32_t Dispatcher::pushRules(std::uint32_t sensor) {
+std::int32_t pushRules(std::uint32_t sensor) {
   std::string address = platform::dottedAddress(sensor);
   PickedRules picked;
   std::int32_t n = 0;
@@ -84,6 +72,13 @@ std::int32_t Dispatcher::pushRules(std::uint32_t sensor) {
     sendRecords(address, CVRH_LoadRules, sensorId, picked.rules);
   });
   return failure != 0 ? failure : MRR_TYPE_Success;
+}
+
+}  // namespace
+
+void uploadRule(UISocket& console, std::uint32_t sensor, MgrRequestResult& result) {
+  writeLog("Dispatcher::uploadRule()");
+  answer(console, result, pushRules(sensor));
 }
 
 }  // namespace cvlm

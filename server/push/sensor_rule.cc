@@ -1,12 +1,12 @@
 // Conversion of rule book records into the records the sensor executes:
 // the plain field copies, match mode, schedule, content and the
 // protocol-dependent fields of TCP, UDP, ICMP and IGMP.
-#include "push/sensor_rule.h"
+#include "server/push/sensor_rule.h"
 
 #include <cstring>
 
-#include "log.h"
-#include "push/content.h"
+#include "server/log.h"
+#include "server/push/content.h"
 
 namespace cvlm {
 

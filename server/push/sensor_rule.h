@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "books/records.h"
+#include "server/books/records.h"
 
 namespace cvlm {
 

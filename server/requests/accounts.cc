@@ -3,25 +3,15 @@
 #include <cstring>
 #include <optional>
 
-#include "account_store.h"
-#include "dispatcher.h"
-#include "lock_file.h"
-#include "log.h"
-#include "wire.h"
+#include "server/account_store.h"
+#include "server/lock_file.h"
+#include "server/log.h"
+#include "server/request_records.h"
+#include "server/requests/handlers.h"
 
 namespace cvlm {
 
 namespace {
-
-// Header offsets of the account arguments.
-constexpr std::size_t kUserNameAt = 8;
-constexpr std::size_t kPasswordAt = 38;
-constexpr std::size_t kNewPasswordAt = 40;
-constexpr std::size_t kAccountAt = 8;
-
-const char* textAt(const RqH& header, std::size_t offset) {
-  return reinterpret_cast<const char*>(&header) + offset;
-}
 
 const char* storedPassword(const char* record) { return record + offsetof(AclAccount, password); }
 
@@ -38,16 +28,14 @@ std::optional<AclFile> readAclFile() {
   return AclFile::read();
 }
 
-void setResult(MgrRequestResult& result, std::int32_t type) { putInt32(&result, 4, type); }
-
-std::int32_t changePassword(const RqH& header) {
+std::int32_t changePassword(const ChangePasswdArgs& args) {
   LockedAclFile acl;
   if (!acl.file) {
     writeLog("Dispatcher::changePasswd::ACL file open to write error.");
     return MRR_TYPE_Password_Error;
   }
   AclFile& file = *acl.file;
-  std::size_t index = file.find(textAt(header, kUserNameAt));
+  std::size_t index = file.find(args.userName);
   for (std::size_t i = 0; i < index; ++i) writeLog("Dispatcher::changePasswd::password compare error.");
   if (index == file.count()) {
     writeLog("Dispatcher::changePasswd::MRR_TYPE_Password_Error");
@@ -55,7 +43,7 @@ std::int32_t changePassword(const RqH& header) {
   }
   AclAccount account;
   std::memcpy(&account, file.record(index), sizeof account);
-  std::memcpy(account.password, textAt(header, kNewPasswordAt), kAclTextSize);
+  std::memcpy(account.password, args.newPassword, kAclTextSize);
   file.replace(index, &account);
   if (!file.save()) {
     writeLog("Dispatcher::changePasswd::ACL file open to write error.");
@@ -64,28 +52,30 @@ std::int32_t changePassword(const RqH& header) {
   return MRR_TYPE_Success;
 }
 
-std::int32_t logIn(const RqH& header, MgrRequestResult& result) {
+std::int32_t logIn(const AclAccount& given, MgrRequestResult& result) {
   std::optional<AclFile> file = readAclFile();
   if (!file) {
     writeLog("Dispatcher::getAcl::ACL file open error\n");
     writeLog("Dispatcher::getAcl::MRR_TYPE_GetAcl_Error");
     return MRR_TYPE_GetAcl_Error;
   }
-  std::size_t index = file->find(textAt(header, kUserNameAt));
+  std::size_t index = file->find(given.userName);
   if (index == file->count()) {
     writeLog("Dispatcher::getAcl::ACL account not found.");
     return MRR_TYPE_Password_Error;
   }
   const char* record = file->record(index);
-  if (!aclTextEqual(storedPassword(record), textAt(header, kPasswordAt))) {
+  if (!aclTextEqual(storedPassword(record), given.password)) {
     writeLog("Dispatcher::getAcl::MRR_TYPE_Password_Error");
     return MRR_TYPE_Password_Error;
   }
-  std::memcpy(result.bytes() + kPayloadOffset, record, kAclRecordSize);
+  AclAccount stored;
+  std::memcpy(&stored, record, sizeof stored);
+  result.setPayload(stored);
   return MRR_TYPE_Success;
 }
 
-std::int32_t setAccount(const RqH& header) {
+std::int32_t setAccount(const AclAccount& given) {
   LockedAclFile acl;
   if (!acl.file) {
     writeLog("Dispatcher::setAcl::ACL file open error");
@@ -93,12 +83,12 @@ std::int32_t setAccount(const RqH& header) {
     return MRR_TYPE_SetAcl_Error;
   }
   AclFile& file = *acl.file;
-  std::size_t index = file.find(textAt(header, kUserNameAt));
+  std::size_t index = file.find(given.userName);
   if (index == file.count()) {
     writeLog("Dispatcher::setAcl::ACL account not found.");
     return MRR_TYPE_Password_Error;
   }
-  file.replace(index, textAt(header, kAccountAt));
+  file.replace(index, &given);
   if (!file.save()) {
     writeLog("Dispatcher::setAcl::MRR_TYPE_SetAcl_Error");
     return MRR_TYPE_SetAcl_Error;
@@ -106,7 +96,7 @@ std::int32_t setAccount(const RqH& header) {
   return MRR_TYPE_Success;
 }
 
-std::int32_t addAccount(const RqH& header) {
+std::int32_t addAccount(const AclAccount& given) {
   LockedAclFile acl;
   if (!acl.file) {
     writeLog("Dispatcher::addAcl::ACL file open error");
@@ -114,15 +104,15 @@ std::int32_t addAccount(const RqH& header) {
     return MRR_TYPE_AddAcl_Error;
   }
   AclFile& file = *acl.file;
-  std::size_t index = file.find(textAt(header, kUserNameAt));
+  std::size_t index = file.find(given.userName);
   if (index == file.count() && file.full()) {
     writeLog("Dispatcher::addAcl::MRR_TYPE_AddAcl_Error");
     return MRR_TYPE_AddAcl_Error;
   }
   if (index == file.count()) {
-    file.append(textAt(header, kAccountAt));
-  } else if (aclTextEqual(storedPassword(file.record(index)), textAt(header, kPasswordAt))) {
-    file.replace(index, textAt(header, kAccountAt));
+    file.append(&given);
+  } else if (aclTextEqual(storedPassword(file.record(index)), given.password)) {
+    file.replace(index, &given);
   } else {
     writeLog("Dispatcher::addAcl::MRR_TYPE_Password_Error");
     return MRR_TYPE_Password_Error;
@@ -134,15 +124,15 @@ std::int32_t addAccount(const RqH& header) {
   return MRR_TYPE_Success;
 }
 
-std::int32_t deleteAccount(const RqH& header) {
+std::int32_t deleteAccount(const AclAccount& given) {
   LockedAclFile acl;
   if (!acl.file) {
     writeLog("Dispatcher::detAcl::MRR_TYPE_DelAcl_Error");
     return MRR_TYPE_DelAcl_Error;
   }
   AclFile& file = *acl.file;
-  std::size_t index = file.find(textAt(header, kUserNameAt));
-  if (index == file.count() || !aclTextEqual(storedPassword(file.record(index)), textAt(header, kPasswordAt))) {
+  std::size_t index = file.find(given.userName);
+  if (index == file.count() || !aclTextEqual(storedPassword(file.record(index)), given.password)) {
     writeLog("Dispatcher::detAcl::MRR_TYPE_Password_Error");
     return MRR_TYPE_Password_Error;
   }
@@ -156,54 +146,41 @@ std::int32_t deleteAccount(const RqH& header) {
 
 }  // namespace
 
-void Dispatcher::changePasswd(RqH& header, MgrRequestResult& result) {
-  writeLog("Dispatcher::changePasswd()");
-  setResult(result, changePassword(header));
-  sendMRR(result);
+void changePasswd(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  answer(console, result, changePassword(header.argsAs<ChangePasswdArgs>()));
 }
 
-void Dispatcher::getAcl(RqH& header, MgrRequestResult& result) {
-  writeLog("Dispatcher::getAcl()");
-  setResult(result, logIn(header, result));
-  sendMRR(result);
+void getAcl(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  answer(console, result, logIn(header.argsAs<AclAccount>(), result));
 }
 
-void Dispatcher::setAcl(RqH& header, MgrRequestResult& result) {
-  writeLog("Dispatcher::setAcl()");
-  setResult(result, setAccount(header));
-  sendMRR(result);
+void setAcl(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  answer(console, result, setAccount(header.argsAs<AclAccount>()));
 }
 
-void Dispatcher::addAcl(RqH& header, MgrRequestResult& result) {
-  writeLog("Dispatcher::addAcl()");
-  setResult(result, addAccount(header));
-  sendMRR(result);
+void addAcl(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  answer(console, result, addAccount(header.argsAs<AclAccount>()));
 }
 
-void Dispatcher::detAcl(RqH& header, MgrRequestResult& result) {
-  writeLog("Dispatcher::detAcl()");
-  setResult(result, deleteAccount(header));
-  sendMRR(result);
+void detAcl(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  answer(console, result, deleteAccount(header.argsAs<AclAccount>()));
 }
 
-void Dispatcher::getAllAcl(RqH&, MgrRequestResult& result) {
-  writeLog("Dispatcher::getAllAcl()");
+void getAllAcl(UISocket& console, const RqH&, MgrRequestResult& result) {
   std::optional<AclFile> file = readAclFile();
   if (!file) {
     writeLog("Dispatcher::getAllAcl::ACL file open error!");
     writeLog("Dispatcher::getAllAcl::MRR_TYPE_getAllAcl_Error");
-    setResult(result, MRR_TYPE_getAllAcl_Error);
-    sendMRR(result);
+    answer(console, result, MRR_TYPE_getAllAcl_Error);
     return;
   }
   // Count and records come from one read, so they always agree.
-  setResult(result, MRR_TYPE_Success);
-  putInt32(&result, kPayloadOffset, static_cast<std::int32_t>(file->count()));
-  if (!sendMRR(result)) return;
+  result.setPayload(RecordCountResult{static_cast<std::int32_t>(file->count())});
+  if (!answer(console, result, MRR_TYPE_Success)) return;
   for (std::size_t i = 0; i < file->count(); ++i) {
     AclAccount unit;
     std::memcpy(&unit, file->record(i), sizeof unit);
-    if (connection_.sendToUI(&unit, sizeof unit) != static_cast<long>(sizeof unit)) return;
+    if (console.sendToUI(&unit, sizeof unit) != static_cast<long>(sizeof unit)) return;
   }
 }
 

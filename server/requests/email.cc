@@ -2,39 +2,34 @@
 // in ".cvlmrc".
 #include <vector>
 
-#include "dispatcher.h"
-#include "email_settings.h"
-#include "log.h"
-#include "wire.h"
+#include "server/email_settings.h"
+#include "server/log.h"
+#include "server/request_records.h"
+#include "server/requests/handlers.h"
 
 namespace cvlm {
 
-void Dispatcher::getEMailInfo(RqH&, MgrRequestResult& result) {
-  writeLog("Dispatcher::getEMailInfo()");
+void getEMailInfo(UISocket& console, const RqH&, MgrRequestResult& result) {
   ObjCvLm settings;
-  settings.putMailInfo(&result, kPayloadOffset);
-  putInt32(&result, 4, MRR_TYPE_Success);
-  sendMRR(result);
+  result.setPayload(settings.mailInfoBlock());
+  answer(console, result, MRR_TYPE_Success);
   // Entries 1 to m as one unit (sendToUI XORs in place, so send a copy).
   std::vector<MailEntry> entries(settings.mailEntries(), settings.mailEntries() + settings.mailCount());
-  connection_.sendToUI(entries.data(), entries.size() * sizeof(MailEntry));
+  console.sendToUI(entries.data(), entries.size() * sizeof(MailEntry));
 }
 
-void Dispatcher::setEMailInfo(RqH& header, MgrRequestResult& result) {
-  writeLog("Dispatcher::setEMailInfo()");
-  MailInfo info = readMailInfo(&header, kArgsOffset);
+void setEMailInfo(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  MailInfo info = readMailInfo(header.argsAs<MailInfoBlock>());
   if (info.mailCount < 0 || info.mailCount > kMaxMailEntries) {
-    putInt32(&result, 4, MRR_TYPE_Unknow_Error);
-    sendMRR(result);
+    answer(console, result, MRR_TYPE_Unknow_Error);
     writeLogf("Dispatcher::setEMailInfo::MRR_TYPE_Unknow_Error (mail count %d)", info.mailCount);
     return;
   }
   // Each entry is its own unit; nothing changes unless all of them arrive.
   std::vector<MailEntry> entries(static_cast<std::size_t>(info.mailCount));
   for (MailEntry& entry : entries) {
-    if (connection_.receive(&entry, sizeof entry) != static_cast<long>(sizeof entry)) {
-      putInt32(&result, 4, MRR_TYPE_Not_Enough_Data_Error);
-      sendMRR(result);
+    if (console.receive(&entry, sizeof entry) != static_cast<long>(sizeof entry)) {
+      answer(console, result, MRR_TYPE_Not_Enough_Data_Error);
       writeLog("Dispatcher::setEMailInfo::MRR_TYPE_Not_Enough_Data_Error");
       return;
     }
@@ -43,13 +38,11 @@ void Dispatcher::setEMailInfo(RqH& header, MgrRequestResult& result) {
   settings.setMailInfo(info, entries.data());
   // Answered only once the file is written.
   if (!settings.save()) {
-    putInt32(&result, 4, MRR_TYPE_Openfile_Error);
-    sendMRR(result);
+    answer(console, result, MRR_TYPE_Openfile_Error);
     writeLog("Dispatcher::setEMailInfo::MRR_TYPE_Openfile_Error");
     return;
   }
-  putInt32(&result, 4, MRR_TYPE_Success);
-  sendMRR(result);
+  answer(console, result, MRR_TYPE_Success);
 }
 
 }  // namespace cvlm

@@ -1,15 +1,15 @@
 // Confinement of console file names to the working directory.
-#include "requests/file_names.h"
+#include "server/requests/file_names.h"
 
 #include <cctype>
 #include <cstring>
 
-#include "wire.h"
+#include "formats/byte_order.h"
 
 namespace cvlm {
 
-std::string transferFileName(const unsigned char* field) {
-  return getText(field, 0, kFileNameField - 1);
+std::string transferFileName(const char (&field)[kFileNameField]) {
+  return formats::getText(field, 0, kFileNameField - 1);
 }
 
 namespace {

@@ -1,19 +1,19 @@
 // Request 1, hello: the server version from "cvlm.ini", the e-mail settings
 // and the sensor host list.
-#include "requests/hello.h"
+#include "server/requests/hello.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "cv_db.h"
-#include "dispatcher.h"
-#include "email_settings.h"
-#include "lock_file.h"
-#include "log.h"
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "wire.h"
+#include "server/cv_db.h"
+#include "server/email_settings.h"
+#include "server/lock_file.h"
+#include "server/log.h"
+#include "server/requests/handlers.h"
 
 namespace cvlm {
 
@@ -72,68 +72,17 @@ bool readTextLine(std::FILE* file, char* line, std::size_t size) {
 
 // The mail block and entries of the e-mail settings; hello never saves them.
 void addMailSettings(const ObjCvLm& settings, HelloContents& contents) {
-  unsigned char block[kMailInfoSize];
-  settings.putMailInfo(block, 0);
-  std::memcpy(contents.mailServer, block + kMailInfoServerAt, sizeof contents.mailServer);
-  std::memcpy(contents.sender, block + kMailInfoSenderAt, sizeof contents.sender);
-  std::memcpy(contents.user, block + kMailInfoUserAt, sizeof contents.user);
-  std::memcpy(contents.options, block + kMailInfoOptionsAt, sizeof contents.options);
+  MailInfoBlock block = settings.mailInfoBlock();
+  std::memcpy(contents.mailServer, block.mailServer, sizeof contents.mailServer);
+  std::memcpy(contents.sender, block.sender, sizeof contents.sender);
+  std::memcpy(contents.user, block.user, sizeof contents.user);
+  std::memcpy(contents.options, block.options, sizeof contents.options);
   contents.mailEntries.assign(reinterpret_cast<const char*>(settings.mailEntries()),
                               static_cast<std::size_t>(settings.mailCount()) * sizeof(MailEntry));
 }
 
-}  // namespace
-
-std::size_t helloHostCount(const HelloContents& contents) {
-  return std::min(contents.hostRecords.size() / kHelloHostRecordSize, kHelloMaxHosts);
-}
-
-std::size_t helloMailCount(const HelloContents& contents) {
-  return std::min(contents.mailEntries.size() / kHelloMailEntrySize, kHelloMaxMailEntries);
-}
-
-void fillHelloResult(const char* version, const HelloContents& contents, MgrRequestResult& result) {
-  putInt32(&result, 4, MRR_TYPE_Success);
-  char welcome[136];
-  std::snprintf(welcome, sizeof welcome, "<V>%s</V> Welcome!\n", version);
-  putText(&result, 8, sizeof welcome, welcome);
-  std::size_t n = helloHostCount(contents), m = helloMailCount(contents);
-  putInt32(&result, 144, static_cast<std::int32_t>(n));
-  putInt32(&result, 148, static_cast<std::int32_t>(m));
-  std::memcpy(result.bytes() + 152, contents.mailServer, 32);
-  std::memcpy(result.bytes() + 184, contents.sender, 32);
-  std::memcpy(result.bytes() + 216, contents.user, 32);
-  std::memcpy(result.bytes() + 248, contents.options, 4);
-  putInt32(&result, 252, static_cast<std::int32_t>(n * kHelloHostRecordSize + m * kHelloMailEntrySize));
-}
-
-std::string helloTrailer(const HelloContents& contents) {
-  return contents.hostRecords.substr(0, helloHostCount(contents) * kHelloHostRecordSize) +
-         contents.mailEntries.substr(0, helloMailCount(contents) * kHelloMailEntrySize);
-}
-
-void Dispatcher::hello(RqH&, MgrRequestResult& result) {
-  writeLog("Dispatcher::hello()");
-  // One byte more than is read, so the version always ends in a terminator.
-  char version[kHelloVersionSize + 1] = {};
-  if (readIniValue("System", "Version", version, kHelloVersionSize) == 0) std::strcpy(version, "V0.0");
-
-  // The e-mail settings and the sensor host database are loaded here and
-  // copied into contents; the e-mail settings are not written back.
-  HelloContents contents;
-  addMailSettings(ObjCvLm(), contents);
-  CvDb hosts;
-  contents.hostRecords.resize(static_cast<std::size_t>(hosts.count()) * kCvHostSize);
-  hosts.copyAll(contents.hostRecords.data(), contents.hostRecords.size());
-
-  writeLogf("Dispatcher::hello::UI login from %s", platform::dottedAddress(connection_.peerAddress()).c_str());
-  fillHelloResult(version, contents, result);
-  sendMRR(result);
-  std::string trailer = helloTrailer(contents);
-  connection_.sendToUI(trailer.data(), trailer.size());
-}
-
-int Dispatcher::readIniValue(const char* section, const char* key, char* out, std::size_t size) {
+// Value of key in section of "cvlm.ini", at most size bytes; 1 found, 0 not.
+int readIniValue(const char* section, const char* key, char* out, std::size_t size) {
   waitForUnlock(kIniFileName);
   std::FILE* file = std::fopen(kIniFileName, "r");
   if (!file) return 0;
@@ -151,6 +100,58 @@ int Dispatcher::readIniValue(const char* section, const char* key, char* out, st
   }
   std::fclose(file);
   return 0;
+}
+
+}  // namespace
+
+std::size_t helloHostCount(const HelloContents& contents) {
+  return std::min(contents.hostRecords.size() / kHelloHostRecordSize, kHelloMaxHosts);
+}
+
+std::size_t helloMailCount(const HelloContents& contents) {
+  return std::min(contents.mailEntries.size() / kHelloMailEntrySize, kHelloMaxMailEntries);
+}
+
+void fillHelloResult(const char* version, const HelloContents& contents, MgrRequestResult& result) {
+  result.type = MRR_TYPE_Success;
+  HelloResult hello{};
+  char welcome[sizeof hello.welcome];
+  std::snprintf(welcome, sizeof welcome, "<V>%s</V> Welcome!\n", version);
+  formats::setFieldText(hello.welcome, welcome);
+  std::size_t n = helloHostCount(contents), m = helloMailCount(contents);
+  hello.hostCount = static_cast<std::int32_t>(n);
+  hello.mail.mailCount = static_cast<std::int32_t>(m);
+  std::memcpy(hello.mail.mailServer, contents.mailServer, sizeof hello.mail.mailServer);
+  std::memcpy(hello.mail.sender, contents.sender, sizeof hello.mail.sender);
+  std::memcpy(hello.mail.user, contents.user, sizeof hello.mail.user);
+  std::memcpy(hello.mail.options, contents.options, sizeof hello.mail.options);
+  hello.trailerSize = static_cast<std::int32_t>(n * kHelloHostRecordSize + m * kHelloMailEntrySize);
+  result.setPayload(hello);
+}
+
+std::string helloTrailer(const HelloContents& contents) {
+  return contents.hostRecords.substr(0, helloHostCount(contents) * kHelloHostRecordSize) +
+         contents.mailEntries.substr(0, helloMailCount(contents) * kHelloMailEntrySize);
+}
+
+void hello(UISocket& console, const RqH&, MgrRequestResult& result) {
+  // One byte more than is read, so the version always ends in a terminator.
+  char version[kHelloVersionSize + 1] = {};
+  if (readIniValue("System", "Version", version, kHelloVersionSize) == 0) std::strcpy(version, "V0.0");
+
+  // The e-mail settings and the sensor host database are loaded here and
+  // copied into contents; the e-mail settings are not written back.
+  HelloContents contents;
+  addMailSettings(ObjCvLm(), contents);
+  CvDb hosts;
+  contents.hostRecords.resize(static_cast<std::size_t>(hosts.count()) * kCvHostSize);
+  hosts.copyAll(contents.hostRecords.data(), contents.hostRecords.size());
+
+  writeLogf("Dispatcher::hello::UI login from %s", platform::dottedAddress(console.peerAddress()).c_str());
+  fillHelloResult(version, contents, result);
+  console.sendMRR(result);
+  std::string trailer = helloTrailer(contents);
+  console.sendToUI(trailer.data(), trailer.size());
 }
 
 }  // namespace cvlm

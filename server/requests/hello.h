@@ -5,8 +5,9 @@
 #include <cstddef>
 #include <string>
 
-#include "cv_db.h"
-#include "protocol.h"
+#include "server/cv_db.h"
+#include "server/protocol.h"
+#include "server/request_records.h"
 
 namespace cvlm {
 
@@ -25,6 +26,10 @@ struct HelloContents {
   unsigned char user[32] = {};
   unsigned char options[4] = {};
 };
+static_assert(sizeof(HelloContents::mailServer) == sizeof(MailInfoBlock::mailServer) &&
+              sizeof(HelloContents::sender) == sizeof(MailInfoBlock::sender) &&
+              sizeof(HelloContents::user) == sizeof(MailInfoBlock::user) &&
+              sizeof(HelloContents::options) == sizeof(MailInfoBlock::options));
 
 // Host and mail counts that are sent: whole records only, at most 32 and 64.
 std::size_t helloHostCount(const HelloContents& contents);

@@ -3,28 +3,17 @@
 #include <cstring>
 #include <vector>
 
-#include "books/book_files.h"
-#include "constants.h"
-#include "cv_db.h"
-#include "dispatcher.h"
-#include "file_helpers.h"
-#include "log.h"
 #include "platform/files.h"
-#include "wire.h"
+#include "server/books/book_files.h"
+#include "server/constants.h"
+#include "server/cv_db.h"
+#include "server/log.h"
+#include "server/request_records.h"
+#include "server/requests/handlers.h"
 
 namespace cvlm {
 
 namespace {
-
-// Field offsets in the request header.
-constexpr std::size_t kAddName = 8, kAddAddress = 40, kAddCommunity = 44, kAddText1 = 76, kAddText2 = 108,
-                      kAddNumber1 = 140, kAddNumber2 = 144;
-constexpr std::size_t kDelAddress = 8;
-constexpr std::size_t kModAddress = 8, kModNewAddress = 12, kModCommunity = 16, kModName = 48,
-                      kModNewCommunity = 80, kModText1 = 112, kModText2 = 144, kModNumber1 = 176,
-                      kModNumber2 = 180, kModNumber3 = 184, kModState = 188;
-// The host count of the list result.
-constexpr std::size_t kListCount = 8;
 
 // The books that go with a deleted host, in the order they are removed.
 constexpr int kDeletedBooks[] = {ADDRESS_BOOK, GARELATION_BOOK, GROUP_BOOK, RULE_BOOK, SCHEDULE_BOOK, SERVICE_BOOK};
@@ -39,19 +28,19 @@ std::uint32_t addressValue(const std::uint8_t* address) {
 
 // Sets the result type; a failure also writes its log line.
 void setResult(MgrRequestResult& result, std::int32_t type, const char* line = nullptr) {
-  putInt32(&result, 4, type);
+  result.type = type;
   if (line != nullptr) writeLog(line);
 }
 
-ObjCvHost hostFromAddRequest(const unsigned char* rq) {
+ObjCvHost hostFromAddRequest(const AddCvHostArgs& args) {
   ObjCvHost host{};
-  copyCvText(host.name, rq + kAddName);
-  std::memcpy(host.address, rq + kAddAddress, sizeof host.address);
-  copyCvText(host.community, rq + kAddCommunity);
-  copyCvText(host.text1, rq + kAddText1);
-  copyCvText(host.text2, rq + kAddText2);
-  host.number1 = getInt32(rq, kAddNumber1);
-  host.number2 = getInt32(rq, kAddNumber2);
+  copyCvText(host.name, args.name);
+  std::memcpy(host.address, args.address, sizeof host.address);
+  copyCvText(host.community, args.community);
+  copyCvText(host.text1, args.text1);
+  copyCvText(host.text2, args.text2);
+  host.number1 = args.number1;
+  host.number2 = args.number2;
   host.number3 = kNewHostNumber3;
   host.state = 1;
   return host;
@@ -60,7 +49,7 @@ ObjCvHost hostFromAddRequest(const unsigned char* rq) {
 void removeHostBooks(const std::uint8_t* address) {
   for (int type : kDeletedBooks) {
     std::string name = bookFileName(type, addressValue(address));
-    if (!removeFile(name)) writeLogf("Dispatcher::delCvHost::remove %s error!", name.c_str());
+    if (!platform::removeFile(name)) writeLogf("Dispatcher::delCvHost::remove %s error!", name.c_str());
   }
 }
 
@@ -72,26 +61,25 @@ void renameHostBooks(const std::uint8_t* from, const std::uint8_t* to) {
 
 }  // namespace
 
-void Dispatcher::addCvHost(RqH& header, MgrRequestResult& result) {
-  const unsigned char* rq = header.bytes();
-  const std::uint8_t* address = rq + kAddAddress;
+void addCvHost(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  AddCvHostArgs args = header.argsAs<AddCvHostArgs>();
+  const std::uint8_t* address = args.address;
   writeLogf("Dispatcher::addCvHost() : %d.%d.%d.%d", address[0], address[1], address[2], address[3]);
   CvDb db;
   if (db.count() >= kMaxCvHosts) {
-    setResult(result, MRR_TYPE_TooManyCv_Error);
-    sendMRR(result);
+    answer(console, result, MRR_TYPE_TooManyCv_Error);
     writeLog("Dispatcher::addCvHost::MRR_TYPE_TooManyCv_Error");
     return;
   }
-  ObjCvHost host = hostFromAddRequest(rq);
+  ObjCvHost host = hostFromAddRequest(args);
   switch (db.add(host)) {
-    case 1:
+    case kCvDbDone:
       setResult(result, MRR_TYPE_Success);
       break;
-    case 2:
+    case kCvDbAddressTaken:
       setResult(result, MRR_TYPE_CvExist_Error, "Dispatcher::addCvHost::MRR_TYPE_CvExist_Error");
       break;
-    case 3:
+    case kCvDbNotFound:
       setResult(result, MRR_TYPE_CvNotFound_Error, "Dispatcher::addCvHost::MRR_TYPE_CvNotFound_Error");
       break;
     case kCvDbFull:
@@ -101,71 +89,65 @@ void Dispatcher::addCvHost(RqH& header, MgrRequestResult& result) {
       setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::addCvHost::MRR_TYPE_Unknow_Error");
       break;
   }
-  sendMRR(result);
+  console.sendMRR(result);
 }
 
-void Dispatcher::delCvHost(RqH& header, MgrRequestResult& result) {
-  const std::uint8_t* address = header.bytes() + kDelAddress;
+void delCvHost(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  SensorArgs args = header.argsAs<SensorArgs>();
+  const std::uint8_t* address = args.address;
   writeLogf("Dispatcher::delCvHost(): %d.%d.%d.%d", address[0], address[1], address[2], address[3]);
   CvDb db;
   int removed = db.remove(address);
   // The books of a host that is still listed (".cvdb" unreadable) stay.
   if (removed != kCvDbFileError) removeHostBooks(address);
-  if (removed == 1) {
+  if (removed == kCvDbDone) {
     setResult(result, MRR_TYPE_Success);
-  } else if (removed == 3) {
+  } else if (removed == kCvDbNotFound) {
     setResult(result, MRR_TYPE_CvNotFound_Error, "Dispatcher::delCvHost::MRR_TYPE_CvNotFound_Error");
   } else {
     setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::delCvHost::MRR_TYPE_Unknow_Error");
   }
-  sendMRR(result);
+  console.sendMRR(result);
 }
 
-void Dispatcher::listCvHost(RqH&, MgrRequestResult& result) {
-  writeLog("Dispatcher::listCvHost()");
+void listCvHost(UISocket& console, const RqH&, MgrRequestResult& result) {
   CvDb db;
   if (!db.loaded()) {
     // An unreadable ".cvdb" is not an empty list.
     setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::listCvHost::MRR_TYPE_Unknow_Error");
-    sendMRR(result);
+    console.sendMRR(result);
     return;
   }
   std::vector<unsigned char> hosts(static_cast<std::size_t>(db.count()) * kCvHostSize);
   int n = db.copyAll(hosts.data(), hosts.size());
-  setResult(result, MRR_TYPE_Success);
-  putInt32(&result, kListCount, n);
-  sendMRR(result);
-  connection_.sendToUI(hosts.data(), hosts.size());
+  result.setPayload(RecordCountResult{n});
+  answer(console, result, MRR_TYPE_Success);
+  console.sendToUI(hosts.data(), hosts.size());
 }
 
-void Dispatcher::modifyCvHost(RqH& header, MgrRequestResult& result) {
-  const unsigned char* rq = header.bytes();
-  const std::uint8_t* address = rq + kModAddress;
-  const std::uint8_t* newAddress = rq + kModNewAddress;
+void modifyCvHost(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  ModifyCvHostArgs args = header.argsAs<ModifyCvHostArgs>();
+  const std::uint8_t* address = args.address;
   writeLogf("Dispatcher::modifyCvHost() : %d.%d.%d.%d", address[0], address[1], address[2], address[3]);
   CvDb db;
-  int modified = db.modify(address, reinterpret_cast<const char*>(rq + kModCommunity),
-                           reinterpret_cast<const char*>(rq + kModName), newAddress,
-                           reinterpret_cast<const char*>(rq + kModNewCommunity),
-                           reinterpret_cast<const char*>(rq + kModText1), reinterpret_cast<const char*>(rq + kModText2),
-                           getInt32(rq, kModNumber1), getInt32(rq, kModNumber2), getInt32(rq, kModNumber3),
-                           rq[kModState]);
+  int modified = db.modify(address, args.community, args.name, args.newAddress, args.newCommunity, args.text1,
+                           args.text2, args.number1, args.number2, args.number3, args.state);
   switch (modified) {
-    case 1:
+    case kCvDbDone:
       setResult(result, MRR_TYPE_Success);
-      if (!sameAddress(address, newAddress)) renameHostBooks(address, newAddress);
+      if (!sameAddress(address, args.newAddress)) renameHostBooks(address, args.newAddress);
       break;
-    case 3:
+    case kCvDbNotFound:
       setResult(result, MRR_TYPE_CvNotFound_Error, "Dispatcher::modifyCvHost::MRR_TYPE_CvNotFound_Error");
       break;
-    case 4:
+    case kCvDbCommunityMismatch:
       setResult(result, MRR_TYPE_Community_Error, "Dispatcher::modifyCvHost::MRR_TYPE_Community_Error");
       break;
-    default:  // 2: the new address belongs to another host; or ".cvdb" failed
+    default:  // kCvDbAddressTaken: the new address belongs to another host; or ".cvdb" failed
       setResult(result, MRR_TYPE_Unknow_Error, "Dispatcher::modifyCvHost::MRR_TYPE_Unknow_Error");
       break;
   }
-  sendMRR(result);
+  console.sendMRR(result);
 }
 
 }  // namespace cvlm

@@ -1,18 +1,17 @@
 // Requests 22, 29 and 30: the kernel image push and the kernel parameters,
 // each one command over its own sensor connection.
-#include "requests/kernel.h"
+#include "server/requests/kernel.h"
 
 #include <cstring>
 #include <new>
 
-#include "constants.h"
-#include "cv_host.h"
-#include "dispatcher.h"
-#include "file_helpers.h"
-#include "log.h"
-#include "requests/sensor_exchange.h"
-#include "sensor/sensor_link.h"
-#include "wire.h"
+#include "server/constants.h"
+#include "server/cv_host.h"
+#include "server/log.h"
+#include "server/requests/handlers.h"
+#include "server/requests/sensor_exchange.h"
+#include "server/sensor/checksum.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 
@@ -63,31 +62,30 @@ std::optional<std::size_t> kparamReplyLength(std::int32_t value1, std::int32_t v
 
 namespace {
 
-void answerKernel(MgrRequestResult& result, std::int32_t type, std::int32_t detail) {
-  putInt32(&result, 4, type);
-  putInt32(&result, 8, detail);
+void answerKernel(UISocket& console, MgrRequestResult& result, std::int32_t type, std::int32_t detail) {
+  result.setPayload(KernelResult{detail});
+  answer(console, result, type);
 }
 
 }  // namespace
 
-void Dispatcher::putCVKernel(RqH& header, MgrRequestResult& result) {
-  const std::uint8_t* address = header.args;
-  const std::int32_t size = getInt32(&header, 12);
+void putCVKernel(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  PutCVKernelArgs args = header.argsAs<PutCVKernelArgs>();
+  const std::uint8_t* address = args.address;
+  const std::int32_t size = args.imageSize;
   writeLogf("Dispatcher::putCVKernel() %d.%d.%d.%d, %d, %d", address[0], address[1], address[2], address[3], size,
-            getInt32(&header, 16));
+            args.loggedValue);
 
-  KernelImage image = receiveKernelImage(connection_, size);
+  KernelImage image = receiveKernelImage(console, size);
   if (image.status == KernelReceive::Unusable) {
     writeLog("Dispatcher::putCVKernel::Unknown buffer size read from UI.");
     writeLog("Dispatcher::putCVKernel::uiSock->recvFromUI(buf, fileSize); error");
-    answerKernel(result, MRR_TYPE_Kernel_Receive, MRR_TYPE_UILmSocket_Error);
-    sendMRR(result);
+    answerKernel(console, result, MRR_TYPE_Kernel_Receive, MRR_TYPE_UILmSocket_Error);
     writeLog("Dispatcher::putCVKernel::MRR_TYPE_UILmSocket_Error");
     return;
   }
   if (image.status == KernelReceive::Short) {
-    answerKernel(result, MRR_TYPE_Kernel_Receive, MRR_TYPE_LmGetKernel_Error);
-    sendMRR(result);
+    answerKernel(console, result, MRR_TYPE_Kernel_Receive, MRR_TYPE_LmGetKernel_Error);
     writeLog("Dispatcher::putCVKernel::MRR_TYPE_LmGetKernel_Error");
     return;
   }
@@ -118,12 +116,12 @@ void Dispatcher::putCVKernel(RqH& header, MgrRequestResult& result) {
         }
       });
   if (failure) writeLog("Dispatcher::putCVKernel::MRR_TYPE_LmKernelSocketError");
-  answerKernel(result, outcome.type, outcome.detail);
-  sendMRR(result);
+  answerKernel(console, result, outcome.type, outcome.detail);
 }
 
-void Dispatcher::setCvKparam(RqH& header, MgrRequestResult& result) {
-  const std::uint8_t* address = header.args;
+void setCvKparam(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  SetCvKparamArgs args = header.argsAs<SetCvKparamArgs>();
+  const std::uint8_t* address = args.address;
   const std::string text = cvAddressText(address);
   writeLogf("Dispatcher::setCvKparam() : %s", text.c_str());
   cvrh request{};
@@ -138,19 +136,19 @@ void Dispatcher::setCvKparam(RqH& header, MgrRequestResult& result) {
         CSocket link(text);
         link.connectSensor();
         link.sendRequest(request);
-        link.sendBlock(header.bytes() + kKparamRequestOffset, kKparamBlockSize);
+        link.sendBlock(args.parameters, sizeof args.parameters);
         requireAccepted(link.receiveReply());
       });
-  putInt32(&result, 4, failure ? failure : MRR_TYPE_KparamWritten);
-  sendMRR(result);
+  answer(console, result, failure ? failure : MRR_TYPE_KparamWritten);
 }
 
-void Dispatcher::getCvKparam(RqH& header, MgrRequestResult& result) {
-  const std::uint8_t* address = header.args;
+void getCvKparam(UISocket& console, const RqH& header, MgrRequestResult& result) {
+  SensorArgs args = header.argsAs<SensorArgs>();
+  const std::uint8_t* address = args.address;
   const std::string text = cvAddressText(address);
   writeLogf("Dispatcher::getCvKparam() : %s", text.c_str());
-  std::uint8_t parameters[kKparamReplyMax];
-  std::size_t length = 0;
+  // Zero after the bytes the sensor sent.
+  GetCvKparamResult parameters{};
   std::int32_t failure = exchangeWithSensor(
       {"Dispatcher::getCvKparam::MRR_TYPE_ConnectCV_Error", "Dispatcher::getCvKparam::MRR_TYPE_WriteToCV_Error",
        "Dispatcher::getCvKparam::MRR_TYPE_ReadFromCV_Error"},
@@ -167,16 +165,10 @@ void Dispatcher::getCvKparam(RqH& header, MgrRequestResult& result) {
         // The announced length must fit the result payload.
         std::optional<std::size_t> announced = kparamReplyLength(reply.value1, reply.value2);
         if (!announced) throw ReadFromSocketException{};
-        link.receiveData(parameters, *announced);
-        length = *announced;
+        link.receiveData(parameters.parameters, *announced);
       });
-  if (failure) {
-    putInt32(&result, 4, failure);
-  } else {
-    putInt32(&result, 4, MRR_TYPE_KparamRead);
-    std::memcpy(result.bytes() + kKparamResultOffset, parameters, length);
-  }
-  sendMRR(result);
+  if (!failure) result.setPayload(parameters);
+  answer(console, result, failure ? failure : MRR_TYPE_KparamRead);
 }
 
 }  // namespace cvlm

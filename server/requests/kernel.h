@@ -8,21 +8,14 @@
 #include <optional>
 #include <vector>
 
-#include "protocol.h"
-#include "ui_socket.h"
+#include "server/protocol.h"
+#include "server/request_records.h"
+#include "server/ui_socket.h"
 
 namespace cvlm {
 
-// The parameter block: the set command announces it as 8 x 7 bytes.
-inline constexpr std::int32_t kKparamWords = 8;
-inline constexpr std::int32_t kKparamWordSize = 7;
-inline constexpr std::size_t kKparamBlockSize = kKparamWords * kKparamWordSize;
-static_assert(kKparamBlockSize == 56);
-// The set request carries the block at +12; the get result at +8.
-inline constexpr std::size_t kKparamRequestOffset = 12;
-inline constexpr std::size_t kKparamResultOffset = kPayloadOffset;
 // The most a get reply may carry: the result payload.
-inline constexpr std::size_t kKparamReplyMax = sizeof(MgrRequestResult::payload);
+inline constexpr std::size_t kKparamReplyMax = sizeof(GetCvKparamResult::parameters);
 
 // Result type and +8 detail of a kernel push.
 struct KernelPushResult {

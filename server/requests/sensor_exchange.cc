@@ -1,9 +1,9 @@
 // The sensor ID lookup for the requests that command a sensor.
-#include "requests/sensor_exchange.h"
+#include "server/requests/sensor_exchange.h"
 
 #include <cstring>
 
-#include "cv_db.h"
+#include "server/cv_db.h"
 
 namespace cvlm {
 

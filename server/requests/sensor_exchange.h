@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "log.h"
-#include "protocol.h"
-#include "sensor/sensor_link.h"
+#include "server/log.h"
+#include "server/protocol.h"
+#include "server/sensor/sensor_link.h"
 
 namespace cvlm {
 

@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "protocol.h"
-#include "sensor/sensor_records.h"
+#include "server/protocol.h"
+#include "server/request_records.h"
+#include "server/sensor/sensor_records.h"
 
 namespace cvlm {
 
@@ -18,24 +19,24 @@ enum class StatusSecondValue {
   FloatTimes100,  // a 32-bit float, times 100, truncated toward zero
 };
 
-// One status command and the result offsets of its reply values.
+// One status command and the result fields of its reply values.
 struct StatusStep {
   std::int32_t command;
-  std::size_t firstOffset;   // reply +16 goes here
-  std::size_t secondOffset;  // reply +20 goes here (unless None)
-  StatusSecondValue second;
+  std::int32_t SensorStatusResult::*first;   // reply +16 goes here
+  std::int32_t SensorStatusResult::*second;  // reply +20 goes here (unless None)
+  StatusSecondValue secondKind;
 };
 
 // Sent in this order, one connection each.
 inline constexpr StatusStep kStatusSteps[] = {
-    {CVRH_StatusPair2, 16, 20, StatusSecondValue::Int},
-    {CVRH_StatusItem3, 32, 0, StatusSecondValue::None},
-    {CVRH_StatusItem4, 24, 28, StatusSecondValue::FloatTimes100},
-    {CVRH_StatusPair1, 8, 12, StatusSecondValue::Int},
-    {CVRH_StatusPair5, 36, 40, StatusSecondValue::Int},
-    {CVRH_StatusPair6, 44, 48, StatusSecondValue::Int},
+    {CVRH_StatusPair2, &SensorStatusResult::pair2First, &SensorStatusResult::pair2Second, StatusSecondValue::Int},
+    {CVRH_StatusItem3, &SensorStatusResult::item3First, nullptr, StatusSecondValue::None},
+    {CVRH_StatusItem4, &SensorStatusResult::item4First, &SensorStatusResult::item4Figure,
+     StatusSecondValue::FloatTimes100},
+    {CVRH_StatusPair1, &SensorStatusResult::pair1First, &SensorStatusResult::pair1Second, StatusSecondValue::Int},
+    {CVRH_StatusPair5, &SensorStatusResult::pair5First, &SensorStatusResult::pair5Second, StatusSecondValue::Int},
+    {CVRH_StatusPair6, &SensorStatusResult::pair6First, &SensorStatusResult::pair6Second, StatusSecondValue::Int},
 };
-inline constexpr std::size_t kStatusSensorIdOffset = 52;
 
 // The integer part of value x 100. A value that is not finite, or whose
 // product does not fit 32 bits, gives 0x80000000 (what the x86 truncation
@@ -43,7 +44,7 @@ inline constexpr std::size_t kStatusSensorIdOffset = 52;
 std::int32_t statusFigure(float value);
 
 // Copies the reply words value1 (+16) and value2 (+20, the raw bits of the
-// float for command 8) into the result as step says.
-void storeStatusReply(const StatusStep& step, std::int32_t value1, std::int32_t value2, MgrRequestResult& result);
+// float for command 8) into the status as step says.
+void storeStatusReply(const StatusStep& step, std::int32_t value1, std::int32_t value2, SensorStatusResult& status);
 
 }  // namespace cvlm

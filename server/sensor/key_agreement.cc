@@ -1,5 +1,5 @@
 // Key agreement arithmetic of the sensor link.
-#include "sensor/key_agreement.h"
+#include "server/sensor/key_agreement.h"
 
 #include <random>
 

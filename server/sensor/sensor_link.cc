@@ -1,16 +1,12 @@
 // Sensor command link: connect, key agreement, scrambled sends in 1024-byte
 // pieces, timed receives and the exchange steps of one command.
-#include "sensor/sensor_link.h"
-
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
+#include "server/sensor/sensor_link.h"
 
 #include <algorithm>
 
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "sensor/key_agreement.h"
-#include "wire.h"
+#include "server/sensor/key_agreement.h"
 
 namespace cvlm {
 
@@ -19,12 +15,6 @@ void scramble(unsigned char* bytes, std::size_t n, std::uint8_t key) {
   for (std::size_t i = 0; i < n; ++i) bytes[i] ^= key;
 }
 
-void setSendTimeout(int fd, int timeoutMs) {
-  timeval tv{};
-  tv.tv_sec = timeoutMs / 1000;
-  tv.tv_usec = (timeoutMs % 1000) * 1000;
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-}
 }  // namespace
 
 CSocket::CSocket(const std::string& address, const SensorLinkConfig& config)
@@ -35,9 +25,9 @@ CSocket::~CSocket() { closeSocket(); }
 void CSocket::connectSensor() {
   // An unparsable text gives 0, which Linux would take for this host.
   if (address_ == 0) throw CreateSocketException{};
-  handle_ = platform::connectTo(address_, config_.port, config_.connectTimeoutMs);
-  if (handle_ < 0) throw CreateSocketException{};
-  setSendTimeout(handle_, config_.sendTimeoutMs);
+  handle_.reset(platform::connectTo(address_, config_.port, config_.connectTimeoutMs));
+  if (!handle_.valid()) throw CreateSocketException{};
+  platform::setSendTimeout(handle_.get(), config_.sendTimeoutMs);
   agreeKey();
 }
 
@@ -46,27 +36,27 @@ void CSocket::connectSensor() {
 void CSocket::agreeKey() {
   keyExponent_ = drawKeyExponent();
   unsigned char value[4];
-  putInt32(value, 0, static_cast<std::int32_t>(truncatingModPower(kKeyBase, keyExponent_)));
-  if (platform::sendAll(handle_, value, sizeof value) != static_cast<long>(sizeof value)) {
+  formats::putInt32(value, 0, static_cast<std::int32_t>(truncatingModPower(kKeyBase, keyExponent_)));
+  if (platform::sendAll(handle_.get(), value, sizeof value) != static_cast<long>(sizeof value)) {
     throw WriteToSocketException{};
   }
-  if (platform::recvExact(handle_, value, sizeof value, config_.receiveTimeoutMs) != static_cast<long>(sizeof value)) {
+  if (platform::recvExact(handle_.get(), value, sizeof value, config_.receiveTimeoutMs) != static_cast<long>(sizeof value)) {
     throw ReadFromSocketException{};
   }
-  sensorValue_ = static_cast<std::uint32_t>(getInt32(value, 0));
+  sensorValue_ = static_cast<std::uint32_t>(formats::getInt32(value, 0));
   sharedValue_ = truncatingModPower(sensorValue_, keyExponent_);
   keyByte_ = keyByteOf(sharedValue_);
 }
 
 long CSocket::sendToSensor(const void* buffer, std::size_t n) {
-  if (n == 0 || handle_ < 0) return -1;
+  if (n == 0 || !handle_.valid()) return -1;
   const unsigned char* position = static_cast<const unsigned char*>(buffer);
   unsigned char work[kSensorChunkSize];
   for (std::size_t remaining = n; remaining > 0;) {
     std::size_t chunk = std::min(remaining, kSensorChunkSize);
     std::copy(position, position + chunk, work);
     scramble(work, chunk, keyByte_);
-    if (platform::sendAll(handle_, work, chunk) != static_cast<long>(chunk)) return -1;
+    if (platform::sendAll(handle_.get(), work, chunk) != static_cast<long>(chunk)) return -1;
     position += chunk;
     remaining -= chunk;
   }
@@ -76,17 +66,13 @@ long CSocket::sendToSensor(const void* buffer, std::size_t n) {
 long CSocket::recvFromSensor(void* buffer, std::size_t n) { return recvWithTimeout(buffer, n, config_.receiveTimeoutMs); }
 
 long CSocket::recvWithTimeout(void* buffer, std::size_t n, int timeoutMs) {
-  if (handle_ < 0) return -1;
-  long got = platform::recvExact(handle_, buffer, n, timeoutMs);
+  if (!handle_.valid()) return -1;
+  long got = platform::recvExact(handle_.get(), buffer, n, timeoutMs);
   if (got > 0) scramble(static_cast<unsigned char*>(buffer), static_cast<std::size_t>(got), keyByte_);
   return got;
 }
 
-void CSocket::closeSocket() {
-  if (handle_ < 0) return;
-  ::close(handle_);
-  handle_ = -1;
-}
+void CSocket::closeSocket() { handle_.reset(); }
 
 void CSocket::sendRequest(const cvrh& request) { sendBlock(&request, sizeof request); }
 

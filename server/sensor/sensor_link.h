@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "constants.h"
-#include "sensor/sensor_records.h"
+#include "platform/descriptor.h"
+#include "server/constants.h"
+#include "server/sensor/sensor_records.h"
 
 namespace cvlm {
 
@@ -65,7 +66,7 @@ class CSocket {
   void agreeKey();
 
   SensorLinkConfig config_;
-  int handle_ = -1;
+  platform::Descriptor handle_;
   std::uint32_t address_ = 0;  // network byte order
   std::uint32_t keyExponent_ = 0;
   std::uint32_t sensorValue_ = 0;

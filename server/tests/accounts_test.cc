@@ -1,7 +1,7 @@
 // The account file and the six account requests against an in-process
 // server: creation, log-in, add/set/delete/change-password, listing, the
 // lock, a failed replace, and parallel writers.
-#include "account_store.h"
+#include "server/account_store.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +14,14 @@
 #include <thread>
 #include <vector>
 
-#include "constants.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
+#include "platform_testing/faults.h"
 #include "platform_testing/child_process.h"
-#include "support/account_requests.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "server/constants.h"
+#include "server/tests/support/account_requests.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ class AccountsTest : public ::testing::Test {
   std::vector<std::string> names() {
     std::string bytes = aclBytes();
     std::vector<std::string> out;
-    for (std::size_t i = 0; i + 144 <= bytes.size(); i += 144) out.push_back(cvlm::getText(bytes.data(), i, 30));
+    for (std::size_t i = 0; i + 144 <= bytes.size(); i += 144) out.push_back(formats::getText(bytes.data(), i, 30));
     return out;
   }
 
@@ -68,13 +69,13 @@ TEST_F(AccountsTest, FirstConnectionCreatesTheBuiltInAccountsBeforeTheHeaderIsRe
   EXPECT_EQ(aclBytes(), builtIns());
 
   AclAccount first = cvlm::builtInAccount(0), second = cvlm::builtInAccount(1);
-  EXPECT_EQ(cvlm::getText(first.userName, 0, 30), cvlm::kBuiltInOperatorUser);
-  EXPECT_EQ(cvlm::getText(second.password, 0, 30), cvlm::kBuiltInViewerPassword);
-  EXPECT_EQ(cvlm::getInt32(&first, 60), 0);
-  EXPECT_EQ(cvlm::getInt32(&second, 60), 2);
+  EXPECT_EQ(formats::getText(first.userName, 0, 30), cvlm::kBuiltInOperatorUser);
+  EXPECT_EQ(formats::getText(second.password, 0, 30), cvlm::kBuiltInViewerPassword);
+  EXPECT_EQ(formats::getInt32(&first, 60), 0);
+  EXPECT_EQ(formats::getInt32(&second, 60), 2);
   for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(cvlm::getInt32(&first, 64 + 4 * i), 2);
-    EXPECT_EQ(cvlm::getInt32(&second, 64 + 4 * i), 0);
+    EXPECT_EQ(formats::getInt32(&first, 64 + 4 * i), 2);
+    EXPECT_EQ(formats::getInt32(&second, 64 + 4 * i), 0);
   }
   const std::uint8_t address[4] = {192, 168, 168, 63}, mask[4] = {255, 255, 255, 255};
   EXPECT_EQ(std::memcmp(first.address, address, 4), 0);
@@ -83,12 +84,11 @@ TEST_F(AccountsTest, FirstConnectionCreatesTheBuiltInAccountsBeforeTheHeaderIsRe
 }
 
 TEST_F(AccountsTest, BuiltInAccountsAppearWholeOrNotAtAll) {
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".acl", 1);
   {
     TestConsole console(server.port());
     EXPECT_TRUE(console.closedByServer());
   }
-  platform::testing::failNextRenames(0);
   EXPECT_TRUE(server.logHasLine("Dispatcher::dispatcher::Error to create default acl."));
   EXPECT_FALSE(platform::fileExists(".acl"));
   EXPECT_FALSE(platform::fileExists("acl.tmp"));
@@ -217,7 +217,7 @@ TEST_F(AccountsTest, ListingSendsTheCountThenEachRecordAsItsOwnUnit) {
     auto result = console.request(cvlm::RQ_GetAllAcl);
     ASSERT_TRUE(result);
     EXPECT_EQ(resultType(*result), 1);
-    ASSERT_EQ(cvlm::getInt32(&*result, 8), 3);
+    ASSERT_EQ(formats::getInt32(&*result, 8), 3);
     std::string expected[3] = {bytesOf(cvlm::builtInAccount(0)), bytesOf(cvlm::builtInAccount(1)), bytesOf(frank)};
     for (const std::string& record : expected) EXPECT_EQ(console.receiveUnit(144), record);
     EXPECT_TRUE(console.closedByServer());
@@ -227,7 +227,7 @@ TEST_F(AccountsTest, ListingSendsTheCountThenEachRecordAsItsOwnUnit) {
   auto result = console.request(cvlm::RQ_GetAllAcl);
   ASSERT_TRUE(result);
   EXPECT_EQ(resultType(*result), 1);
-  EXPECT_EQ(cvlm::getInt32(&*result, 8), 0);
+  EXPECT_EQ(formats::getInt32(&*result, 8), 0);
   EXPECT_TRUE(console.closedByServer());
   EXPECT_TRUE(server.logHasLine("Dispatcher::getAllAcl()"));
 }
@@ -251,9 +251,8 @@ TEST_F(AccountsTest, NoAccountRequestIsAnsweredWhileTheFileIsLocked) {
 TEST_F(AccountsTest, FailedReplaceDuringDeleteLeavesTheFileAndAnswers41) {
   ASSERT_EQ(answer(withAccount(cvlm::RQ_AddAcl, account("hank", "pw"))), 1);
   const std::string before = aclBytes();
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".acl", 1);
   EXPECT_EQ(answer(credentials(cvlm::RQ_DetAcl, "hank", "pw")), 41);
-  platform::testing::failNextRenames(0);
   EXPECT_EQ(aclBytes(), before);
   EXPECT_TRUE(server.logHasLine("Dispatcher::detAcl::MRR_TYPE_DelAcl_Error"));
   EXPECT_FALSE(platform::fileExists("acl.tmp"));
@@ -304,7 +303,7 @@ TEST_F(AccountsTest, MixedParallelRequestsKeepEveryAnsweredAccount) {
             TestConsole console(server.port());
             auto result = console.request(cvlm::RQ_GetAllAcl);
             if (result)
-              for (int i = 0; i < cvlm::getInt32(&*result, 8); ++i) console.receiveUnit(144);
+              for (int i = 0; i < formats::getInt32(&*result, 8); ++i) console.receiveUnit(144);
           }
         }
       }

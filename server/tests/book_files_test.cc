@@ -1,13 +1,13 @@
 // Book names and record sizes by type, and the record layouts' zero and
 // 0xFF initial bytes.
-#include "books/book_files.h"
+#include "server/books/book_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "books/records.h"
 #include "platform/net.h"
+#include "server/books/records.h"
 
 namespace {
 
@@ -52,10 +52,10 @@ TEST(BookFilesTest, NewRecordsAreZeroExceptTheScheduleBytes) {
 
 TEST(BookFilesTest, GroupMembershipNamesStayTerminatedInTheirFields) {
   cvlm::GA ga(std::string(40, 'g'), "host");
-  EXPECT_EQ(cvlm::fieldText(ga.groupName), std::string(31, 'g'));
-  EXPECT_EQ(cvlm::fieldText(ga.addressName), "host");
+  EXPECT_EQ(formats::fieldText(ga.groupName), std::string(31, 'g'));
+  EXPECT_EQ(formats::fieldText(ga.addressName), "host");
   std::memset(ga.groupName, 'z', sizeof ga.groupName);  // full field, no terminator
-  EXPECT_EQ(cvlm::fieldText(ga.groupName), std::string(32, 'z'));
+  EXPECT_EQ(formats::fieldText(ga.groupName), std::string(32, 'z'));
 }
 
 TEST(BookFilesTest, PolicyIdBoundary) {

@@ -7,15 +7,16 @@
 #include <filesystem>
 #include <fstream>
 
-#include "books/book_files.h"
-#include "books/records.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
+#include "platform_testing/faults.h"
 #include "platform/net.h"
-#include "leftover_files.h"
-#include "protocol.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "server/books/book_files.h"
+#include "server/books/records.h"
+#include "server/protocol.h"
+#include "server/tests/leftover_files.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -28,21 +29,11 @@ using cvlm_testing::TestServer;
 const std::uint32_t kSensor = platform::parseAddress("10.0.0.5");
 
 cvlm::RqH uploadHeader(std::int32_t type, std::int32_t count, std::int32_t size, bool push = false) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_UploadBook);
-  cvlm::putInt32(&header, 8, type);
-  cvlm::putInt32(&header, 12, count);
-  cvlm::putInt32(&header, 16, size);
-  std::memcpy(header.bytes() + 20, &kSensor, 4);
-  header.bytes()[24] = push ? 1 : 0;
-  return header;
+  return cvlm_testing::uploadBookHeader(type, count, size, kSensor, push);
 }
 
 cvlm::RqH downloadHeader(std::int32_t type, std::int32_t size) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_DownloadBook);
-  cvlm::putInt32(&header, 8, type);
-  cvlm::putInt32(&header, 12, size);
-  std::memcpy(header.bytes() + 16, &kSensor, 4);
-  return header;
+  return cvlm_testing::downloadBookHeader(type, size, kSensor);
 }
 
 // Records of a given size whose bytes differ from record to record.
@@ -78,8 +69,8 @@ Download download(TestServer& server, std::int32_t type, std::int32_t size) {
   auto result = console.request(downloadHeader(type, size));
   if (!result) return d;
   d.type = resultType(*result);
-  d.count = cvlm::getInt32(&*result, 8);
-  d.size = cvlm::getInt32(&*result, 12);
+  d.count = formats::getInt32(&*result, 8);
+  d.size = formats::getInt32(&*result, 12);
   if (d.type == 1) {
     std::string name = cvlm::bookFileName(type, kSensor);
     std::string onDisk;
@@ -180,7 +171,7 @@ TEST(BookRequests, FailedReplaceLeavesTheOldBookAndNoTemporaryFile) {
   TestServer server;
   auto old = sampleRecords(1, 92);
   ASSERT_EQ(upload(server, cvlm::SCHEDULE_BOOK, old, 92), 1);
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, "Schedule.10.0.0.5.bk", 1);
   EXPECT_EQ(upload(server, cvlm::SCHEDULE_BOOK, sampleRecords(2, 92), 92), 13);
   EXPECT_TRUE(server.logHasLine("Dispatcher::uploadBook::MRR_TYPE_Openfile_Error"));
   std::string onDisk;
@@ -203,7 +194,7 @@ TEST(BookRequests, DownloadOfMissingBookCreatesItOrFillsDefaults) {
   cvlm::BRule first;
   std::memcpy(&first, rules.bytes.data(), sizeof first);
   EXPECT_EQ(first.id, 0x00100001);
-  EXPECT_EQ(cvlm::fieldText(first.name), "TCP SYN Flooding");
+  EXPECT_EQ(formats::fieldText(first.name), "TCP SYN Flooding");
   EXPECT_TRUE(server.logHasLine("Dispatcher::downloadBook::Type=RULE_BOOK"));
   EXPECT_TRUE(server.logHasLine("Dispatcher::downloadBook::fsize=0"));
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "books/book_files.h"
-#include "log_capture.h"
 #include "platform/files.h"
 #include "platform/net.h"
+#include "server/books/book_files.h"
+#include "server/tests/log_capture.h"
 
 namespace cvlm_testing {
 

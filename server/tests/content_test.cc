@@ -1,6 +1,6 @@
 // Content conversion of sensor rules: hexadecimal digit pairs and text, with
 // the content kind that drops the length.
-#include "push/content.h"
+#include "server/push/content.h"
 
 #include <gtest/gtest.h>
 

@@ -15,14 +15,14 @@
 #include <thread>
 #include <vector>
 
-#include "account_store.h"
-#include "constants.h"
-#include "leftover_files.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
-#include "support/fake_sensor.h"
-#include "support/load_console.h"
-#include "support/test_console.h"
+#include "server/account_store.h"
+#include "server/constants.h"
+#include "server/tests/leftover_files.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/load_console.h"
+#include "server/tests/support/test_console.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Sensor host database: the record layout, loading ".cvdb", and remove and
 // modify written under the lock without ever wiping or rewriting needlessly.
-#include "cv_db.h"
+#include "server/cv_db.h"
 
 #include <sys/stat.h>
 
@@ -14,9 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "log_capture.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "wire.h"
+#include "platform_testing/faults.h"
+#include "server/tests/log_capture.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ ObjCvHost makeHost(std::uint8_t last, const std::string& name, const std::string
   host.address[0] = 10;
   host.address[3] = last;
   for (int i = 0; i < 12; ++i) host.sensorId[i] = static_cast<std::uint8_t>(last + i);
-  cvlm::putText(host.name, 0, 32, name);
-  cvlm::putText(host.community, 0, 32, community);
+  formats::putText(host.name, 0, 32, name);
+  formats::putText(host.community, 0, 32, community);
   host.state = 1;
   return host;
 }
@@ -117,10 +118,10 @@ TEST_F(CvDbTest, ModifyChangesTheEntryOnlyWithTheRightCommunityAndAFreeAddress) 
   EXPECT_EQ(db.modify(a1, "secret", "renamed", a1, "newcomm", "first", "second", 4, 5, 6, 9), 1);
   ObjCvHost changed = start[0];
   std::memset(changed.reserved2, 0, 3);
-  cvlm::putText(changed.name, 0, 32, "renamed");
-  cvlm::putText(changed.community, 0, 32, "newcomm");
-  cvlm::putText(changed.text1, 0, 32, "first");
-  cvlm::putText(changed.text2, 0, 32, "second");
+  formats::putText(changed.name, 0, 32, "renamed");
+  formats::putText(changed.community, 0, 32, "newcomm");
+  formats::putText(changed.text1, 0, 32, "first");
+  formats::putText(changed.text2, 0, 32, "second");
   changed.number1 = 4;
   changed.number2 = 5;
   changed.number3 = 6;
@@ -144,7 +145,7 @@ TEST_F(CvDbTest, LongTextsAreCutAndCommunitiesComparedWithinTheirFields) {
   std::string bytes = readDb();
   ASSERT_EQ(bytes.size(), 172u);
   for (std::size_t offset : {28u, 60u, 92u, 124u}) {
-    EXPECT_EQ(cvlm::getText(bytes.data(), offset, 32), std::string(31, offset == 60 ? 'c' : 'n'));
+    EXPECT_EQ(formats::getText(bytes.data(), offset, 32), std::string(31, offset == 60 ? 'c' : 'n'));
     EXPECT_EQ(bytes[offset + 31], '\0');
   }
 }
@@ -183,9 +184,8 @@ TEST_F(CvDbTest, FailedSaveReportsAnErrorAndKeepsTheFile) {
   std::string bytes = bytesOf({makeHost(1, "one", "c"), makeHost(2, "two", "c")});
   writeDb(bytes);
   CvDb db;
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".cvdb", 1);
   EXPECT_EQ(db.remove(a1), cvlm::kCvDbFileError);
-  platform::testing::failNextRenames(0);
   EXPECT_EQ(readDb(), bytes);
   EXPECT_EQ(db.count(), 2);
   EXPECT_FALSE(platform::fileExists(".cvdb.lck"));
@@ -221,7 +221,7 @@ TEST_F(CvDbTest, AChangeWaitsForAnotherWriterAndKeepsItsWork) {
 
 }  // namespace
 
-#include "support/fake_sensor.h"
+#include "server/tests/support/fake_sensor.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 
 #include <fstream>
 
+#include "formats/byte_order.h"
 #include "platform/files.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
-#include "support/test_console.h"
-#include "wire.h"
+#include "server/tests/support/test_console.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ TEST(DispatcherProcessTest, HelloToRunningProgramAnswersWelcomeAndLogsTheLogin) 
   auto result = console.request(cvlm::RQ_Hello);
   ASSERT_TRUE(result);  // 260 bytes summing to 0
   EXPECT_EQ(cvlm_testing::resultType(*result), 1);
-  EXPECT_EQ(cvlm::getText(&*result, 8, 136), "<V>V0.0</V> Welcome!\n");
-  EXPECT_EQ(cvlm::getInt32(&*result, 252), 0);
+  EXPECT_EQ(formats::getText(&*result, 8, 136), "<V>V0.0</V> Welcome!\n");
+  EXPECT_EQ(formats::getInt32(&*result, 252), 0);
   EXPECT_TRUE(console.closedByServer());
 
   auto logged = [&](const std::string& line) {

@@ -1,7 +1,7 @@
 // The request dispatcher and hello against an in-process server: header
 // checks, the switch on the type, the catch-all, and the version from
 // "cvlm.ini".
-#include "dispatcher.h"
+#include "server/dispatcher.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,11 +14,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "formats/byte_order.h"
 #include "platform/files.h"
 #include "platform/net.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ void writeFile(const std::string& name, const std::string& content) {
   std::ofstream(name, std::ios::binary) << content;
 }
 
-std::string welcomeText(const cvlm::MgrRequestResult& result) { return cvlm::getText(&result, 8, 136); }
+std::string welcomeText(const cvlm::MgrRequestResult& result) { return formats::getText(&result, 8, 136); }
 
 TEST(DispatcherTest, HelloWithoutIniAnswersDefaultVersionAndEmptyTrailer) {
   TestServer server;
@@ -39,9 +39,9 @@ TEST(DispatcherTest, HelloWithoutIniAnswersDefaultVersionAndEmptyTrailer) {
   ASSERT_TRUE(result);
   EXPECT_EQ(resultType(*result), 1);
   EXPECT_EQ(welcomeText(*result), "<V>V0.0</V> Welcome!\n");
-  EXPECT_EQ(cvlm::getInt32(&*result, 144), 0);  // hosts
-  EXPECT_EQ(cvlm::getInt32(&*result, 148), 0);  // mail entries
-  EXPECT_EQ(cvlm::getInt32(&*result, 252), 0);  // trailer length
+  EXPECT_EQ(formats::getInt32(&*result, 144), 0);  // hosts
+  EXPECT_EQ(formats::getInt32(&*result, 148), 0);  // mail entries
+  EXPECT_EQ(formats::getInt32(&*result, 252), 0);  // trailer length
   EXPECT_TRUE(console.closedByServer());        // the empty trailer, then the close
   EXPECT_TRUE(server.logHasLine("Dispatcher::dispatcher::rqh.Type=1"));
   EXPECT_TRUE(server.logHasLine("Dispatcher::checkValidConn()"));
@@ -158,9 +158,9 @@ class ThrowingDispatcher : public cvlm::Dispatcher {
  protected:
   bool handleRequest(cvlm::RqH&, cvlm::MgrRequestResult& result) override {
     if (sendFirst_) {
-      cvlm::putInt32(&result, 4, 1);
-      cvlm::putText(&result, 8, 16, "payload");
-      sendMRR(result);
+      result.type = 1;
+      formats::putText(result.payload, 0, 16, "payload");
+      connection_.sendMRR(result);
     }
     throw std::runtime_error("handler failed");
   }

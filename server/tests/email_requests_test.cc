@@ -8,13 +8,14 @@
 #include <thread>
 #include <vector>
 
-#include "email_settings.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "protocol.h"
-#include "support/settings_file.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "platform_testing/faults.h"
+#include "server/email_settings.h"
+#include "server/protocol.h"
+#include "server/tests/support/settings_file.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -51,13 +52,9 @@ Settings makeSettings(int m, const std::string& tag) {
 }
 
 cvlm::RqH setHeader(const Settings& s) {
-  cvlm::RqH header = cvlm_testing::makeHeader(cvlm::RQ_SetEMailInfo);
-  cvlm::putInt32(&header, 8, s.m);
-  cvlm::putText(&header, 12, 32, s.server);
-  cvlm::putText(&header, 44, 32, s.sender);
-  cvlm::putText(&header, 76, 32, s.user);
-  for (int i = 0; i < 4; ++i) header.bytes()[108 + i] = static_cast<unsigned char>(s.options[i]);
-  return header;
+  std::array<std::uint8_t, 4> options;
+  for (int i = 0; i < 4; ++i) options[i] = static_cast<std::uint8_t>(s.options[i]);
+  return cvlm_testing::mailSettingsHeader(s.m, s.server, s.sender, s.user, options);
 }
 
 // Request 12 with the header's count and `sent` of the entries, each its own unit.
@@ -74,10 +71,10 @@ std::int32_t setEMailInfo(std::uint16_t port, const Settings& s, int sent = -1) 
 
 // The mail block (m, server, sender, user, options) at offset of a result.
 void expectMailBlock(const MgrRequestResult& r, std::size_t at, const Settings& s) {
-  EXPECT_EQ(cvlm::getInt32(&r, at), s.m);
-  EXPECT_EQ(cvlm::getText(&r, at + 4, 32), s.server);
-  EXPECT_EQ(cvlm::getText(&r, at + 36, 32), s.sender);
-  EXPECT_EQ(cvlm::getText(&r, at + 68, 32), s.user);
+  EXPECT_EQ(formats::getInt32(&r, at), s.m);
+  EXPECT_EQ(formats::getText(&r, at + 4, 32), s.server);
+  EXPECT_EQ(formats::getText(&r, at + 36, 32), s.sender);
+  EXPECT_EQ(formats::getText(&r, at + 68, 32), s.user);
   const unsigned char* options = reinterpret_cast<const unsigned char*>(&r) + at + 100;
   EXPECT_EQ(std::vector<int>(options, options + 4), s.options);
 }
@@ -91,10 +88,10 @@ Settings getEMailInfo(std::uint16_t port) {
   EXPECT_EQ(resultType(*result), 1);
   const MgrRequestResult& r = *result;
   const unsigned char* options = reinterpret_cast<const unsigned char*>(&r) + 108;
-  Settings s{cvlm::getInt32(&r, 8),
-             cvlm::getText(&r, 12, 32),
-             cvlm::getText(&r, 44, 32),
-             cvlm::getText(&r, 76, 32),
+  Settings s{formats::getInt32(&r, 8),
+             formats::getText(&r, 12, 32),
+             formats::getText(&r, 44, 32),
+             formats::getText(&r, 76, 32),
              std::vector<int>(options, options + 4),
              ""};
   if (s.m > 0) s.entries = console.receiveUnit(static_cast<std::size_t>(s.m) * 64).value_or("");
@@ -185,9 +182,8 @@ TEST(EmailRequestsTest, FailedSaveAnswersOpenFileErrorAndKeepsTheFile) {
   TestServer server;
   getEMailInfo(server.port());
   std::string file = readFile(".cvlmrc");
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".cvlmrc", 1);
   EXPECT_EQ(setEMailInfo(server.port(), makeSettings(1, "lost")), 13);
-  platform::testing::failNextRenames(0);
   EXPECT_TRUE(server.logHasLine("Dispatcher::setEMailInfo::MRR_TYPE_Openfile_Error"));
   EXPECT_EQ(readFile(".cvlmrc"), file);
   EXPECT_EQ(getEMailInfo(server.port()).m, 0);
@@ -204,8 +200,8 @@ TEST(EmailRequestsTest, HelloCarriesMailFieldsAndEndsItsTrailerWithTheEntries) {
   ASSERT_TRUE(result);
   ASSERT_EQ(resultType(*result), 1);
   expectMailBlock(*result, 148, s);
-  std::int32_t n = cvlm::getInt32(&*result, 144);
-  std::int32_t length = cvlm::getInt32(&*result, 252);
+  std::int32_t n = formats::getInt32(&*result, 144);
+  std::int32_t length = formats::getInt32(&*result, 252);
   EXPECT_EQ(length, 172 * n + 64 * 2);
   auto trailer = console.receiveUnit(static_cast<std::size_t>(length));
   ASSERT_TRUE(trailer);
@@ -223,14 +219,14 @@ TEST(EmailRequestsTest, HellosRacingSettingsChangesNeverUndoThem) {
     std::thread hello([&] {
       TestConsole console(server.port());
       auto result = console.request(cvlm::RQ_Hello);
-      if (result) console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 252)));
+      if (result) console.receiveUnit(static_cast<std::size_t>(formats::getInt32(&*result, 252)));
     });
     change.join();
     hello.join();
     ASSERT_EQ(answer, 1) << round;
     cvlm::CvLmRecord onDisk{};
     ASSERT_TRUE(decodeSettingsFile(onDisk)) << round;
-    ASSERT_EQ(cvlm::getInt32(onDisk.mailCount, 0), s.m) << round;
+    ASSERT_EQ(formats::getInt32(onDisk.mailCount, 0), s.m) << round;
     ASSERT_EQ(std::string(onDisk.mailServer), s.server) << round;
     ASSERT_EQ(std::string(reinterpret_cast<const char*>(onDisk.entries), s.entries.size()), s.entries) << round;
   }

@@ -1,6 +1,6 @@
 // The e-mail settings store: defaults and creation of ".cvlmrc", its
 // scrambled form, damaged files, bounded texts and failed saves.
-#include "email_settings.h"
+#include "server/email_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,12 @@
 #include <thread>
 #include <vector>
 
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "protocol.h"
-#include "support/settings_file.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "platform_testing/faults.h"
+#include "server/protocol.h"
+#include "server/tests/support/settings_file.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -33,14 +34,12 @@ std::string encodeFile(const CvLmRecord& record) {
 
 std::vector<MailEntry> entries(int n, const std::string& prefix) {
   std::vector<MailEntry> list(n);
-  for (int i = 0; i < n; ++i) cvlm::putText(list[i].text, 0, 64, prefix + std::to_string(i) + "@example.org");
+  for (int i = 0; i < n; ++i) formats::putText(list[i].text, 0, 64, prefix + std::to_string(i) + "@example.org");
   return list;
 }
 
 class EmailSettingsTest : public ::testing::Test {
  protected:
-  void TearDown() override { platform::testing::failNextRenames(0); }
-
   void expectDefaults(const ObjCvLm& settings) {
     const CvLmRecord& r = settings.record();
     EXPECT_EQ(settings.mailCount(), 0);
@@ -110,13 +109,13 @@ TEST_F(EmailSettingsTest, SavedSettingsLoadBackAndKeepOwnerAndSubject) {
 
 TEST_F(EmailSettingsTest, DamagedFileGivesDefaultsAndIsLeftAsItIs) {
   CvLmRecord valid{};
-  cvlm::putInt32(valid.mailCount, 0, 2);
+  formats::putInt32(valid.mailCount, 0, 2);
   std::strcpy(valid.mailServer, "kept.example.org");
   std::string good = encodeFile(valid);
 
   auto withCount = [](std::int32_t m) {
     CvLmRecord r{};
-    cvlm::putInt32(r.mailCount, 0, m);
+    formats::putInt32(r.mailCount, 0, m);
     return encodeFile(r);
   };
   std::string wrongCheck = good;
@@ -146,10 +145,14 @@ TEST_F(EmailSettingsTest, DamagedFileGivesDefaultsAndIsLeftAsItIs) {
 }
 
 TEST_F(EmailSettingsTest, TextFieldsAreBoundedWhenReadAndStored) {
-  unsigned char block[cvlm::kMailInfoSize + 8]{};
-  std::memset(block + cvlm::kMailInfoServerAt, 'S', 32);  // no terminator
-  std::memcpy(block + cvlm::kMailInfoSenderAt, "from", 4);
-  cvlm::MailInfo info = cvlm::readMailInfo(block, 0);
+  // The block's layout: count 0, server 4, sender 36, user 68, options 100.
+  unsigned char bytes[104]{};
+  std::memset(bytes + 4, 'S', 32);  // no terminator
+  std::memcpy(bytes + 36, "from", 4);
+  cvlm::MailInfoBlock block;
+  static_assert(sizeof block == sizeof bytes);
+  std::memcpy(&block, bytes, sizeof block);
+  cvlm::MailInfo info = cvlm::readMailInfo(block);
   EXPECT_EQ(info.mailServer, std::string(32, 'S'));
   EXPECT_EQ(info.sender, "from");
 
@@ -158,15 +161,13 @@ TEST_F(EmailSettingsTest, TextFieldsAreBoundedWhenReadAndStored) {
   settings.setMailInfo(info, nullptr);
   EXPECT_EQ(std::string(settings.record().mailServer), std::string(31, 'S'));
 
-  unsigned char out[cvlm::kMailInfoSize + 8];
-  std::memset(out, 0xEE, sizeof out);
-  settings.putMailInfo(out, 4);
-  EXPECT_EQ(out[3], 0xEE);                        // nothing before the block
-  EXPECT_EQ(out[4 + cvlm::kMailInfoSize], 0xEE);  // nothing after it
-  EXPECT_EQ(cvlm::getInt32(out, 4), 0);
-  EXPECT_EQ(cvlm::getText(out, 4 + cvlm::kMailInfoServerAt, 32), std::string(31, 'S'));
-  EXPECT_EQ(cvlm::getText(out, 4 + cvlm::kMailInfoSenderAt, 32), "from");
-  EXPECT_EQ(cvlm::getText(out, 4 + cvlm::kMailInfoUserAt, 32), "");
+  cvlm::MailInfoBlock stored = settings.mailInfoBlock();
+  unsigned char out[104];
+  std::memcpy(out, &stored, sizeof out);
+  EXPECT_EQ(formats::getInt32(out, 0), 0);
+  EXPECT_EQ(formats::getText(out, 4, 32), std::string(31, 'S'));
+  EXPECT_EQ(formats::getText(out, 36, 32), "from");
+  EXPECT_EQ(formats::getText(out, 68, 32), "");
 }
 
 TEST_F(EmailSettingsTest, FailedSaveKeepsTheOldFileAndReportsIt) {
@@ -174,7 +175,7 @@ TEST_F(EmailSettingsTest, FailedSaveKeepsTheOldFileAndReportsIt) {
   std::string before = fileBytes(".cvlmrc");
   auto list = entries(2, "x");
   settings.setMailInfo({2, "new", "new", "new", {}}, list.data());
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".cvlmrc", 1);
   EXPECT_FALSE(settings.save());
   EXPECT_EQ(fileBytes(".cvlmrc"), before);
   EXPECT_FALSE(platform::fileExists(".cvlmrc.lck"));
@@ -183,7 +184,7 @@ TEST_F(EmailSettingsTest, FailedSaveKeepsTheOldFileAndReportsIt) {
 }
 
 TEST_F(EmailSettingsTest, UncreatableFileLeavesDefaultsInMemoryOnly) {
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, ".cvlmrc", 1);
   ObjCvLm settings;
   EXPECT_EQ(settings.loadState(), ObjCvLm::LoadState::Defaults);
   expectDefaults(settings);

@@ -1,6 +1,6 @@
 // Confinement of console file names: a table of names that stay inside the
 // working directory and names that must be refused.
-#include "requests/file_names.h"
+#include "server/requests/file_names.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ TEST(FileNames, ConfinesNamesToWorkingDirectory) {
 }
 
 TEST(FileNames, CutsUnterminatedFieldAt63Characters) {
-  unsigned char field[kFileNameField];
+  char field[kFileNameField];
   std::memset(field, 'a', sizeof field);
   EXPECT_EQ(transferFileName(field), std::string(63, 'a'));
 

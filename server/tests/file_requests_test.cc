@@ -12,15 +12,16 @@
 #include <filesystem>
 #include <thread>
 
-#include "account_store.h"
-#include "constants.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
-#include "leftover_files.h"
-#include "protocol.h"
-#include "support/account_requests.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "platform_testing/faults.h"
+#include "server/account_store.h"
+#include "server/constants.h"
+#include "server/protocol.h"
+#include "server/tests/leftover_files.h"
+#include "server/tests/support/account_requests.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ using cvlm_testing::TestConsole;
 using cvlm_testing::TestServer;
 
 cvlm::RqH fileHeader(std::int32_t type, const std::string& name, std::int32_t size = 0) {
-  cvlm::RqH header = makeHeader(type);
-  std::memcpy(header.bytes() + 8, name.data(), std::min<std::size_t>(name.size(), 64));
-  if (type == cvlm::RQ_UploadFile) cvlm::putInt32(&header, 72, size);
+  cvlm::RqH header = cvlm_testing::fileHeader(type, name, type == cvlm::RQ_UploadFile ? size : 0);
   return header;
 }
 
@@ -65,7 +64,7 @@ Downloaded downloadFile(TestServer& server, const std::string& name) {
   if (!result) return d;
   d.type = resultType(*result);
   if (d.type != 1) return d;
-  std::int32_t size = cvlm::getInt32(&*result, 8);
+  std::int32_t size = formats::getInt32(&*result, 8);
   for (std::int32_t left = size; left > 0; left -= 900) {
     auto piece = console.receiveUnit(static_cast<std::size_t>(std::min(left, 900)));
     if (!piece) return d;
@@ -167,7 +166,7 @@ TEST(FileRequests, InterruptedUploadKeepsTheEarlierContent) {
   EXPECT_EQ(fileText("kernel.img"), old);
   EXPECT_TRUE(noLockOrTempFiles(server.path()));
 
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, "kernel.img", 1);
   EXPECT_EQ(uploadFile(server, "kernel.img", "new"), 13);
   EXPECT_EQ(fileText("kernel.img"), old);
   EXPECT_TRUE(noLockOrTempFiles(server.path()));

@@ -1,9 +1,9 @@
 // Layout of the hello result and its trailer.
-#include "requests/hello.h"
+#include "server/requests/hello.h"
 
 #include <gtest/gtest.h>
 
-#include "wire.h"
+#include "formats/byte_order.h"
 
 namespace {
 
@@ -16,14 +16,14 @@ TEST(HelloLayoutTest, CountsDescribeExactlyWhatTheTrailerCarries) {
   contents.options[3] = 9;
   cvlm::MgrRequestResult result{};
   cvlm::fillHelloResult("2.1", contents, result);
-  EXPECT_EQ(cvlm::getInt32(&result, 4), 1);
-  EXPECT_EQ(cvlm::getText(&result, 8, 136), "<V>2.1</V> Welcome!\n");
-  EXPECT_EQ(cvlm::getInt32(&result, 144), 32);
-  EXPECT_EQ(cvlm::getInt32(&result, 148), 64);
-  EXPECT_EQ(cvlm::getText(&result, 152, 32), "smtp.example");
+  EXPECT_EQ(formats::getInt32(&result, 4), 1);
+  EXPECT_EQ(formats::getText(&result, 8, 136), "<V>2.1</V> Welcome!\n");
+  EXPECT_EQ(formats::getInt32(&result, 144), 32);
+  EXPECT_EQ(formats::getInt32(&result, 148), 64);
+  EXPECT_EQ(formats::getText(&result, 152, 32), "smtp.example");
   EXPECT_EQ(std::string(reinterpret_cast<char*>(result.bytes()) + 184, 32), std::string(32, 's'));
   EXPECT_EQ(result.bytes()[251], 9);
-  EXPECT_EQ(cvlm::getInt32(&result, 252), 9600);
+  EXPECT_EQ(formats::getInt32(&result, 252), 9600);
   std::string trailer = cvlm::helloTrailer(contents);
   EXPECT_EQ(trailer, std::string(32 * 172, 'h') + std::string(64 * 64, 'm'));
 
@@ -31,9 +31,9 @@ TEST(HelloLayoutTest, CountsDescribeExactlyWhatTheTrailerCarries) {
   contents.mailEntries.clear();
   cvlm::MgrRequestResult small{};
   cvlm::fillHelloResult("V0.0", contents, small);
-  EXPECT_EQ(cvlm::getInt32(&small, 144), 2);
-  EXPECT_EQ(cvlm::getInt32(&small, 148), 0);
-  EXPECT_EQ(cvlm::getInt32(&small, 252), 344);
+  EXPECT_EQ(formats::getInt32(&small, 144), 2);
+  EXPECT_EQ(formats::getInt32(&small, 148), 0);
+  EXPECT_EQ(formats::getInt32(&small, 252), 344);
   EXPECT_EQ(cvlm::helloTrailer(contents).size(), 344u);
 }
 

@@ -12,14 +12,14 @@
 #include <thread>
 #include <vector>
 
-#include "cv_host.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "platform_testing/child_process.h"
-#include "support/fake_sensor.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "server/cv_host.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -38,8 +38,8 @@ ObjCvHost makeHost(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t 
   host.address[2] = c;
   host.address[3] = d;
   for (int i = 0; i < 12; ++i) host.sensorId[i] = static_cast<std::uint8_t>(0xA0 + i);
-  cvlm::putText(host.name, 0, 32, "sensor " + std::to_string(d));
-  cvlm::putText(host.community, 0, 32, community);
+  formats::putText(host.name, 0, 32, "sensor " + std::to_string(d));
+  formats::putText(host.community, 0, 32, community);
   host.number1 = d;
   host.state = 1;
   return host;
@@ -59,16 +59,16 @@ std::string readFile(const std::string& name) {
   return content;
 }
 
-void putAddress(cvlm::RqH& header, std::size_t offset, std::uint8_t a, std::uint8_t b, std::uint8_t c,
-                std::uint8_t d) {
-  const std::uint8_t address[4] = {a, b, c, d};
-  std::memcpy(header.bytes() + offset, address, 4);
+// The network-order value of a.b.c.d.
+std::uint32_t addressOf(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+  const std::uint8_t bytes[4] = {a, b, c, d};
+  std::uint32_t value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
 }
 
 cvlm::RqH deleteHeader(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
-  putAddress(header, 8, a, b, c, d);
-  return header;
+  return cvlm_testing::sensorHeader(cvlm::RQ_DelCvHost, addressOf(a, b, c, d));
 }
 
 const char* const kBookPrefixes[] = {"Service", "Address", "Group", "Schedule", "Rule", "GARelation", "WHITLIST"};
@@ -88,16 +88,14 @@ class HostRequestTest : public ::testing::Test {
 
 // An add request for address "a.b.c.d" with every field set.
 cvlm::RqH addHeader(const std::string& address) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_AddCvHost);
-  cvlm::putText(&header, 8, 32, "edge sensor");
-  std::uint32_t value = platform::parseAddress(address);
-  std::memcpy(header.bytes() + 40, &value, 4);
-  cvlm::putText(&header, 44, 32, "public");
-  cvlm::putText(&header, 76, 32, "rack 4");
-  cvlm::putText(&header, 108, 32, std::string(40, 'x'));  // longer than its field
-  cvlm::putInt32(&header, 140, 1234);
-  cvlm::putInt32(&header, 144, -5);
-  return header;
+  cvlm_testing::HostRequest host;
+  host.name = "edge sensor";
+  host.community = "public";
+  host.text1 = "rack 4";
+  host.text2 = std::string(40, 'x');  // longer than its field
+  host.number1 = 1234;
+  host.number2 = -5;
+  return cvlm_testing::addHostHeader(platform::parseAddress(address), host);
 }
 
 constexpr std::uint8_t kSensorId[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0xFE, 0xFF};
@@ -130,9 +128,9 @@ TEST_F(HostRequestTest, AddAsksTheSensorForItsIdAndStoresTheHost) {
   EXPECT_EQ(bytes.substr(60, 32), "public" + std::string(26, '\0'));
   EXPECT_EQ(bytes.substr(92, 32), "rack 4" + std::string(26, '\0'));
   EXPECT_EQ(bytes.substr(124, 32), std::string(31, 'x') + '\0');
-  EXPECT_EQ(cvlm::getInt32(bytes.data(), 156), 1234);
-  EXPECT_EQ(cvlm::getInt32(bytes.data(), 160), -5);
-  EXPECT_EQ(cvlm::getInt32(bytes.data(), 164), 0);
+  EXPECT_EQ(formats::getInt32(bytes.data(), 156), 1234);
+  EXPECT_EQ(formats::getInt32(bytes.data(), 160), -5);
+  EXPECT_EQ(formats::getInt32(bytes.data(), 164), 0);
   EXPECT_EQ(bytes.substr(168, 4), std::string("\x01\0\0\0", 4));
   EXPECT_TRUE(server.logHasLine("Dispatcher::addCvHost() : " + sensor.address()));
   EXPECT_TRUE(server.logHasLine("Add Corvane: " + sensor.address()));
@@ -210,7 +208,7 @@ TEST_F(HostRequestTest, RequestsWhileAnAddWaitsOnItsSensorDoNotUndoIt) {
   TestConsole lister(server.port());
   auto listed = lister.request(cvlm::RQ_ListCvHost);
   ASSERT_TRUE(listed);
-  EXPECT_TRUE(lister.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*listed, 8)) * 172));
+  EXPECT_TRUE(lister.receiveUnit(static_cast<std::size_t>(formats::getInt32(&*listed, 8)) * 172));
   auto deleted = request(deleteHeader(10, 0, 0, 1));
   ASSERT_TRUE(deleted);
   EXPECT_EQ(resultType(*deleted), 1);
@@ -233,7 +231,7 @@ TEST_F(HostRequestTest, ListSendsTheCountAndOneUnitEqualToCvdb) {
     auto result = console.request(cvlm::RQ_ListCvHost);
     ASSERT_TRUE(result) << n;
     EXPECT_EQ(resultType(*result), 1);
-    EXPECT_EQ(cvlm::getInt32(&*result, 8), n);
+    EXPECT_EQ(formats::getInt32(&*result, 8), n);
     auto unit = console.receiveUnit(n * 172);
     ASSERT_TRUE(unit) << n;
     EXPECT_EQ(*unit, bytesOf(hosts));
@@ -299,19 +297,16 @@ TEST_F(HostRequestTest, DeleteKeepsTheBooksOfAHostInAnUnreadableDatabase) {
 }
 
 cvlm::RqH modifyHeader(std::uint8_t oldLast, std::uint8_t newLast, const std::string& community) {
-  cvlm::RqH header = makeHeader(cvlm::RQ_ModifyCvHost);
-  putAddress(header, 8, 10, 0, 0, oldLast);
-  putAddress(header, 12, 10, 0, 0, newLast);
-  cvlm::putText(&header, 16, 32, community);
-  cvlm::putText(&header, 48, 32, "renamed");
-  cvlm::putText(&header, 80, 32, "newcommunity");
-  cvlm::putText(&header, 112, 32, "first");
-  cvlm::putText(&header, 144, 32, "second");
-  cvlm::putInt32(&header, 176, 11);
-  cvlm::putInt32(&header, 180, -12);
-  cvlm::putInt32(&header, 184, 13);
-  header.bytes()[188] = 7;
-  return header;
+  cvlm_testing::HostRequest host;
+  host.name = "renamed";
+  host.community = "newcommunity";
+  host.text1 = "first";
+  host.text2 = "second";
+  host.number1 = 11;
+  host.number2 = -12;
+  host.number3 = 13;
+  host.state = 7;
+  return cvlm_testing::modifyHostHeader(addressOf(10, 0, 0, oldLast), addressOf(10, 0, 0, newLast), community, host);
 }
 
 TEST_F(HostRequestTest, ModifyWithTheRightCommunityChangesTheEntryAndRenamesItsBooks) {
@@ -323,9 +318,9 @@ TEST_F(HostRequestTest, ModifyWithTheRightCommunityChangesTheEntryAndRenamesItsB
   EXPECT_EQ(resultType(*result), 1);
 
   ObjCvHost changed = makeHost(10, 0, 0, 6, "newcommunity");
-  cvlm::putText(changed.name, 0, 32, "renamed");
-  cvlm::putText(changed.text1, 0, 32, "first");
-  cvlm::putText(changed.text2, 0, 32, "second");
+  formats::putText(changed.name, 0, 32, "renamed");
+  formats::putText(changed.text1, 0, 32, "first");
+  formats::putText(changed.text2, 0, 32, "second");
   changed.number1 = 11;
   changed.number2 = -12;
   changed.number3 = 13;
@@ -378,7 +373,7 @@ TEST_F(HostRequestTest, ModifyKeepingTheAddressRenamesNothing) {
   EXPECT_EQ(readFile("Rule.10.0.0.5.bk"), "old");
   std::string bytes = readFile(".cvdb");
   ASSERT_EQ(bytes.size(), 172u);
-  EXPECT_EQ(cvlm::getText(bytes.data(), 28, 32), "renamed");
+  EXPECT_EQ(formats::getText(bytes.data(), 28, 32), "renamed");
   EXPECT_EQ(bytes[3], 5);
 }
 
@@ -389,8 +384,8 @@ TEST_F(HostRequestTest, HelloReportsTheHostsAndSendsTheirRecordsInItsTrailer) {
   auto result = console.request(cvlm::RQ_Hello);
   ASSERT_TRUE(result);
   EXPECT_EQ(resultType(*result), 1);
-  EXPECT_EQ(cvlm::getInt32(&*result, 144), 2);
-  std::int32_t length = cvlm::getInt32(&*result, 252);
+  EXPECT_EQ(formats::getInt32(&*result, 144), 2);
+  std::int32_t length = formats::getInt32(&*result, 252);
   ASSERT_GE(length, 344);
   auto trailer = console.receiveUnit(static_cast<std::size_t>(length));
   ASSERT_TRUE(trailer);

@@ -1,7 +1,7 @@
 // Kernel image push and kernel parameters: the reply mapping, the image
 // receive from the console, the parameter reply length check, and the
 // requests against a fake sensor.
-#include "requests/kernel.h"
+#include "server/requests/kernel.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "constants.h"
-#include "file_helpers.h"
-#include "protocol.h"
-#include "sensor_requests_fixture.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/constants.h"
+#include "server/protocol.h"
+#include "server/sensor/checksum.h"
+#include "server/tests/sensor_requests_fixture.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -136,16 +136,13 @@ using cvlm_testing::TestConsole;
 
 // Types of a kernel push result: +4 and +8.
 std::pair<std::int32_t, std::int32_t> pushResult(const cvlm::MgrRequestResult& result) {
-  return {cvlm::getInt32(&result, 4), cvlm::getInt32(&result, 8)};
+  return {formats::getInt32(&result, 4), formats::getInt32(&result, 8)};
 }
 
 class KernelPushTest : public SensorRequestTest {
  protected:
   cvlm::RqH pushHeader(std::int32_t size, std::uint32_t address) const {
-    cvlm::RqH h = header(cvlm::RQ_PutCVKernel, address);
-    cvlm::putInt32(&h, 12, size);
-    cvlm::putInt32(&h, 16, 77);
-    return h;
+    return cvlm_testing::kernelHeader(address, size, 77);
   }
   // Sends the push header and the image; the result, if any.
   std::optional<cvlm::MgrRequestResult> push(const std::string& image, std::uint32_t address) {
@@ -285,9 +282,8 @@ TEST_F(KernelParamTest, GetReplyThatDoesNotFitThePayloadAnswersReadError) {
 TEST_F(KernelParamTest, SetSendsTheRequestsBlockAndAnswersWritten) {
   listSensor();
   const std::vector<unsigned char> parameters = parameterBytes(56);
-  cvlm::RqH h = header(cvlm::RQ_SetCvKparam);
-  std::memcpy(h.bytes() + 12, parameters.data(), parameters.size());
-  auto result = ask(h);
+  auto result = ask(cvlm_testing::setKparamHeader(
+      sensor.addressValue(), std::string(parameters.begin(), parameters.end())));
   ASSERT_TRUE(result);
   EXPECT_EQ(cvlm_testing::resultType(*result), 44);
   ASSERT_TRUE(sensor.waitForSessions(1));

@@ -14,12 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "account_store.h"
-#include "leftover_files.h"
-#include "support/fake_sensor.h"
-#include "support/load_console.h"
-#include "support/settings_file.h"
-#include "support/test_server.h"
+#include "server/account_store.h"
+#include "server/tests/leftover_files.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/load_console.h"
+#include "server/tests/support/settings_file.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Lock files: exclusion between writers, readers waiting for a release, the
 // release attempts and their log lines.
-#include "lock_file.h"
+#include "server/lock_file.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "log_capture.h"
 #include "platform/files.h"
+#include "platform_testing/faults.h"
+#include "server/tests/log_capture.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ TEST_F(LockFileTest, UncreatableLockIsLoggedAndNotReleasedByTheGuard) {
 
 TEST_F(LockFileTest, StuckLockIsTriedThreeTimesAndReportedStillPresent) {
   ASSERT_EQ(cvlm::touchLockFile("data"), 0);
-  cvlm::testing::failNextLockRemovals(3);
+  platform_testing::ScopedFault stuck(platform::FaultOp::LockRemove, "data.lck", 3);
   EXPECT_EQ(cvlm::untouchLockFile("data"), 1);
   EXPECT_EQ(countLog("Lock File [data.lck] can't untouch!"), 3);
   EXPECT_TRUE(platform::fileExists("data.lck"));

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "log.h"
 #include "platform_testing/temp_dir.h"
+#include "server/log.h"
 
 namespace cvlm_testing {
 

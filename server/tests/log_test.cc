@@ -1,5 +1,5 @@
 // Text log: line format, the marker switch, cut messages, parallel writers.
-#include "log.h"
+#include "server/log.h"
 
 #include <gtest/gtest.h>
 

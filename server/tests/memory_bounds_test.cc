@@ -15,13 +15,13 @@
 #include <thread>
 #include <vector>
 
-#include "constants.h"
+#include "formats/byte_order.h"
 #include "platform_testing/child_process.h"
-#include "protocol.h"
-#include "support/account_requests.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "server/constants.h"
+#include "server/protocol.h"
+#include "server/tests/support/account_requests.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -65,10 +65,7 @@ TEST(MemoryBounds, AnnouncedKernelImagesTakeNoMemoryBeforeTheyArrive) {
   long idle = statusKiB("VmRSS");
   std::vector<std::unique_ptr<TestConsole>> consoles;
   for (int i = 0; i < 8; ++i) {
-    cvlm::RqH header = makeHeader(cvlm::RQ_PutCVKernel);
-    const std::uint8_t sensor[4] = {127, 0, 0, 1};
-    std::memcpy(header.args, sensor, sizeof sensor);
-    cvlm::putInt32(&header, 12, cvlm::kMaxKernelImageBytes);
+    cvlm::RqH header = cvlm_testing::kernelHeader(platform::parseAddress("127.0.0.1"), cvlm::kMaxKernelImageBytes);
     consoles.push_back(std::make_unique<TestConsole>(server.port()));
     ASSERT_TRUE(consoles.back()->sendHeader(header));  // and then nothing
   }
@@ -93,7 +90,7 @@ TEST(MemoryBounds, OversizedStateFilesAreAnsweredAsUnreadableWithoutBeingRead) {
     TestConsole console(server.port());
     return console.request(header);
   };
-  const std::uint8_t sensor[4] = {127, 0, 0, 213};
+  const std::uint32_t sensorAddress = platform::parseAddress("127.0.0.213");
   ASSERT_TRUE(request(makeHeader(cvlm::RQ_GetEMailInfo)));  // writes ".cvlmrc" with the built-in values
   struct Case {
     const char* file;
@@ -106,7 +103,7 @@ TEST(MemoryBounds, OversizedStateFilesAreAnsweredAsUnreadableWithoutBeingRead) {
          auto hello = request(makeHeader(cvlm::RQ_Hello));
          ASSERT_TRUE(hello);
          EXPECT_EQ(resultType(*hello), 1);
-         EXPECT_EQ(cvlm::getInt32(&*hello, 144), 0);  // no hosts
+         EXPECT_EQ(formats::getInt32(&*hello, 144), 0);  // no hosts
          auto list = request(makeHeader(cvlm::RQ_ListCvHost));
          ASSERT_TRUE(list);
          EXPECT_EQ(resultType(*list), cvlm::MRR_TYPE_Unknow_Error);
@@ -123,17 +120,12 @@ TEST(MemoryBounds, OversizedStateFilesAreAnsweredAsUnreadableWithoutBeingRead) {
          auto mail = request(makeHeader(cvlm::RQ_GetEMailInfo));
          ASSERT_TRUE(mail);
          EXPECT_EQ(resultType(*mail), 1);
-         EXPECT_EQ(cvlm::getText(&*mail, 12, 32), cvlm::kDefaultMailServer);
+         EXPECT_EQ(formats::getText(&*mail, 12, 32), cvlm::kDefaultMailServer);
        }},
       {"Group.127.0.0.213.bk", 80 << 20,
        [&] {
          // A Rule book upload with the push: the push needs the Group book.
-         cvlm::RqH upload = makeHeader(cvlm::RQ_UploadBook);
-         cvlm::putInt32(&upload, 8, 5);
-         cvlm::putInt32(&upload, 12, 1);
-         cvlm::putInt32(&upload, 16, 2500);
-         std::memcpy(upload.bytes() + 20, sensor, sizeof sensor);
-         upload.bytes()[24] = 1;
+         cvlm::RqH upload = cvlm_testing::uploadBookHeader(5, 1, 2500, sensorAddress, true);
          TestConsole console(server.port());
          ASSERT_TRUE(console.sendHeader(upload));
          ASSERT_TRUE(console.sendUnit(std::string(2500, '\0')));

@@ -1,5 +1,5 @@
 // Stream XOR and record scrambling.
-#include "protocol.h"
+#include "server/protocol.h"
 
 #include <gtest/gtest.h>
 

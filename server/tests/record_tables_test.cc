@@ -6,11 +6,11 @@
 #include <fstream>
 #include <thread>
 
-#include "books/address_table.h"
-#include "books/ga_relation.h"
-#include "books/group_table.h"
-#include "books/schedule_table.h"
-#include "books_fixture.h"
+#include "server/books/address_table.h"
+#include "server/books/ga_relation.h"
+#include "server/books/group_table.h"
+#include "server/books/schedule_table.h"
+#include "server/tests/books_fixture.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ class RecordTablesTest : public cvlm_testing::BooksTest {};
 
 BAddress address(const std::string& name, int first) {
   BAddress a;
-  cvlm::setFieldText(a.name, name);
+  formats::setFieldText(a.name, name);
   a.firstValue = first;
   return a;
 }
@@ -35,7 +35,7 @@ TEST_F(RecordTablesTest, MissingBookLoadsEmptyAndIsNotCreated) {
   EXPECT_FALSE(platform::fileExists("Address.10.0.0.5.bk"));
   BAddress out = address("keep", 7);
   table.getAt(0, out);
-  EXPECT_EQ(cvlm::fieldText(out.name), "keep");
+  EXPECT_EQ(formats::fieldText(out.name), "keep");
 }
 
 TEST_F(RecordTablesTest, LoadsWholeRecordsInFileOrderAndIgnoresAPartialTail) {
@@ -44,12 +44,12 @@ TEST_F(RecordTablesTest, LoadsWholeRecordsInFileOrderAndIgnoresAPartialTail) {
   ASSERT_EQ(table.size(), 2);
   BAddress out;
   table.getAt(1, out);
-  EXPECT_EQ(cvlm::fieldText(out.name), "b");
+  EXPECT_EQ(formats::fieldText(out.name), "b");
   EXPECT_EQ(out.firstValue, 2);
   for (int missing : {-1, 2, 100}) {
     BAddress untouched;
     table.getAt(missing, untouched);
-    EXPECT_EQ(cvlm::fieldText(untouched.name), "") << missing;
+    EXPECT_EQ(formats::fieldText(untouched.name), "") << missing;
   }
 }
 
@@ -78,15 +78,15 @@ TEST_F(RecordTablesTest, GARelationCountsWholeEntriesAndRebuildsThemFromTheirNam
   ASSERT_EQ(relation.count(), 2);
   GA out;
   relation.getAt(0, out);
-  EXPECT_EQ(cvlm::fieldText(out.groupName), "servers");
-  EXPECT_EQ(cvlm::fieldText(out.addressName), "web");
+  EXPECT_EQ(formats::fieldText(out.groupName), "servers");
+  EXPECT_EQ(formats::fieldText(out.addressName), "web");
   EXPECT_EQ(out.groupName[20], 0);
   relation.getAt(1, out);
-  EXPECT_EQ(cvlm::fieldText(out.groupName), std::string(31, 'g'));
-  EXPECT_EQ(cvlm::fieldText(out.addressName), std::string(31, 'a'));
+  EXPECT_EQ(formats::fieldText(out.groupName), std::string(31, 'g'));
+  EXPECT_EQ(formats::fieldText(out.addressName), std::string(31, 'a'));
   GA untouched("x", "y");
   relation.getAt(2, untouched);
-  EXPECT_EQ(cvlm::fieldText(untouched.groupName), "x");
+  EXPECT_EQ(formats::fieldText(untouched.groupName), "x");
 }
 
 TEST_F(RecordTablesTest, ScheduleLookUpTracesAndIgnoresMinusOne) {

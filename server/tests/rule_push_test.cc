@@ -7,18 +7,18 @@
 #include <optional>
 #include <vector>
 
-#include "books/book_files.h"
-#include "books/records.h"
-#include "books/rule_table.h"
-#include "cv_db.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
 #include "platform/net.h"
-#include "protocol.h"
-#include "push/sensor_rule.h"
-#include "support/fake_sensor.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
-#include "wire.h"
+#include "server/books/book_files.h"
+#include "server/books/records.h"
+#include "server/books/rule_table.h"
+#include "server/cv_db.h"
+#include "server/protocol.h"
+#include "server/push/sensor_rule.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace {
 
@@ -47,12 +47,8 @@ class RulePushTest : public ::testing::Test {
   // no result came, -2 when more than one result record came.
   std::int32_t push(const std::vector<cvlm::BRule>& rules, std::uint32_t address) {
     TestConsole console(server.port());
-    cvlm::RqH header = makeHeader(cvlm::RQ_UploadBook);
-    cvlm::putInt32(&header, 8, cvlm::RULE_BOOK);
-    cvlm::putInt32(&header, 12, static_cast<std::int32_t>(rules.size()));
-    cvlm::putInt32(&header, 16, sizeof(cvlm::BRule));
-    std::memcpy(header.bytes() + 20, &address, 4);
-    header.bytes()[24] = 1;
+    cvlm::RqH header = cvlm_testing::uploadBookHeader(cvlm::RULE_BOOK, static_cast<std::int32_t>(rules.size()),
+                                                      sizeof(cvlm::BRule), address, true);
     console.sendHeader(header);
     for (const cvlm::BRule& rule : rules) console.sendUnit(bytesOf(std::vector<cvlm::BRule>{rule}));
     auto result = console.receiveResult();
@@ -84,7 +80,7 @@ std::vector<cvlm::BRule> builtInPolicies() {
 
 cvlm::BAddress address(const char* name, std::int32_t value) {
   cvlm::BAddress a;
-  cvlm::setFieldText(a.name, name);
+  formats::setFieldText(a.name, name);
   a.firstValue = value;
   a.secondValue = value + 1000;
   return a;
@@ -92,7 +88,7 @@ cvlm::BAddress address(const char* name, std::int32_t value) {
 
 cvlm::BGroup group(const char* name, std::int32_t nAddr) {
   cvlm::BGroup g;
-  cvlm::setFieldText(g.GroupName, name);
+  formats::setFieldText(g.GroupName, name);
   g.nAddr = nAddr;
   return g;
 }
@@ -131,13 +127,13 @@ TEST_F(RulePushTest, BuiltInPoliciesGoFirstThenAnEmptyRuleSet) {
   ASSERT_EQ(block.size(), 224u);
   for (int i = 0; i < 8; ++i) {
     const unsigned char* p = block.data() + 28 * i;
-    EXPECT_EQ(cvlm::getInt32(p, 0), 0x00100001 + i);
-    EXPECT_EQ(cvlm::getInt32(p, 4), 100);
-    EXPECT_EQ(cvlm::getInt32(p, 8), 50);
-    EXPECT_EQ(cvlm::getInt32(p, 12), 50);
-    EXPECT_EQ(cvlm::getInt32(p, 16), 1);
-    EXPECT_EQ(cvlm::getInt32(p, 20), 1289);
-    EXPECT_EQ(cvlm::getInt32(p, 24), 0);
+    EXPECT_EQ(formats::getInt32(p, 0), 0x00100001 + i);
+    EXPECT_EQ(formats::getInt32(p, 4), 100);
+    EXPECT_EQ(formats::getInt32(p, 8), 50);
+    EXPECT_EQ(formats::getInt32(p, 12), 50);
+    EXPECT_EQ(formats::getInt32(p, 16), 1);
+    EXPECT_EQ(formats::getInt32(p, 20), 1289);
+    EXPECT_EQ(formats::getInt32(p, 24), 0);
   }
   EXPECT_EQ(sessions[1].request.command, cvlm::CVRH_LoadRules);
   EXPECT_EQ(sessions[1].request.param1, 420);

@@ -1,6 +1,6 @@
 // Rule table: the eight built-in DDoS policies of an empty book, the rule and
 // policy counts of a load, and save results when the book cannot be written.
-#include "books/rule_table.h"
+#include "server/books/rule_table.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -11,10 +11,11 @@
 #include <fstream>
 #include <thread>
 
-#include "books_fixture.h"
-#include "lock_file.h"
-#include "push/rule_picking.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "platform_testing/faults.h"
+#include "server/lock_file.h"
+#include "server/push/rule_picking.h"
+#include "server/tests/books_fixture.h"
 
 namespace {
 
@@ -30,20 +31,20 @@ class RuleTableTest : public cvlm_testing::BooksTest {
 std::string expectedPolicy(std::uint32_t id, const char* name, const char* description, int protocol) {
   std::string r(2500, '\0');
   char* p = r.data();
-  cvlm::putInt32(p, 0, static_cast<std::int32_t>(id));
-  cvlm::putInt32(p, 4, 5);
-  cvlm::putText(p, 8, 64, name);
-  cvlm::putText(p, 272, 1024, description);
-  cvlm::putText(p, 2192, 32, "Build-In");
-  cvlm::putInt32(p, 2224, 1009843200);  // 2002-01-01 00:00:00 UTC
+  formats::putInt32(p, 0, static_cast<std::int32_t>(id));
+  formats::putInt32(p, 4, 5);
+  formats::putText(p, 8, 64, name);
+  formats::putText(p, 272, 1024, description);
+  formats::putText(p, 2192, 32, "Build-In");
+  formats::putInt32(p, 2224, 1009843200);  // 2002-01-01 00:00:00 UTC
   p[2228] = 1;
   p[2230] = static_cast<char>(protocol);
   p[2231] = 1;
-  cvlm::putInt32(p, 2232, 1289);
+  formats::putInt32(p, 2232, 1289);
   p[2428] = 1;
-  cvlm::putInt32(p, 2440, 100);
-  cvlm::putInt32(p, 2444, 50);
-  cvlm::putInt32(p, 2448, 50);
+  formats::putInt32(p, 2440, 100);
+  formats::putInt32(p, 2444, 50);
+  formats::putInt32(p, 2448, 50);
   return r;
 }
 
@@ -161,9 +162,8 @@ TEST_F(SaveFailureTest, ShortWriteAnswersFourAndKeepsTheOldBook) {
 }
 
 TEST_F(SaveFailureTest, FailedReplaceAnswersFourAndKeepsTheOldBook) {
-  platform::testing::failNextRenames(1);
+  platform_testing::ScopedFault failingRename(platform::FaultOp::Rename, "Rule.*.bk", 1);
   EXPECT_EQ(saveGrownTable(), cvlm::kSaveCannotOpen);
-  platform::testing::failNextRenames(0);
   EXPECT_EQ(ruleBook(), old);
   EXPECT_TRUE(onlyBooksAndLogsLeft());
   EXPECT_EQ(saveGrownTable(), cvlm::kSaveWritten);
@@ -218,8 +218,8 @@ TEST_F(RuleTableTest, PickingLooksUpEveryNonzeroScheduleIndex) {
   }
   // Each sensor rule a group expands to looks its schedule up; an empty group none.
   BGroup three = group(3), none = group(0);
-  cvlm::setFieldText(three.GroupName, "three");
-  cvlm::setFieldText(none.GroupName, "none");
+  formats::setFieldText(three.GroupName, "three");
+  formats::setFieldText(none.GroupName, "none");
   writeRecords<BGroup>(cvlm::GROUP_BOOK, {three, none});
   writeRecords<cvlm::GA>(cvlm::GARELATION_BOOK, {{"three", "a"}, {"three", "b"}, {"three", "c"}});
   for (std::int32_t position : {1, 2}) {

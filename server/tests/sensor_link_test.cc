@@ -1,20 +1,22 @@
 // Sensor command link against the fake sensor: key agreement, scrambled
 // records and data, replies, short and missing answers, failed connects and sends.
-#include "sensor/sensor_link.h"
+#include "server/sensor/sensor_link.h"
 
 #include <arpa/inet.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 #include "platform/net.h"
-#include "sensor/key_agreement.h"
-#include "support/fake_sensor.h"
-#include "support/send_recorder.h"
+#include "platform_testing/faults.h"
+#include "server/sensor/key_agreement.h"
+#include "server/tests/support/fake_sensor.h"
 
 namespace {
 
@@ -148,11 +150,20 @@ TEST_F(SensorLinkTest, LongBlockGoesOutInPiecesOfAtMost1024AndLeavesTheCallerBuf
     link.connectSensor();
     link.sendRequest(request(cvlm::CVRH_PutKernel, 3000, 0));
     {
-      cvlm_testing::SendRecorder sends(acceptAtMost);
+      // Sends to the sensor are watched; with acceptAtMost each takes at most that much.
+      const std::string peer = sensor.address() + ":" + std::to_string(sensor.port());
+      platform_testing::ScopedFaultWatch sends(platform::FaultOp::Send);
+      std::optional<platform_testing::ScopedFault> shortSends;
+      if (acceptAtMost) shortSends.emplace(platform::FaultOp::Send, peer, -1, static_cast<long long>(acceptAtMost));
       link.sendBlock(buffer.data(), buffer.size());
-      EXPECT_EQ(sends.accepted(), 3000u);
-      ASSERT_FALSE(sends.asked().empty());
-      for (std::size_t n : sends.asked()) EXPECT_LE(n, cvlm::kSensorChunkSize);
+      std::vector<platform::FaultCheck> asked = sends.checksOf(peer);
+      ASSERT_FALSE(asked.empty());
+      std::size_t accepted = 0;
+      for (const platform::FaultCheck& check : asked) {
+        EXPECT_LE(check.amount, static_cast<long long>(cvlm::kSensorChunkSize));
+        accepted += acceptAtMost ? std::min<std::size_t>(check.amount, acceptAtMost) : check.amount;
+      }
+      EXPECT_EQ(accepted, 3000u);
     }
     cvlm::requireAccepted(link.receiveReply());
     EXPECT_EQ(buffer, image);

@@ -10,12 +10,12 @@
 #include <optional>
 #include <string>
 
-#include "cv_db.h"
 #include "platform/files.h"
-#include "protocol.h"
-#include "support/fake_sensor.h"
-#include "support/test_console.h"
-#include "support/test_server.h"
+#include "server/cv_db.h"
+#include "server/protocol.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/test_console.h"
+#include "server/tests/support/test_server.h"
 
 namespace cvlm_testing {
 
@@ -30,11 +30,7 @@ class SensorRequestTest : public ::testing::Test {
 
   // A request of type addressed to the sensor (or to address, network order).
   cvlm::RqH header(std::int32_t type) const { return header(type, sensor.addressValue()); }
-  static cvlm::RqH header(std::int32_t type, std::uint32_t address) {
-    cvlm::RqH h = makeHeader(type);
-    std::memcpy(h.args, &address, sizeof address);
-    return h;
-  }
+  static cvlm::RqH header(std::int32_t type, std::uint32_t address) { return cvlm_testing::sensorHeader(type, address); }
 
   // Sends the request on a connection of its own; its result, if any.
   std::optional<cvlm::MgrRequestResult> ask(const cvlm::RqH& request) {

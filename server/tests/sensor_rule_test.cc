@@ -1,28 +1,28 @@
 // Conversion of rule book records into sensor rules and DDoS policies: the
 // plain copies, match modes, schedules and the per-protocol field table,
 // checked at the sensor record's byte offsets.
-#include "push/sensor_rule.h"
+#include "server/push/sensor_rule.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "wire.h"
+#include "formats/byte_order.h"
 
 namespace cvlm {
 namespace {
 
 std::uint32_t sensorField(const SensorRule& r, std::size_t offset, int width) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(&r) + offset;
-  return width == 2 ? static_cast<std::uint32_t>(p[0] | p[1] << 8) : static_cast<std::uint32_t>(getInt32(p, 0));
+  return width == 2 ? static_cast<std::uint32_t>(p[0] | p[1] << 8) : static_cast<std::uint32_t>(formats::getInt32(p, 0));
 }
 
 std::uint32_t ruleField(const BRule& r, std::size_t offset, int width) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(&r) + offset;
   if (width == 1) return p[0];
   if (width == 2) return static_cast<std::uint32_t>(p[0] | p[1] << 8);
-  return static_cast<std::uint32_t>(getInt32(p, 0));
+  return static_cast<std::uint32_t>(formats::getInt32(p, 0));
 }
 
 // A rule whose every byte differs from its neighbours, with the given protocol.
@@ -77,11 +77,11 @@ TEST(SensorRuleConversion, CopiesTheFieldsEveryProtocolCarries) {
 
 TEST(SensorRuleConversion, TakesTheFirst32BytesOfTheName) {
   BRule rule;
-  setFieldText(rule.name, "short");
+  formats::setFieldText(rule.name, "short");
   SensorRule out = toSensorRule(rule, BAddress{}, BAddress{}, kNoSchedule);
   EXPECT_EQ(std::string(out.name, 32), std::string("short") + std::string(27, '\0'));
 
-  setFieldText(rule.name, std::string(40, 'n'));
+  formats::setFieldText(rule.name, std::string(40, 'n'));
   out = toSensorRule(rule, BAddress{}, BAddress{}, kNoSchedule);
   EXPECT_EQ(std::string(out.name, 32), std::string(32, 'n'));  // not terminated
   EXPECT_EQ(out.protocol, 0);                                  // the field after the name
@@ -156,7 +156,7 @@ TEST(SensorRuleConversion, MatchModeNeedsAnAddressFlagAndAKnownMode) {
 
 TEST(SensorRuleConversion, CarriesScheduleBytesAndContent) {
   BRule rule;
-  setFieldText(rule.content, "abc");
+  formats::setFieldText(rule.content, "abc");
   rule.contentForm = 0;
   rule.contentKind = 16;
   std::uint8_t schedule[24];
@@ -179,18 +179,18 @@ TEST(DDoSPolicyConversion, SendsThresholdsOnlyForBuiltInIds) {
     BRule rule;
     rule.id = c.id;
     rule.ruleValue = 1289;
-    putInt32(&rule, 2440, 100);
-    putInt32(&rule, 2444, 50);
-    putInt32(&rule, 2448, 51);
+    formats::putInt32(&rule, 2440, 100);
+    formats::putInt32(&rule, 2444, 50);
+    formats::putInt32(&rule, 2448, 51);
     DDoSPolicy out = makeDDoSPolicy(rule);
     const unsigned char* p = reinterpret_cast<const unsigned char*>(&out);
-    EXPECT_EQ(getInt32(p, 0), c.id);
-    EXPECT_EQ(getInt32(p, 4), c.thresholds ? 100 : 0);
-    EXPECT_EQ(getInt32(p, 8), c.thresholds ? 50 : 0);
-    EXPECT_EQ(getInt32(p, 12), c.thresholds ? 51 : 0);
-    EXPECT_EQ(getInt32(p, 16), 1);
-    EXPECT_EQ(getInt32(p, 20), 1289);
-    EXPECT_EQ(getInt32(p, 24), 0);
+    EXPECT_EQ(formats::getInt32(p, 0), c.id);
+    EXPECT_EQ(formats::getInt32(p, 4), c.thresholds ? 100 : 0);
+    EXPECT_EQ(formats::getInt32(p, 8), c.thresholds ? 50 : 0);
+    EXPECT_EQ(formats::getInt32(p, 12), c.thresholds ? 51 : 0);
+    EXPECT_EQ(formats::getInt32(p, 16), 1);
+    EXPECT_EQ(formats::getInt32(p, 20), 1289);
+    EXPECT_EQ(formats::getInt32(p, 24), 0);
   }
 }
 

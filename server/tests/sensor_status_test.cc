@@ -1,6 +1,6 @@
 // The sensor status query: the float figure conversion, and the six status
 // exchanges against a fake sensor.
-#include "requests/sensor_status.h"
+#include "server/requests/sensor_status.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <limits>
 #include <utility>
 
-#include "sensor_requests_fixture.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/tests/sensor_requests_fixture.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ namespace {
 using cvlm_testing::SensorScript;
 using cvlm_testing::SensorRequestTest;
 
-std::int32_t word(const cvlm::MgrRequestResult& result, std::size_t offset) { return cvlm::getInt32(&result, offset); }
+std::int32_t word(const cvlm::MgrRequestResult& result, std::size_t offset) { return formats::getInt32(&result, offset); }
 
 std::int32_t floatBits(float value) {
   std::int32_t bits;

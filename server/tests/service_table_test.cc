@@ -1,11 +1,11 @@
 // Service table: the default services from ".service.bk.default", their
 // field conversions, cut texts and clamped numbers, and add and save results.
-#include "books/service_table.h"
+#include "server/books/service_table.h"
 
 #include <gtest/gtest.h>
 
-#include "books_fixture.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/tests/books_fixture.h"
 
 namespace {
 
@@ -20,10 +20,10 @@ TEST_F(ServiceTableTest, OneLineGivesItsServiceRecord) {
   cvlm::ServiceTable table(sensor);
   EXPECT_EQ(table.size(), 1);
   std::string expected(84, '\0');
-  cvlm::putText(expected.data(), 0, 32, "www");
-  cvlm::putInt32(expected.data(), 32, 80);
-  cvlm::putInt32(expected.data(), 36, 80);
-  cvlm::putText(expected.data(), 40, 32, "note\n");
+  formats::putText(expected.data(), 0, 32, "www");
+  formats::putInt32(expected.data(), 32, 80);
+  formats::putInt32(expected.data(), 36, 80);
+  formats::putText(expected.data(), 40, 32, "note\n");
   expected[76] = 6;
   expected[77] = 1;
   EXPECT_EQ(serviceBook(), expected);
@@ -35,19 +35,19 @@ TEST_F(ServiceTableTest, FieldsLandInTheirPlacesAndEmptyFieldsTakeNoPosition) {
   cvlm::ServiceTable table(sensor);
   ASSERT_EQ(table.size(), 2);
   const cvlm::BService& dns = table.records()[0];
-  EXPECT_EQ(cvlm::fieldText(dns.name), "dns");
+  EXPECT_EQ(formats::fieldText(dns.name), "dns");
   EXPECT_EQ(dns.value4, 17);
   EXPECT_EQ(dns.value1, 53);
   EXPECT_EQ(dns.value2, 54);
   EXPECT_EQ(dns.value5, 2);
   EXPECT_EQ(dns.value3, 3);
   EXPECT_EQ(std::vector<int>(dns.values6to9, dns.values6to9 + 4), (std::vector<int>{4, 5, 6, 7}));
-  EXPECT_EQ(cvlm::fieldText(dns.comment), "resolver");
+  EXPECT_EQ(formats::fieldText(dns.comment), "resolver");
   const cvlm::BService& ftp = table.records()[1];  // missing fields stay zero
-  EXPECT_EQ(cvlm::fieldText(ftp.name), "ftp");
+  EXPECT_EQ(formats::fieldText(ftp.name), "ftp");
   EXPECT_EQ(ftp.value1, 21);
   EXPECT_EQ(ftp.value2, 0);
-  EXPECT_EQ(cvlm::fieldText(ftp.comment), "");
+  EXPECT_EQ(formats::fieldText(ftp.comment), "");
 }
 
 TEST_F(ServiceTableTest, RepeatedLineGivesOneRecordAndASecondLoadAddsNothing) {
@@ -89,14 +89,14 @@ TEST_F(ServiceTableTest, OverLongTextsAreCutAndNumbersClampedWithNeighboursIntac
   cvlm::ServiceTable table(sensor);
   ASSERT_EQ(table.size(), 1);
   const cvlm::BService& s = table.records()[0];
-  EXPECT_EQ(cvlm::fieldText(s.name), std::string(31, 'N'));
+  EXPECT_EQ(formats::fieldText(s.name), std::string(31, 'N'));
   EXPECT_EQ(s.value4, 300 & 0xFF);
   EXPECT_EQ(s.value1, INT32_MAX);
   EXPECT_EQ(s.value2, INT32_MIN);
   EXPECT_EQ(s.value5, 0xFF);
   EXPECT_EQ(s.value3, 12);
   EXPECT_EQ(std::vector<int>(s.values6to9, s.values6to9 + 4), (std::vector<int>{0, 0, 7, 8}));
-  EXPECT_EQ(cvlm::fieldText(s.comment), std::string(31, 'C'));
+  EXPECT_EQ(formats::fieldText(s.comment), std::string(31, 'C'));
   EXPECT_EQ(s.unused[0] | s.unused[1], 0);
 }
 
@@ -108,7 +108,7 @@ TEST_F(ServiceTableTest, ReadsOfAtMost127CharactersAreLinesOfTheirOwn) {
   EXPECT_EQ(table.records()[0].value4, 1);
   EXPECT_EQ(table.records()[0].value1, 2);
   EXPECT_EQ(table.records()[0].value2, 0);  // "3" went to the second read
-  EXPECT_EQ(cvlm::fieldText(table.records()[1].name), "3");
+  EXPECT_EQ(formats::fieldText(table.records()[1].name), "3");
   EXPECT_EQ(table.records()[1].value4, 4);
 }
 

@@ -12,15 +12,15 @@
 #include <thread>
 #include <vector>
 
-#include "connection_thread.h"
-#include "log.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "platform/notice.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
-#include "protocol.h"
-#include "ui_socket.h"
+#include "server/connection_thread.h"
+#include "server/log.h"
+#include "server/protocol.h"
+#include "server/ui_socket.h"
 
 namespace {
 
@@ -142,7 +142,7 @@ TEST_F(TransportTest, FiftySimultaneousConnectionsRunInParallelThreadsAndLeakNot
   config.address = kLoopback;
   config.port = 0;
   config.closeDrainMs = 200;
-  cvlm::UISocket server(config);
+  cvlm::UISocket server(config, cvlm::connectionThreadStarter(config));
   std::thread loop([&] { server.runServer(); });
   ASSERT_TRUE(platform_testing::eventually([&] { return server.listening(); }));
   ASSERT_TRUE(cvlm::waitForConnectionThreads(5000));

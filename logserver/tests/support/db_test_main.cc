@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "mariadb_server.h"
+#include "logserver/tests/support/mariadb_server.h"
 
 int main(int argc, char** argv) {
   ::setenv("TZ", "UTC", 1);

@@ -13,10 +13,10 @@
 #include <optional>
 #include <string>
 
-#include "constants.h"
-#include "log_records.h"
+#include "formats/byte_order.h"
+#include "logserver/constants.h"
+#include "logserver/log_records.h"
 #include "platform/net.h"
-#include "server/wire.h"
 
 namespace halvern_testing {
 
@@ -26,7 +26,7 @@ inline halvern::Ipv4Address address(std::uint8_t a, std::uint8_t b, std::uint8_t
 
 inline std::string word(std::uint32_t value) {
   std::string s(4, '\0');
-  cvlm::putInt32(s.data(), 0, static_cast<std::int32_t>(value));
+  formats::putInt32(s.data(), 0, static_cast<std::int32_t>(value));
   return s;
 }
 
@@ -34,7 +34,7 @@ inline std::string addressBytes(const halvern::Ipv4Address& a) {
   return std::string(reinterpret_cast<const char*>(a.octet), 4);
 }
 
-inline void putField(std::string& s, std::size_t offset, std::int32_t value) { cvlm::putInt32(s.data(), offset, value); }
+inline void putField(std::string& s, std::size_t offset, std::int32_t value) { formats::putInt32(s.data(), offset, value); }
 inline void putField(std::string& s, std::size_t offset, const halvern::Ipv4Address& a) {
   std::memcpy(s.data() + offset, a.octet, 4);
 }

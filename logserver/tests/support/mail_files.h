@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/rule_record.h"
 #include "platform_testing/temp_dir.h"
-#include "server/books/records.h"
 
 namespace halvern_testing {
 
@@ -44,7 +44,7 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
 // One rule record with this id and name bytes (up to the whole 64-byte
 // field, so without a terminator when the name fills it).
 inline std::string ruleRecord(std::uint32_t id, const std::string& name) {
-  cvlm::BRule rule;
+  formats::BRule rule;
   rule.id = static_cast<std::int32_t>(id);
   rule.mark4 = 5;
   std::memcpy(rule.name, name.data(), name.size() < sizeof rule.name ? name.size() : sizeof rule.name);

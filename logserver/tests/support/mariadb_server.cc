@@ -1,6 +1,6 @@
 // The private MariaDB server: mariadb-install-db, then mariadbd on a socket
 // in the temporary directory, reached as root through the client library.
-#include "mariadb_server.h"
+#include "logserver/tests/support/mariadb_server.h"
 
 #include <mysql.h>
 #include <signal.h>
@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "constants.h"
+#include "logserver/constants.h"
 #include "platform/files.h"
 #include "platform_testing/child_process.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "console_output.h"
-#include "log_listener.h"
+#include "logserver/console_output.h"
+#include "logserver/log_listener.h"
 #include "platform_testing/child_process.h"
 
 namespace halvern_testing {

@@ -1,5 +1,5 @@
 // The scripted SMTP peer: one connection at a time on its own thread.
-#include "smtp_peer.h"
+#include "logserver/tests/support/smtp_peer.h"
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>

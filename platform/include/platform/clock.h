@@ -1,4 +1,4 @@
-// Local time texts, always through localtime_r.
+// Local time texts, always through localtime_r, and the sleep of bounded waits.
 #pragma once
 
 #include <ctime>
@@ -11,5 +11,8 @@ std::string ctimeText(std::time_t t);
 
 // Local broken-down time; false when the conversion fails.
 bool localTime(std::time_t t, std::tm& out);
+
+// Sleeps for milliseconds (nothing for 0 and below).
+void sleepMs(int milliseconds);
 
 }  // namespace platform

@@ -1,19 +1,22 @@
 // The one fault-injection point: rules that make a named operation fail for
 // subjects matching a glob pattern, a set number of times, with a value
-// (bytes kept by a short write, an error number...). Thread-safe.
+// (bytes kept by a short write, an error number...), and a watch that notes
+// each check of an operation for tests. Thread-safe.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
 // Operations that can be made to fail.
 enum class FaultOp {
-  Rename,            // renames of state files
-  LockRemove,        // removal of lock files
-  Send,              // socket sends
+  Rename,            // renames (the subject is the target): fail with EIO
+  LockRemove,        // removal of lock files (the subject is the lock file)
+  Send,              // socket sends (the subject is the peer, "a.b.c.d:port"):
+                     // each takes at most value bytes; value 0 fails with EIO
   Busy,              // a file in use: delete, rename-onto and write-open fail
   Denied,            // access denied
   ShortWrite,        // writes keep only value bytes
@@ -42,8 +45,24 @@ struct FaultRule {
 void addFault(const FaultRule& rule);
 // Removes every rule.
 void clearFaults();
-// True when a rule for op matches subject; consumes one of its count and gives its value.
-bool shouldFail(FaultOp op, std::string_view subject, long long* value = nullptr);
+// True when a rule for op matches subject; consumes one of its count and gives
+// its value. amount is what the caller asks for (the bytes of a send), noted
+// while op is watched.
+bool shouldFail(FaultOp op, std::string_view subject, long long* value = nullptr, long long amount = 0);
+// True while any rule or watch exists: callers whose subject is costly to
+// form ask this first.
+bool faultsArmed();
+
+// One check of a watched operation.
+struct FaultCheck {
+  FaultOp op;
+  std::string subject;
+  long long amount;
+};
+// Starts or ends noting every check of op.
+void watchFaults(FaultOp op, bool on);
+// The checks noted since the last call, oldest first.
+std::vector<FaultCheck> takeWatchedChecks();
 
 // Glob match of a whole subject ('*' also spans separators).
 bool globMatch(std::string_view pattern, std::string_view subject, bool caseBlind);

@@ -1,5 +1,6 @@
-// Socket helpers shared by every server: whole sends without SIGPIPE,
-// bounded waits with poll(), listeners and bounded connects.
+// Socket helpers shared by every server: whole sends without SIGPIPE (they
+// consult the fault point, platform/faults.h), bounded waits with poll(),
+// receives that say why they stopped, listeners and bounded connects.
 #pragma once
 
 #include <netinet/in.h>
@@ -20,11 +21,35 @@ long sendAll(int fd, const void* buffer, std::size_t n);
 // failure (-1 when nothing went out) with errno ETIMEDOUT after a time-out.
 long sendAllWithin(int fd, const void* buffer, std::size_t n, int timeoutMs);
 
+// Makes a blocking send on fd give up after timeoutMs without progress
+// (SO_SNDTIMEO); false when the option cannot be set.
+bool setSendTimeout(int fd, int timeoutMs);
+
 // Waits until fd is readable. 1 readable (or hung up), 0 time-out, -1 error.
 int waitReadable(int fd, int timeoutMs);
 
+// Why a receive stopped.
+enum class ReceiveEnd {
+  Complete,    // every byte asked for arrived (receiveSome: at least one)
+  TimedOut,    // a wait ended without data
+  Closed,      // the peer closed its side
+  Failed,      // the read failed; error holds its errno
+  WaitFailed,  // the wait itself failed
+};
+
+struct Received {
+  std::size_t count = 0;  // bytes received before the end
+  ReceiveEnd end = ReceiveEnd::Complete;
+  int error = 0;
+};
+
 // Receives exactly n bytes with a fresh wait of timeoutMs before each read.
-// Returns n, the short count on time-out or close, or -1 when the first wait failed.
+Received receiveExactly(int fd, void* buffer, std::size_t n, int timeoutMs);
+// Waits at most timeoutMs, then receives what is there, at most n bytes.
+Received receiveSome(int fd, void* buffer, std::size_t n, int timeoutMs);
+
+// receiveExactly as a count: n, the short count on time-out, close or a
+// failed read, or -1 when the first wait failed.
 long recvExact(int fd, void* buffer, std::size_t n, int timeoutMs);
 
 // A bound, listening TCP socket with SO_REUSEADDR. address is in network byte

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "account_store.h"
-#include "protocol.h"
+#include "server/account_store.h"
+#include "server/protocol.h"
+#include "server/tests/support/request_headers.h"
 
 namespace cvlm_testing {
 
@@ -15,10 +16,7 @@ cvlm::AclAccount account(const std::string& name, const std::string& password, s
 // The 144 bytes of an account.
 std::string bytesOf(const cvlm::AclAccount& a);
 
-// Requests that carry a user name at 8 and a password at 38 (or 40 for 4).
-cvlm::RqH credentials(std::int32_t type, const std::string& name, const std::string& password);
-
 // Requests that carry a whole account at 8.
-cvlm::RqH withAccount(std::int32_t type, const cvlm::AclAccount& a);
+inline cvlm::RqH withAccount(std::int32_t type, const cvlm::AclAccount& a) { return withAccount(type, bytesOf(a)); }
 
 }  // namespace cvlm_testing

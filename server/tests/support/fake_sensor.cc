@@ -1,6 +1,6 @@
 // The scripted test sensor: one thread that accepts connections one after
 // another and plays each through key agreement, request, data and reply.
-#include "support/fake_sensor.h"
+#include "server/tests/support/fake_sensor.h"
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -13,9 +13,9 @@
 #include <cstring>
 #include <random>
 
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "sensor/key_agreement.h"
-#include "wire.h"
+#include "server/sensor/key_agreement.h"
 
 namespace cvlm_testing {
 
@@ -258,12 +258,12 @@ bool FakeSensor::agreeKey(int fd, std::size_t index, const SensorScript& script)
     secret = secret_ ? *secret_ : generator() & 0xFFFF;
     SensorSession& s = sessions_[index];
     s.gotKeyValue = true;
-    s.serverKeyValue = static_cast<std::uint32_t>(cvlm::getInt32(value, 0));
+    s.serverKeyValue = static_cast<std::uint32_t>(formats::getInt32(value, 0));
     s.secret = secret;
     s.sensorKeyValue = cvlm::truncatingModPower(cvlm::kKeyBase, secret);
     s.sharedValue = cvlm::truncatingModPower(s.serverKeyValue, secret);
     s.keyByte = cvlm::keyByteOf(s.sharedValue);
-    cvlm::putInt32(value, 0, static_cast<std::int32_t>(s.sensorKeyValue));
+    formats::putInt32(value, 0, static_cast<std::int32_t>(s.sensorKeyValue));
   }
   using Key = SensorScript::Key;
   switch (script.key) {

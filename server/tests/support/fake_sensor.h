@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "platform/net.h"
-#include "constants.h"
-#include "sensor/sensor_records.h"
+#include "server/constants.h"
+#include "server/sensor/sensor_records.h"
 
 namespace cvlm_testing {
 

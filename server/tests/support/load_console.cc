@@ -1,15 +1,17 @@
 // Load console: the request mix, its model checks, and the state files.
-#include "load_console.h"
+#include "server/tests/support/load_console.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
-#include "account_requests.h"
-#include "books/book_files.h"
-#include "books/records.h"
-#include "constants.h"
-#include "settings_file.h"
-#include "wire.h"
+#include "formats/byte_order.h"
+#include "server/books/book_files.h"
+#include "server/books/records.h"
+#include "server/constants.h"
+#include "server/tests/support/account_requests.h"
+#include "server/tests/support/request_headers.h"
+#include "server/tests/support/settings_file.h"
 
 namespace cvlm_testing {
 
@@ -50,7 +52,7 @@ StateFiles readStateFiles(const std::string& dir) {
   std::string acl = fileBytes(dir + "/" + cvlm::kAclFileName);
   if (acl.size() % sizeof(AclAccount) != 0) files.problems.push_back("\".acl\" is not whole records");
   for (std::size_t at = 0; at + sizeof(AclAccount) <= acl.size(); at += sizeof(AclAccount)) {
-    std::string name = cvlm::getText(acl.data(), at, cvlm::kAclTextSize);
+    std::string name = formats::getText(acl.data(), at, cvlm::kAclTextSize);
     if (!files.accounts.emplace(name, acl.substr(at, sizeof(AclAccount))).second)
       files.problems.push_back("\".acl\" holds " + name + " twice");
   }
@@ -266,7 +268,7 @@ void LoadConsole::changePassword() {
              "change password");
   if (known == accounts_.end()) return;
   AclAccount a = known->second;
-  cvlm::putText(a.password, 0, cvlm::kAclTextSize, password);
+  formats::putText(a.password, 0, cvlm::kAclTextSize, password);
   accountChange(result, name, a);
 }
 
@@ -286,26 +288,48 @@ void LoadConsole::listAccounts() {
   TestConsole console(port_);
   auto result = askForSuccess(console, makeHeader(cvlm::RQ_GetAllAcl), "list accounts");
   if (!result) return;
-  std::int32_t count = cvlm::getInt32(&*result, 8);
+  std::int32_t count = formats::getInt32(&*result, 8);
   std::map<std::string, std::string> mine, expected;
   for (std::int32_t i = 0; i < count; ++i) {
     auto unit = console.receiveUnit(sizeof(AclAccount));
     if (!unit) return cameShort("listing came short");
-    std::string name = cvlm::getText(unit->data(), 0, cvlm::kAclTextSize);
+    std::string name = formats::getText(unit->data(), 0, cvlm::kAclTextSize);
     if (name.compare(0, ownPrefix().size(), ownPrefix()) == 0) mine[name] = *unit;
   }
   for (const auto& [name, a] : accounts_) expected[name] = bytesOf(&a, sizeof a);
   if (mine != expected) mismatch("listing differs from the console's accounts");
 }
 
+namespace {
+// The request fields of a host record.
+HostRequest hostRequest(const ObjCvHost& h) {
+  HostRequest r;
+  r.name = formats::fieldText(h.name);
+  r.community = formats::fieldText(h.community);
+  r.text1 = formats::fieldText(h.text1);
+  r.text2 = formats::fieldText(h.text2);
+  r.number1 = h.number1;
+  r.number2 = h.number2;
+  r.number3 = h.number3;
+  r.state = h.state;
+  return r;
+}
+}  // namespace
+
+std::uint32_t LoadConsole::hostAddressValue() const {
+  std::uint32_t value;
+  std::memcpy(&value, hostAddress_, sizeof value);
+  return value;
+}
+
 ObjCvHost LoadConsole::hostRecord(const std::string& name, const std::string& community, const std::string& text) {
   ObjCvHost h{};
   std::memcpy(h.address, hostAddress_, 4);
   std::memcpy(h.sensorId, sensorId_, sizeof h.sensorId);
-  cvlm::putText(h.name, 0, cvlm::kCvTextSize, name);
-  cvlm::putText(h.community, 0, cvlm::kCvTextSize, community);
-  cvlm::putText(h.text1, 0, cvlm::kCvTextSize, text);
-  cvlm::putText(h.text2, 0, cvlm::kCvTextSize, text + "/2");
+  formats::putText(h.name, 0, cvlm::kCvTextSize, name);
+  formats::putText(h.community, 0, cvlm::kCvTextSize, community);
+  formats::putText(h.text1, 0, cvlm::kCvTextSize, text);
+  formats::putText(h.text2, 0, cvlm::kCvTextSize, text + "/2");
   h.number1 = counter_;
   h.number2 = index_;
   h.number3 = cvlm::kNewHostNumber3;
@@ -315,15 +339,7 @@ ObjCvHost LoadConsole::hostRecord(const std::string& name, const std::string& co
 
 void LoadConsole::addHost() {
   ObjCvHost h = hostRecord(freshText("sensor"), "public", freshText("added"));
-  cvlm::RqH header = makeHeader(cvlm::RQ_AddCvHost);
-  std::memcpy(header.bytes() + 8, h.name, 32);
-  std::memcpy(header.bytes() + 40, h.address, 4);
-  std::memcpy(header.bytes() + 44, h.community, 32);
-  std::memcpy(header.bytes() + 76, h.text1, 32);
-  std::memcpy(header.bytes() + 108, h.text2, 32);
-  cvlm::putInt32(&header, 140, h.number1);
-  cvlm::putInt32(&header, 144, h.number2);
-  auto result = ask(header);
+  auto result = ask(cvlm_testing::addHostHeader(hostAddressValue(), hostRequest(h)));
   expectType(result, host_ ? cvlm::MRR_TYPE_CvExist_Error : cvlm::MRR_TYPE_Success, "add host");
   if (!host_) hostChange(result, h);
 }
@@ -334,28 +350,15 @@ void LoadConsole::modifyHost() {
   if (host_) std::memcpy(h.sensorId, host_->sensorId, sizeof h.sensorId);
   h.state = static_cast<std::uint8_t>(2 + counter_ % 3);
   h.number3 = counter_;
-  cvlm::RqH header = makeHeader(cvlm::RQ_ModifyCvHost);
-  std::memcpy(header.bytes() + 8, h.address, 4);
-  std::memcpy(header.bytes() + 12, h.address, 4);
-  cvlm::putText(&header, 16, 32, community);
-  std::memcpy(header.bytes() + 48, h.name, 32);
-  std::memcpy(header.bytes() + 80, h.community, 32);
-  std::memcpy(header.bytes() + 112, h.text1, 32);
-  std::memcpy(header.bytes() + 144, h.text2, 32);
-  cvlm::putInt32(&header, 176, h.number1);
-  cvlm::putInt32(&header, 180, h.number2);
-  cvlm::putInt32(&header, 184, h.number3);
-  header.bytes()[188] = h.state;
-  auto result = ask(header);
+  auto result =
+      ask(cvlm_testing::modifyHostHeader(hostAddressValue(), hostAddressValue(), community, hostRequest(h)));
   expectType(result, host_ ? cvlm::MRR_TYPE_Success : cvlm::MRR_TYPE_CvNotFound_Error, "modify host");
   if (host_) hostChange(result, h);
 }
 
 // Deleting a host, listed or not, removes its books.
 void LoadConsole::deleteHost() {
-  cvlm::RqH header = makeHeader(cvlm::RQ_DelCvHost);
-  std::memcpy(header.bytes() + 8, hostAddress_, 4);
-  auto result = ask(header);
+  auto result = ask(cvlm_testing::sensorHeader(cvlm::RQ_DelCvHost, hostAddressValue()));
   expectType(result, host_ ? cvlm::MRR_TYPE_Success : cvlm::MRR_TYPE_CvNotFound_Error, "delete host");
   if (host_) hostChange(result, std::nullopt);
   if (!result) pendingBook_ = "";
@@ -368,16 +371,13 @@ void LoadConsole::uploadBook() {
   std::string records;
   for (int i = 0; i < count; ++i) {
     cvlm::BAddress record{};
-    cvlm::putText(record.name, 0, sizeof record.name, freshText("net" + std::to_string(index_) + "-"));
+    formats::putText(record.name, 0, sizeof record.name, freshText("net" + std::to_string(index_) + "-"));
     record.firstValue = counter_;
     record.secondValue = i;
     records += bytesOf(&record, sizeof record);
   }
-  cvlm::RqH header = makeHeader(cvlm::RQ_UploadBook);
-  cvlm::putInt32(&header, 8, cvlm::ADDRESS_BOOK);
-  cvlm::putInt32(&header, 12, count);
-  cvlm::putInt32(&header, 16, static_cast<std::int32_t>(sizeof(cvlm::BAddress)));
-  std::memcpy(header.bytes() + 20, hostAddress_, 4);
+  cvlm::RqH header = cvlm_testing::uploadBookHeader(cvlm::ADDRESS_BOOK, count,
+                                                    static_cast<std::int32_t>(sizeof(cvlm::BAddress)), hostAddressValue());
   std::vector<std::string> units;
   for (int i = 0; i < count; ++i) units.push_back(records.substr(i * sizeof(cvlm::BAddress), sizeof(cvlm::BAddress)));
   auto result = askWithUnits(header, units);
@@ -386,14 +386,12 @@ void LoadConsole::uploadBook() {
 }
 
 void LoadConsole::downloadBook() {
-  cvlm::RqH header = makeHeader(cvlm::RQ_DownloadBook);
-  cvlm::putInt32(&header, 8, cvlm::ADDRESS_BOOK);
-  cvlm::putInt32(&header, 12, static_cast<std::int32_t>(sizeof(cvlm::BAddress)));
-  std::memcpy(header.bytes() + 16, hostAddress_, 4);
+  cvlm::RqH header = cvlm_testing::downloadBookHeader(
+      cvlm::ADDRESS_BOOK, static_cast<std::int32_t>(sizeof(cvlm::BAddress)), hostAddressValue());
   TestConsole console(port_);
   auto result = askForSuccess(console, header, "download book");
   if (!result) return;
-  auto book = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 8)) * sizeof(cvlm::BAddress));
+  auto book = console.receiveUnit(static_cast<std::size_t>(formats::getInt32(&*result, 8)) * sizeof(cvlm::BAddress));
   if (!book) return cameShort("book came short");
   if (*book != book_) mismatch("downloaded book differs from the console's");
 }
@@ -415,7 +413,7 @@ void LoadConsole::listHosts() {
   TestConsole console(port_);
   auto result = askForSuccess(console, makeHeader(cvlm::RQ_ListCvHost), "list hosts");
   if (!result) return;
-  auto hosts = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 8)) * cvlm::kCvHostSize);
+  auto hosts = console.receiveUnit(static_cast<std::size_t>(formats::getInt32(&*result, 8)) * cvlm::kCvHostSize);
   if (!hosts) return cameShort("host list came short");
   checkOwnHost(*hosts, "host list");
 }
@@ -424,9 +422,9 @@ void LoadConsole::hello() {
   TestConsole console(port_);
   auto result = askForSuccess(console, makeHeader(cvlm::RQ_Hello), "hello");
   if (!result) return;
-  std::size_t n = static_cast<std::size_t>(cvlm::getInt32(&*result, 144));
-  std::size_t m = static_cast<std::size_t>(cvlm::getInt32(&*result, 148));
-  auto trailer = console.receiveUnit(static_cast<std::size_t>(cvlm::getInt32(&*result, 252)));
+  std::size_t n = static_cast<std::size_t>(formats::getInt32(&*result, 144));
+  std::size_t m = static_cast<std::size_t>(formats::getInt32(&*result, 148));
+  auto trailer = console.receiveUnit(static_cast<std::size_t>(formats::getInt32(&*result, 252)));
   if (!trailer || trailer->size() != n * cvlm::kCvHostSize + m * sizeof(cvlm::MailEntry))
     return cameShort("hello trailer came short");
   checkOwnHost(trailer->substr(0, n * cvlm::kCvHostSize), "hello");
@@ -436,19 +434,18 @@ void LoadConsole::setMail() {
   int m = std::uniform_int_distribution<int>(0, 6)(random_);
   std::string tag = freshText("c" + std::to_string(index_) + "-");
   cvlm::CvLmRecord expected{};
-  cvlm::putInt32(expected.mailCount, 0, m);
-  cvlm::putText(expected.mailServer, 0, 32, "smtp." + tag);
-  cvlm::putText(expected.sender, 0, 32, "ids@" + tag);
-  cvlm::putText(expected.user, 0, 32, "user" + tag);
+  formats::putInt32(expected.mailCount, 0, m);
+  formats::putText(expected.mailServer, 0, 32, "smtp." + tag);
+  formats::putText(expected.sender, 0, 32, "ids@" + tag);
+  formats::putText(expected.user, 0, 32, "user" + tag);
   for (int i = 0; i < 4; ++i) expected.options[i] = static_cast<std::uint8_t>(counter_ + i);
-  for (int i = 0; i < m; ++i) cvlm::putText(expected.entries[i].text, 0, 64, "admin" + std::to_string(i) + "@" + tag);
+  for (int i = 0; i < m; ++i) formats::putText(expected.entries[i].text, 0, 64, "admin" + std::to_string(i) + "@" + tag);
 
-  cvlm::RqH header = makeHeader(cvlm::RQ_SetEMailInfo);
-  cvlm::putInt32(&header, 8 + cvlm::kMailInfoCountAt, m);
-  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoServerAt, expected.mailServer, 32);
-  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoSenderAt, expected.sender, 32);
-  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoUserAt, expected.user, 32);
-  std::memcpy(header.bytes() + 8 + cvlm::kMailInfoOptionsAt, expected.options, 4);
+  std::array<std::uint8_t, 4> options;
+  std::memcpy(options.data(), expected.options, options.size());
+  cvlm::RqH header = cvlm_testing::mailSettingsHeader(m, std::string(formats::fieldText(expected.mailServer)),
+                                                      std::string(formats::fieldText(expected.sender)),
+                                                      std::string(formats::fieldText(expected.user)), options);
   MailChange change{changeableMailBytes(expected), Clock::now(), std::nullopt};
   std::vector<std::string> units;
   for (int i = 0; i < m; ++i) units.push_back(bytesOf(&expected.entries[i], sizeof(cvlm::MailEntry)));
@@ -467,7 +464,7 @@ void LoadConsole::getMail() {
   TestConsole console(port_);
   auto result = askForSuccess(console, makeHeader(cvlm::RQ_GetEMailInfo), "get mail settings");
   if (!result) return;
-  std::int32_t m = cvlm::getInt32(&*result, 8);
+  std::int32_t m = formats::getInt32(&*result, 8);
   if (m < 0 || m > cvlm::kMaxMailEntries || !console.receiveUnit(static_cast<std::size_t>(m) * 64))
     cameShort("mail entries came short");
 }

@@ -13,12 +13,12 @@
 #include <utility>
 #include <vector>
 
-#include "account_store.h"
-#include "cv_host.h"
-#include "email_settings.h"
-#include "fake_sensor.h"
-#include "protocol.h"
-#include "test_console.h"
+#include "server/account_store.h"
+#include "server/cv_host.h"
+#include "server/email_settings.h"
+#include "server/protocol.h"
+#include "server/tests/support/fake_sensor.h"
+#include "server/tests/support/test_console.h"
 
 namespace cvlm_testing {
 
@@ -100,6 +100,8 @@ class LoadConsole {
   std::string freshText(const std::string& prefix);
   std::string ownPrefix() const;
   cvlm::ObjCvHost hostRecord(const std::string& name, const std::string& community, const std::string& text);
+  // The host address as a network-order value.
+  std::uint32_t hostAddressValue() const;
   std::optional<std::string> ownHostIn(const std::string& hosts) const;
   void checkOwnHost(const std::string& hosts, const char* what);
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "email_settings.h"
 #include "platform/files.h"
-#include "protocol.h"
+#include "server/email_settings.h"
+#include "server/protocol.h"
 
 namespace cvlm_testing {
 

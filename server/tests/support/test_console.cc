@@ -1,5 +1,5 @@
 // Test console: scrambled headers, per-unit stream XOR, bounded receives.
-#include "test_console.h"
+#include "server/tests/support/test_console.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "formats/byte_order.h"
 #include "platform/net.h"
-#include "wire.h"
 
 namespace cvlm_testing {
 
@@ -16,13 +16,7 @@ namespace {
 unsigned char* bytesOf(std::string& s) { return reinterpret_cast<unsigned char*>(s.data()); }
 }  // namespace
 
-cvlm::RqH makeHeader(std::int32_t type) {
-  cvlm::RqH header{};
-  cvlm::putInt32(&header, 4, type);
-  return header;
-}
-
-std::int32_t resultType(const cvlm::MgrRequestResult& result) { return cvlm::getInt32(&result, 4); }
+std::int32_t resultType(const cvlm::MgrRequestResult& result) { return formats::getInt32(&result, 4); }
 
 TestConsole::TestConsole(std::uint16_t port, std::uint32_t address, int timeoutMs) : timeoutMs_(timeoutMs) {
   fd_ = platform::connectTo(address, port, timeoutMs);

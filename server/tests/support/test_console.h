@@ -12,16 +12,13 @@
 #include <string>
 #include <string_view>
 
-#include "protocol.h"
+#include "server/protocol.h"
+#include "server/tests/support/request_headers.h"
 
 namespace cvlm_testing {
 
 inline const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);  // network order
 inline constexpr int kConsoleTimeoutMs = 5000;
-
-// A zeroed request header with the type at offset 4; fill the arguments at
-// their record offsets with cvlm::putInt32 / cvlm::putText.
-cvlm::RqH makeHeader(std::int32_t type);
 
 // The 32-bit result type at offset 4.
 std::int32_t resultType(const cvlm::MgrRequestResult& result);

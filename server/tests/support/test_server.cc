@@ -1,14 +1,14 @@
 // In-process test server: working directory, text log, listener thread.
-#include "test_server.h"
+#include "server/tests/support/test_server.h"
 
 #include <fstream>
 
-#include "connection_thread.h"
-#include "log.h"
 #include "platform/files.h"
 #include "platform/notice.h"
 #include "platform_testing/child_process.h"
-#include "test_console.h"
+#include "server/connection_thread.h"
+#include "server/log.h"
+#include "server/tests/support/test_console.h"
 
 namespace cvlm_testing {
 
@@ -58,7 +58,8 @@ cvlm::ListenerConfig TestServer::config(int receiveTimeoutMs) {
   return config;
 }
 
-TestServer::TestServer(int receiveTimeoutMs) : listener_(config(receiveTimeoutMs)) {
+TestServer::TestServer(int receiveTimeoutMs)
+    : listener_(config(receiveTimeoutMs), cvlm::connectionThreadStarter(config(receiveTimeoutMs))) {
   loop_ = std::thread([this] { listener_.runServer(); });
   platform_testing::eventually([this] { return listener_.listening(); });
 }

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "platform_testing/temp_dir.h"
-#include "ui_socket.h"
+#include "server/listener_config.h"
+#include "server/ui_socket.h"
 
 namespace cvlm_testing {
 

@@ -3,19 +3,21 @@
 #include <csignal>
 #include <string>
 
-#include "constants.h"
-#include "hosts.h"
-#include "log.h"
 #include "platform/event_log.h"
+#include "server/connection_thread.h"
+#include "server/constants.h"
+#include "server/log.h"
+#include "server/programs.h"
+#include "server/ui_socket.h"
 
 namespace cvlm {
 
-int runConsoleHost(const ListenerConfig& config) {
+int runConsoleProgram(const ListenerConfig& config) {
   std::signal(SIGPIPE, SIG_IGN);
   registerEventSource();
   setLogFileName(kLogFileName);
   setLogSwitchFromMarker();
-  UISocket listener(config);
+  UISocket listener(config, connectionThreadStarter(config));
   std::string started = std::string("IDS Lumarel Started. Version: ") + kVersionText;
   reportEvent(platform::kEventInformation, started);
   writeLog(started);

@@ -5,15 +5,16 @@
 #include <string>
 #include <thread>
 
-#include "connection_thread.h"
-#include "constants.h"
-#include "hosts.h"
-#include "lock_file.h"
-#include "log.h"
 #include "platform/event_log.h"
 #include "platform/notice.h"
 #include "platform/paths.h"
 #include "platform/service_host.h"
+#include "server/connection_thread.h"
+#include "server/constants.h"
+#include "server/held_files.h"
+#include "server/log.h"
+#include "server/programs.h"
+#include "server/ui_socket.h"
 
 namespace cvlm {
 
@@ -29,7 +30,7 @@ class TCvLm : public platform::Service {
     // The log is set up before the listener thread starts so its first lines are kept.
     setLogFileName(kLogFileName);
     setLogSwitchFromMarker();
-    listener_ = std::make_unique<UISocket>(config_);
+    listener_ = std::make_unique<UISocket>(config_, connectionThreadStarter(config_));
     threadCvlm_ = std::thread([this] { threadCvlmExecute(); });
     std::string started = std::string("IDS Lumarel Service Started. Version: ") + kVersionText;
     reportEvent(platform::kEventInformation, started);
@@ -66,7 +67,7 @@ class TCvLm : public platform::Service {
 
 }  // namespace
 
-int runServiceHost(const ListenerConfig& config) {
+int runServiceProgram(const ListenerConfig& config) {
   TCvLm service(config);
   return platform::runService(service);
 }

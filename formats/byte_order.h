@@ -1,6 +1,6 @@
 // Little-endian field access for wire and file records: the one place that
-// turns bytes at an offset into integers and texts and back. Standard
-// headers only: the log server includes it too.
+// turns bytes at an offset into integers and texts and back, shared by both
+// servers.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace cvlm {
+namespace formats {
 
 inline std::int32_t getInt32(const void* base, std::size_t offset) {
   const unsigned char* p = static_cast<const unsigned char*>(base) + offset;
@@ -53,4 +53,4 @@ void setFieldText(char (&field)[N], std::string_view text) {
   putText(field, 0, N, text);
 }
 
-}  // namespace cvlm
+}  // namespace formats

@@ -16,15 +16,15 @@
 #include <thread>
 #include <vector>
 
-#include "leftover_files.h"
+#include "formats/byte_order.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "platform/registry.h"
 #include "platform_testing/child_process.h"
 #include "platform_testing/temp_dir.h"
-#include "protocol.h"
-#include "support/test_console.h"
-#include "wire.h"
+#include "server/protocol.h"
+#include "server/tests/leftover_files.h"
+#include "server/tests/support/test_console.h"
 
 namespace {
 
@@ -46,13 +46,13 @@ bool consoleAccepts() {
   return true;
 }
 
-class HostsTest : public ::testing::Test {
+class ProgramsTest : public ::testing::Test {
  protected:
   std::vector<std::pair<std::string, std::string>> env() { return {{"IDS_PLATFORM_DIR", state.path()}}; }
   platform_testing::TempDir work, state;
 };
 
-TEST_F(HostsTest, ConsoleProgramPrintsStartTextAndServesWithItsLog) {
+TEST_F(ProgramsTest, ConsoleProgramPrintsStartTextAndServesWithItsLog) {
   std::ofstream(work.file("enlmlog.sig")).put('x');
   ChildProcess cvlm(CVLM_BINARY, work.path(), env());
   ASSERT_TRUE(eventually(consoleAccepts));
@@ -74,7 +74,7 @@ TEST_F(HostsTest, ConsoleProgramPrintsStartTextAndServesWithItsLog) {
   EXPECT_EQ(key->value("TypesSupported")->dword(), 7u);
 }
 
-TEST_F(HostsTest, LogStaysOffUntilMarkerAppearsThenNextConnectionLogs) {
+TEST_F(ProgramsTest, LogStaysOffUntilMarkerAppearsThenNextConnectionLogs) {
   ChildProcess cvlm(CVLM_BINARY, work.path(), env());
   ASSERT_TRUE(eventually(consoleAccepts));
   EXPECT_FALSE(platform::fileExists(work.file("LM-LOG.txt")));
@@ -85,7 +85,7 @@ TEST_F(HostsTest, LogStaysOffUntilMarkerAppearsThenNextConnectionLogs) {
   EXPECT_TRUE(eventually([&] { return readText(work.file("LM-LOG.txt")).find("recvFromUI") != std::string::npos; }));
 }
 
-TEST_F(HostsTest, SecondConsoleProgramFailsToBindAndExitsNonZero) {
+TEST_F(ProgramsTest, SecondConsoleProgramFailsToBindAndExitsNonZero) {
   std::ofstream(work.file("enlmlog.sig")).put('x');
   ChildProcess first(CVLM_BINARY, work.path(), env());
   ASSERT_TRUE(eventually(consoleAccepts));
@@ -102,7 +102,7 @@ TEST_F(HostsTest, SecondConsoleProgramFailsToBindAndExitsNonZero) {
   EXPECT_TRUE(consoleAccepts());
 }
 
-TEST_F(HostsTest, ServiceKeepsFilesBesideItsProgramAndStopsOnSigterm) {
+TEST_F(ProgramsTest, ServiceKeepsFilesBesideItsProgramAndStopsOnSigterm) {
   platform_testing::TempDir programDir, startDir;
   std::string program = programDir.file("cvlmService");
   std::filesystem::copy_file(CVLM_SERVICE_BINARY, program);
@@ -132,7 +132,7 @@ TEST_F(HostsTest, ServiceKeepsFilesBesideItsProgramAndStopsOnSigterm) {
 
 namespace {
 
-TEST_F(HostsTest, ServiceThatCannotListenReportsAnErrorAndFails) {
+TEST_F(ProgramsTest, ServiceThatCannotListenReportsAnErrorAndFails) {
   ChildProcess first(CVLM_BINARY, work.path(), env());
   ASSERT_TRUE(eventually(consoleAccepts));
   platform_testing::TempDir programDir;
@@ -168,7 +168,7 @@ class ServiceProgram {
 // the temporary files they write are gone when the service has exited, so
 // the next start serves at once; a lock left by an earlier crash is not the
 // service's and stays.
-TEST_F(HostsTest, StoppedServiceLeavesNoLockOrTemporaryFileOfItsThreads) {
+TEST_F(ProgramsTest, StoppedServiceLeavesNoLockOrTemporaryFileOfItsThreads) {
   ServiceProgram service;
   const std::string crashLeft = "Address.127.0.0.9.bk.tmp.lck";
   std::ofstream(service.dir.file(crashLeft)).flush();
@@ -177,19 +177,12 @@ TEST_F(HostsTest, StoppedServiceLeavesNoLockOrTemporaryFileOfItsThreads) {
     ASSERT_TRUE(eventually(consoleAccepts));
     // A book upload that holds the book's lock while it waits for the left lock.
     cvlm_testing::TestConsole book(7593);
-    cvlm::RqH upload = cvlm_testing::makeHeader(cvlm::RQ_UploadBook);
-    cvlm::putInt32(&upload, 8, 2);
-    cvlm::putInt32(&upload, 12, 1);
-    cvlm::putInt32(&upload, 16, 116);
-    const std::uint8_t sensor[4] = {127, 0, 0, 9};
-    std::memcpy(upload.bytes() + 20, sensor, sizeof sensor);
+    cvlm::RqH upload = cvlm_testing::uploadBookHeader(2, 1, 116, platform::parseAddress("127.0.0.9"));
     ASSERT_TRUE(book.sendHeader(upload));
     ASSERT_TRUE(book.sendUnit(std::string(116, 'a')));
     // A file upload of ".acl" that stops half way.
     cvlm_testing::TestConsole file(7593);
-    cvlm::RqH put = cvlm_testing::makeHeader(cvlm::RQ_UploadFile);
-    cvlm::putText(&put, 8, 64, ".acl");
-    cvlm::putInt32(&put, 72, 1000);
+    cvlm::RqH put = cvlm_testing::fileHeader(cvlm::RQ_UploadFile, ".acl", 1000);
     ASSERT_TRUE(file.sendHeader(put));
     ASSERT_TRUE(file.sendUnit(std::string(900, 'x')));
     ASSERT_TRUE(eventually([&] {
@@ -215,7 +208,7 @@ TEST_F(HostsTest, StoppedServiceLeavesNoLockOrTemporaryFileOfItsThreads) {
 
 // Consoles that connect together while the server takes none wait in its
 // accept queue: none has its connect dropped and retried a second later.
-TEST_F(HostsTest, BurstOfThirtyTwoConsolesIsQueuedWhileTheServerAcceptsNone) {
+TEST_F(ProgramsTest, BurstOfThirtyTwoConsolesIsQueuedWhileTheServerAcceptsNone) {
   ChildProcess cvlm(CVLM_BINARY, work.path(), env());
   ASSERT_TRUE(eventually(consoleAccepts));
   cvlm.signal(SIGSTOP);
