@@ -27,12 +27,17 @@ inline constexpr BYTE kStateManual = 2;
 inline constexpr BYTE kStateExtract = 3;
 inline constexpr BYTE kStateExtractExitZero = 4;
 
-// What kind of Windows the machine is (filled once per run from the version).
+// KERNEL32's "GetDiskFreeSpaceExA".
+using DiskFreeSpaceExProc = win::BOOL (*)(win::LPCSTR directory, win::PULARGE_INTEGER freeToCaller,
+                                          win::PULARGE_INTEGER total, win::PULARGE_INTEGER totalFree);
+
+// What kind of Windows the machine is (filled once per run by InitPlatformFlags).
 struct PlatformFlags {
   bool win32 = false;
   bool majorAbove3 = false;
   bool windows9x = false;
   bool windowsNt = false;
+  DiskFreeSpaceExProc getDiskFreeSpaceEx = nullptr;  // null when KERNEL32 has none
 };
 
 class Run;

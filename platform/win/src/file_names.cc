@@ -143,7 +143,9 @@ BOOL DeleteFile(LPCSTR lpFileName) {
   auto t = files::resolve(lpFileName);
   if (!t) return FALSE;
   if (!t->exists) return files::fail(t->missingError());
-  if (t->isDirectory || files::isDenied(*t) || files::isReadOnly(*t)) return files::fail(ERROR_ACCESS_DENIED);
+  // A link goes as a link: its target's read-only bit does not guard it.
+  if (t->isDirectory || files::isDenied(*t) || (!t->isLink && files::isReadOnly(*t)))
+    return files::fail(ERROR_ACCESS_DENIED);
   if (files::isBusy(*t)) return files::fail(ERROR_SHARING_VIOLATION);
   if (::unlink(t->host.c_str()) != 0) return files::fail(errorFromErrno(errno));
   attributes::removeEntries(t->host);

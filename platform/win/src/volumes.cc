@@ -62,6 +62,7 @@ VolumeSettings volumeOf(const DriveMapping& drive) {
 }
 
 std::optional<Space> spaceOf(const DriveMapping& drive) {
+  machine().ensureStandardDirectories();  // the default drive C may not be made yet
   struct statvfs vfs{};
   if (::statvfs(drive.hostRoot.c_str(), &vfs) != 0) {
     SetLastError(ERROR_NOT_READY);

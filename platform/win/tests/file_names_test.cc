@@ -47,6 +47,18 @@ TEST(FileNamesTest, DeleteFileGivesWindowsResults) {
   }
 }
 
+TEST(FileNamesTest, DeleteFileOfALinkToAReadOnlyFileRemovesOnlyTheLink) {
+  using namespace win;
+  TestMachine m;
+  m.makeFile("App/target.txt", "kept");
+  ASSERT_EQ(::chmod(m.hostC("App/target.txt").c_str(), 0444), 0);
+  ASSERT_EQ(::symlink(m.hostC("App/target.txt").c_str(), m.hostC("App/link.txt").c_str()), 0);
+  EXPECT_EQ(errorOf(DeleteFile("C:\\App\\target.txt")), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(errorOf(DeleteFile("C:\\App\\link.txt")), ERROR_SUCCESS);
+  EXPECT_FALSE(hostExists(m.hostC("App/link.txt")));
+  EXPECT_EQ(TestMachine::readText(m.hostC("App/target.txt")), "kept");
+}
+
 TEST(FileNamesTest, MoveFileNeverReplacesAndMoveFileExReplacesInOneStep) {
   using namespace win;
   struct Case {

@@ -105,6 +105,14 @@ TEST_F(VolumesTest, FreeSpaceIsSixtyFourBitAndOverridable) {
   EXPECT_EQ(errorOf(GetDiskFreeSpace("C:\\WINDOWS\\", nullptr, nullptr, nullptr, nullptr)), ERROR_DIR_NOT_ROOT);
 }
 
+TEST(VolumesFreshMachineTest, FreeSpaceOfTheDefaultDriveNeedsNoPathUsedBefore) {
+  using namespace win;
+  TestMachine fresh("[free-space]\nC = 1M\n");
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+  ASSERT_TRUE(GetDiskFreeSpace("C:\\", &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters));
+  EXPECT_EQ(freeClusters, (1u << 20) / 4096);
+}
+
 TEST_F(VolumesTest, ErrorModeGivesThePreviousMode) {
   using namespace win;
   EXPECT_EQ(SetErrorMode(SEM_NOOPENFILEERRORBOX), 0u);

@@ -1,0 +1,15 @@
+// Values of the installer runtime that its specification leaves open: limits
+// of its own buffers and loops. Each is listed in README.md ("Installer runtime").
+#pragma once
+
+#include <cstddef>
+
+namespace merl {
+
+// Bytes of one log line built by the runtime (a 255-character path and its prefix fit).
+inline constexpr std::size_t kLogLineSize = 1024;
+
+// Networks GetNetUserName asks in turn on a multi-network driver before it gives up.
+inline constexpr int kNetworkTargetLimit = 64;
+
+}  // namespace merl
