@@ -3,11 +3,16 @@
 
 #include <string>
 
+#include "win/resource.h"
+
 namespace merl {
 
 // Template 1539, the one-line text prompt.
 std::string pathNameDialogTemplate();
 // Template 107, the list dialog.
 std::string languageDialogTemplate();
+
+// The module's resource table (referencing it keeps the table in every program linking the runtime).
+const win::ResourceTable& runtimeResources();
 
 }  // namespace merl

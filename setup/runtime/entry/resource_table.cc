@@ -21,3 +21,9 @@ const win::ResourceEntry kResources[] = {
 }  // namespace merl
 
 IDS_WIN_RESOURCE_TABLE(merl::kResources);
+
+namespace merl {
+
+const win::ResourceTable& runtimeResources() { return ids_resource_table; }
+
+}  // namespace merl

@@ -46,7 +46,9 @@ int AskManualDirectories() {
     texts.setAnswer(current);
     if (AskPathName() != 1) return kAbort;
     SetVar(d.variable, texts.answer);
-    MakeDirectoryPath(texts.answer);
+    std::string directory = texts.answer;
+    if (directory.back() != '\\') directory += '\\';
+    MakeDirectoryPath(directory.c_str());
   }
   return kGoOn;
 }

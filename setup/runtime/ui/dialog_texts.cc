@@ -1,5 +1,6 @@
 #include "ui/dialog_texts.h"
 
+#include "entry/dialog_templates.h"
 #include "entry/dll_main.h"
 #include "text/copy_text.h"
 
@@ -12,7 +13,10 @@ void DialogTexts::setAnswer(std::string_view text) { copyText(answer, sizeof ans
 
 DialogTexts& dialogTexts() { return run().state<DialogTexts>(); }
 
-win::HINSTANCE dialogModule() { return ownModule(); }
+win::HINSTANCE dialogModule() {
+  (void)runtimeResources();
+  return ownModule();
+}
 
 HWND dialogOwner() { return run().setup() ? run().setup()->mainWindow : nullptr; }
 
