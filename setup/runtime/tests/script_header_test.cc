@@ -15,6 +15,7 @@
 #include "system/platform_flags.h"
 #include "win/profile.h"
 #include "win/registry.h"
+#include "win/window.h"
 
 namespace {
 
@@ -111,6 +112,26 @@ TEST_F(ScriptHeaderTest, ChosenLanguageGivesTitleMessagesLanguagesAndFirstRecord
   EXPECT_EQ(h.externalParams.message17, h.messageTable[17]);
   EXPECT_EQ(dialogsShown(), 1u);
   EXPECT_NE(transcript().find("Pick one"), std::string::npos);
+}
+
+TEST_F(ScriptHeaderTest, TitleGoesToTheMainWindowAndDisplayNamesAreCutTo63) {
+  merl::SetupRec setup{};
+  setup.mainWindow = win::CreateWindowEx(0, "Static", "Setup", win::WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
+                                         nullptr, nullptr);
+  ASSERT_NE(setup.mainWindow, nullptr);
+  merl::RunScope scope(&setup);
+  std::string text = source(2);
+  std::string longName(80, 'n');
+  text.replace(text.find("name=\"N1\""), 9, "name=\"" + longName + "\"");
+  load(text);
+  answers("107 1 select 1008=1\n");
+  ASSERT_EQ(merl::ReadScriptHeader(), merl::kGoOn);
+  char title[64] = {};
+  win::GetWindowText(setup.mainWindow, title, sizeof title);
+  EXPECT_STREQ(title, "T1");
+  EXPECT_EQ(var("LANGUAGES"), longName.substr(0, 63));
+  EXPECT_EQ(setup.messageTable, merl::scriptHeader().messageTable.data());
+  win::DestroyWindow(setup.mainWindow);
 }
 
 TEST_F(ScriptHeaderTest, OneLanguageShowsNoDialogAndTakesTheHeaderString) {
