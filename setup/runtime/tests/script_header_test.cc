@@ -200,6 +200,29 @@ TEST_F(ScriptHeaderTest, CancelledLanguageChoiceReturnsAbort) {
   EXPECT_TRUE(reports.empty());
 }
 
+TEST_F(ScriptHeaderTest, LanguageListAnswers) {
+  struct Case {
+    const char* lines;
+    int result;
+    int language;
+  };
+  const Case cases[] = {
+      {"107 2 select 1008=1\n", merl::kAbort, -1},
+      {"107 2 select 1008=2 notify 1008=2\n", merl::kGoOn, 2},  // a double-click is OK
+      {"107 1\n107 1 select 1008=0\n", merl::kGoOn, 0},        // OK without a choice stays open
+  };
+  for (const Case& c : cases) {
+    useMachine(kUiIni);
+    answers(c.lines);
+    load(source(3));
+    EXPECT_EQ(merl::ReadScriptHeader(), c.result) << c.lines;
+    if (c.result == merl::kGoOn) {
+      EXPECT_EQ(merl::scriptHeader().language, c.language) << c.lines;
+      EXPECT_EQ(merl::scriptHeader().title, "T" + std::to_string(c.language)) << c.lines;
+    }
+  }
+}
+
 TEST_F(ScriptHeaderTest, MalformedHeadersAreInternalErrors) {
   const std::string zeros17 = "raw 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n";
   struct Case {
