@@ -1,13 +1,29 @@
 // The library's resource table, which the machine's resource calls read
-// through the exported "ids_resource_table". No resource is in it yet.
+// through the exported "ids_resource_table": the runtime's dialog templates.
+#include <string>
+
+#include "entry/dialog_templates.h"
 #include "win/resource.h"
 
 namespace merl {
 namespace {
 
-const win::ResourceEntry kResources[0] = {};
+const std::string kPathNameTemplate = pathNameDialogTemplate();
+const std::string kLanguageTemplate = languageDialogTemplate();
+
+const win::ResourceEntry kResources[] = {
+    {win::RT_DIALOG_ID, nullptr, 107, nullptr, kLanguageTemplate.data(), static_cast<win::DWORD>(kLanguageTemplate.size())},
+    {win::RT_DIALOG_ID, nullptr, 1539, nullptr, kPathNameTemplate.data(),
+     static_cast<win::DWORD>(kPathNameTemplate.size())},
+};
 
 }  // namespace
 }  // namespace merl
 
 IDS_WIN_RESOURCE_TABLE(merl::kResources);
+
+namespace merl {
+
+const win::ResourceTable& runtimeResources() { return ids_resource_table; }
+
+}  // namespace merl

@@ -1,0 +1,53 @@
+// The runtime's dialog templates, written with the platform's template builder:
+// MS Sans Serif 8, modal frame, caption and system menu.
+#include "entry/dialog_templates.h"
+
+#include "win/constants.h"
+#include "win/dialog.h"
+#include "win/controls.h"
+#include "win/dialog_template.h"
+#include "win/window.h"
+
+namespace merl {
+
+namespace {
+
+using win::DialogTemplateBuilder;
+using win::DWORD;
+
+constexpr DWORD kDialogStyle =
+    win::WS_POPUP | win::DS_MODALFRAME | win::DS_SETFONT | win::WS_VISIBLE | win::WS_CAPTION | win::WS_SYSMENU;
+constexpr DWORD kChild = win::WS_CHILD | win::WS_VISIBLE;
+constexpr DWORD kListStyle = kChild | win::WS_BORDER | win::WS_VSCROLL | win::WS_TABSTOP | win::LBS_NOTIFY |
+                             win::LBS_USETABSTOPS | win::LBS_NOINTEGRALHEIGHT;
+constexpr win::WORD kNoId = 0xFFFF;
+
+}  // namespace
+
+std::string pathNameDialogTemplate() {
+  DialogTemplateBuilder b(kDialogStyle, 105, 50, 158, 134);
+  b.font(8, "MS Sans Serif")
+      .control(win::kButtonClassOrdinal, "", kNoId, kChild | win::BS_GROUPBOX, 3, 4, 151, 50)
+      .control(win::kStaticClassOrdinal, "", 1001, kChild | win::SS_LEFT | win::WS_GROUP, 6, 10, 146, 40)
+      .control(win::kStaticClassOrdinal, "", 1006, kChild | win::SS_LEFT | win::WS_GROUP, 4, 58, 148, 8)
+      .control(win::kEditClassOrdinal, "", 1000, kChild | win::WS_BORDER | win::WS_TABSTOP | win::ES_AUTOHSCROLL, 4, 68,
+               148, 12)
+      .control(win::kStaticClassOrdinal, "", 1007, kChild | win::SS_CENTER | win::WS_GROUP, 4, 90, 148, 17)
+      .control(win::kButtonClassOrdinal, "OK", 1, kChild | win::BS_DEFPUSHBUTTON | win::WS_TABSTOP, 4, 115, 50, 14)
+      .control(win::kButtonClassOrdinal, "Cancel", 2, kChild | win::BS_PUSHBUTTON | win::WS_TABSTOP, 102, 115, 50, 14);
+  return b.bytes();
+}
+
+std::string languageDialogTemplate() {
+  DialogTemplateBuilder b(kDialogStyle, 95, 50, 189, 161);
+  b.font(8, "MS Sans Serif")
+      .control(win::kButtonClassOrdinal, "", kNoId, kChild | win::BS_GROUPBOX, 3, 0, 182, 75)
+      .control(win::kStaticClassOrdinal, "", 1001, kChild | win::SS_LEFT | win::WS_GROUP, 6, 6, 175, 67)
+      .control(win::kListBoxClassOrdinal, "", 1008, kListStyle, 3, 82, 182, 49)
+      .control(win::kListBoxClassOrdinal, "", 1010, kListStyle | win::LBS_MULTIPLESEL, 3, 82, 182, 49)
+      .control(win::kButtonClassOrdinal, "OK", 1, kChild | win::BS_DEFPUSHBUTTON | win::WS_TABSTOP, 21, 139, 50, 14)
+      .control(win::kButtonClassOrdinal, "Cancel", 2, kChild | win::BS_PUSHBUTTON | win::WS_TABSTOP, 116, 139, 50, 14);
+  return b.bytes();
+}
+
+}  // namespace merl

@@ -1,0 +1,18 @@
+// The template bytes of the runtime's own dialogs (DIALOG resources).
+#pragma once
+
+#include <string>
+
+#include "win/resource.h"
+
+namespace merl {
+
+// Template 1539, the one-line text prompt.
+std::string pathNameDialogTemplate();
+// Template 107, the list dialog.
+std::string languageDialogTemplate();
+
+// The module's resource table (referencing it keeps the table in every program linking the runtime).
+const win::ResourceTable& runtimeResources();
+
+}  // namespace merl
