@@ -220,6 +220,16 @@ BOOL FlushFileBuffers(HANDLE hFile) {
   return TRUE;
 }
 
+BOOL SetEndOfFile(HANDLE hFile) {
+  auto file = findFile(hFile);
+  if (!file) return FALSE;
+  if (!(file->access & GENERIC_WRITE)) return files::fail(ERROR_ACCESS_DENIED);
+  off_t at = ::lseek(file->fd, 0, SEEK_CUR);
+  if (at < 0 || ::ftruncate(file->fd, at) != 0) return files::fail(errorFromErrno(errno));
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
 BOOL CloseHandle(HANDLE hObject) {
   if (!machine().kernelHandles().remove(handleValue(hObject))) return files::fail(ERROR_INVALID_HANDLE);
   return TRUE;

@@ -2,6 +2,8 @@
 // MS Sans Serif 8, modal frame, caption and system menu.
 #include "entry/dialog_templates.h"
 
+#include "ui/message_dlg.h"
+
 #include "win/constants.h"
 #include "win/dialog.h"
 #include "win/controls.h"
@@ -47,6 +49,18 @@ std::string languageDialogTemplate() {
       .control(win::kListBoxClassOrdinal, "", 1010, kListStyle | win::LBS_MULTIPLESEL, 3, 82, 182, 49)
       .control(win::kButtonClassOrdinal, "OK", 1, kChild | win::BS_DEFPUSHBUTTON | win::WS_TABSTOP, 21, 139, 50, 14)
       .control(win::kButtonClassOrdinal, "Cancel", 2, kChild | win::BS_PUSHBUTTON | win::WS_TABSTOP, 116, 139, 50, 14);
+  return b.bytes();
+}
+
+// 181 x 49 units.
+std::string messageDialogTemplate() {
+  DialogTemplateBuilder b(win::WS_POPUP | win::DS_MODALFRAME | win::DS_SETFONT | win::WS_CAPTION | win::WS_SYSMENU, 0,
+                          0, 181, 49);
+  b.font(8, "MS Sans Serif")
+      .control(win::kStaticClassOrdinal, "", kMessageTextId, kChild | win::SS_LEFT, 17, 6, 148, 11)
+      .control(win::kButtonClassOrdinal, "OK", 1, kChild | win::BS_DEFPUSHBUTTON | win::WS_TABSTOP, 13, 31, 50, 14)
+      .control(win::kButtonClassOrdinal, "No", 3, kChild | win::BS_PUSHBUTTON | win::WS_TABSTOP, 66, 31, 50, 14)
+      .control(win::kButtonClassOrdinal, "Cancel", 2, kChild | win::BS_PUSHBUTTON | win::WS_TABSTOP, 119, 31, 50, 14);
   return b.bytes();
 }
 

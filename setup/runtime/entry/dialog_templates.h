@@ -11,6 +11,8 @@ namespace merl {
 std::string pathNameDialogTemplate();
 // Template 107, the list dialog.
 std::string languageDialogTemplate();
+// Template 114, the message box: text 1005, then OK (1), No (3) and Cancel (2).
+std::string messageDialogTemplate();
 
 // The module's resource table (referencing it keeps the table in every program linking the runtime).
 const win::ResourceTable& runtimeResources();

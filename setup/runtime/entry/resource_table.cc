@@ -3,6 +3,7 @@
 #include <string>
 
 #include "entry/dialog_templates.h"
+#include "ui/message_dlg.h"
 #include "win/resource.h"
 
 namespace merl {
@@ -10,9 +11,12 @@ namespace {
 
 const std::string kPathNameTemplate = pathNameDialogTemplate();
 const std::string kLanguageTemplate = languageDialogTemplate();
+const std::string kMessageDialog = messageDialogTemplate();
 
 const win::ResourceEntry kResources[] = {
     {win::RT_DIALOG_ID, nullptr, 107, nullptr, kLanguageTemplate.data(), static_cast<win::DWORD>(kLanguageTemplate.size())},
+    {win::RT_DIALOG_ID, nullptr, kMessageDialogId, nullptr, kMessageDialog.data(),
+     static_cast<win::DWORD>(kMessageDialog.size())},
     {win::RT_DIALOG_ID, nullptr, 1539, nullptr, kPathNameTemplate.data(),
      static_cast<win::DWORD>(kPathNameTemplate.size())},
 };

@@ -1,0 +1,28 @@
+// Copying one file to another with progress, checksum and size: CopyFileTo.
+// The append form adds the source to the target's end and never loses what the
+// target held before.
+#pragma once
+
+#include "win/types.h"
+
+namespace merl {
+
+// Results of CopyFileTo.
+inline constexpr int kCopyDone = 0;
+inline constexpr int kCopyNoSource = 1;    // the source cannot be opened, or the target not created
+inline constexpr int kCopyNoTarget = 2;    // the target exists but cannot be opened for writing
+inline constexpr int kCopyFailed = 3;      // a read or write failed or the run was aborted mid-copy
+
+inline constexpr win::DWORD kCopyBlockSize = 30720;
+
+// Copies the file at source (a 256-byte path buffer) to target, whose directory levels are made
+// first. With returnName the target's name is copied into source. budget bytes of progress
+// are added to the setup record's bytes done. With append the source goes to the end of an
+// existing target (a missing one is created); a failed append cuts the target back to its old
+// length, while a failed plain copy deletes the target. A null target (the numbered backup
+// name) is not handled here and gives kCopyNoSource. checksum and size, when given, receive the
+// copied data's checksum (through the setup record's callback) and length.
+int CopyFileTo(char* source, const char* target, bool returnName, win::DWORD budget, bool append,
+               win::DWORD* checksum, win::DWORD* size);
+
+}  // namespace merl

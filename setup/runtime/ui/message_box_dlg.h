@@ -1,0 +1,36 @@
+// The dialog procedure of dialog 114 and what one message box shows.
+#pragma once
+
+#include <string>
+
+#include "run.h"
+#include "win/dialog.h"
+
+namespace merl {
+
+// The message font's settings, from the script header.
+struct DialogFontSettings : RunState {
+  int pointSize = 8;
+  std::string face = "MS Sans Serif";
+  BYTE charSet = 0;
+  bool light = false;
+};
+
+// The text, title and flags of the one message box open now.
+struct MessageBoxCall : RunState {
+  std::string text;
+  std::string title;
+  BYTE flags = 0;
+  win::HFONT font = nullptr;
+};
+
+// Layout values of dialog 114.
+inline constexpr int kIconShift = 24;
+inline constexpr int kIconX = 8;
+inline constexpr int kIconY = 12;
+inline constexpr int kOuterButtonShift = 20;
+
+// Exported as "MessageBoxDlg".
+win::INT_PTR MessageBoxDlg(HWND dialog, win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
+
+}  // namespace merl

@@ -1,0 +1,70 @@
+// MessageDlg and AbortMessage over dialog 114.
+#include "ui/message_dlg.h"
+
+#include "entry/dll_main.h"
+#include "ui/message_box_dlg.h"
+#include "win/dialog.h"
+
+namespace merl {
+
+namespace {
+
+inline constexpr int kConfirmText = 31;
+inline constexpr int kConfirmTitle = 18;
+inline constexpr BYTE kConfirmFlags = 0x0F;
+inline constexpr int kAbortTitle = 17;
+inline constexpr std::size_t kLastErrorLength = 255;
+
+struct LastError : RunState {
+  std::string text;
+};
+
+HWND defaultOwner() {
+  const OpenDialogs& open = run().state<OpenDialogs>();
+  if (open.customDialog) return open.customDialog;
+  if (open.progressDialog) return open.progressDialog;
+  SetupRec* setup = run().setup();
+  return setup ? setup->mainWindow : nullptr;
+}
+
+int showBox(HWND owner, std::string_view text, std::string_view title, BYTE flags) {
+  MessageBoxCall& call = run().state<MessageBoxCall>();
+  call.text = std::string(text);
+  call.title = std::string(title);
+  call.flags = flags;
+  return static_cast<int>(win::DialogBoxParam(ownModule(), win::MAKEINTRESOURCE(kMessageDialogId), owner,
+                                              MessageBoxDlg, 0));
+}
+
+}  // namespace
+
+const char* scriptMessage(int k) {
+  SetupRec* setup = currentRun() ? run().setup() : nullptr;
+  if (!setup || !setup->messageTable || k < 0 || k > 44) return nullptr;
+  return setup->messageTable[k];
+}
+
+int MessageDlg(HWND owner, std::string_view text, std::string_view title, BYTE flags) {
+  SetupRec* setup = run().setup();
+  if (setup && setup->silentFlag) return kAnswerFirst;
+  if (!owner) owner = defaultOwner();
+  for (;;) {
+    int answer = showBox(owner, text, title, flags);
+    if (answer != kAnswerCancel) return answer;
+    // Without a message table the confirmation has no texts: Cancel stands.
+    if ((flags & (kMsgAlternative | kMsgPlainCancel)) || !scriptMessage(kConfirmText)) return kAnswerCancel;
+    const char* confirmTitle = scriptMessage(kConfirmTitle);
+    if (showBox(owner, scriptMessage(kConfirmText), confirmTitle ? confirmTitle : "", kConfirmFlags) == kAnswerFirst)
+      return kAnswerCancel;
+  }
+}
+
+void AbortMessage(std::string_view text) {
+  run().state<LastError>().text = std::string(text.substr(0, kLastErrorLength));
+  const char* title = scriptMessage(kAbortTitle);
+  MessageDlg(nullptr, text, title ? title : "Installation Aborted!", kMsgNoCancel);
+}
+
+const std::string& lastErrorText() { return run().state<LastError>().text; }
+
+}  // namespace merl
