@@ -177,7 +177,10 @@ const char* scriptMessage(int k) {
   Run* current = currentRun();
   if (!current || k < 0 || k >= kScriptMessageCount) return nullptr;
   ScriptHeader& h = current->state<ScriptHeader>();
-  return h.messagesLoaded ? h.messageTable[k] : nullptr;
+  if (h.messagesLoaded) return h.messageTable[k];
+  // Before the header is read, the caller's setup record may carry the table.
+  SetupRec* setup = current->setup();
+  return setup && setup->messageTable ? setup->messageTable[k] : nullptr;
 }
 
 std::string defaultLanguageName() {

@@ -38,12 +38,6 @@ int showBox(HWND owner, std::string_view text, std::string_view title, BYTE flag
 
 }  // namespace
 
-const char* scriptMessage(int k) {
-  SetupRec* setup = currentRun() ? run().setup() : nullptr;
-  if (!setup || !setup->messageTable || k < 0 || k > 44) return nullptr;
-  return setup->messageTable[k];
-}
-
 int MessageDlg(HWND owner, std::string_view text, std::string_view title, BYTE flags) {
   SetupRec* setup = run().setup();
   if (setup && setup->silentFlag) return kAnswerFirst;
