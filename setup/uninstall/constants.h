@@ -1,0 +1,45 @@
+// Values of the uninstaller that its own texts leave open, chosen once here
+// (the README section of the uninstaller lists them).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace remvex {
+
+// Log lines are read whole up to this many characters; a longer line is ignored.
+inline constexpr std::size_t kLogLineLimit = 4096;
+// The shared read buffer of the log reader.
+inline constexpr std::size_t kReadBufferSize = 1024;
+// Records per item list; a record past this is dropped.
+inline constexpr std::size_t kListCapacity = 4096;
+
+// Field sizes in bytes (a field of n bytes holds n - 1 characters; longer texts drop the entry).
+inline constexpr std::size_t kPathField = 260;
+inline constexpr std::size_t kTextField = 256;
+inline constexpr std::size_t kValueField = 512;
+inline constexpr std::size_t kDataField = 2048;
+inline constexpr std::size_t kProductField = 128;
+inline constexpr std::size_t kTitleField = 256;
+
+// The log's own directory belongs to every installation.
+inline constexpr std::uint16_t kEveryInstallation = 32767;
+
+// Highest root and type numbers of the registry tables.
+inline constexpr std::uint32_t kLastRegistryRoot = 4;
+inline constexpr std::uint32_t kLastRegistryType = 4;
+
+// A message text after the '|' expansion and the "%s" replacement is cut to this size.
+inline constexpr std::size_t kMessageSize = 1024;
+
+// Texts the uninstaller's own description does not give.
+inline constexpr const char* kMessage28 =
+    "The database engine is in use. Close every program that uses it and press Retry, or press Ignore to go on.";
+inline constexpr const char* kMessage33 = "Removing INI File:\r\n";
+inline constexpr const char* kMessage34 = "Restoring INI Entry:\r\n";
+inline constexpr const char* kMessage35 = "Removing Registry Key:\r\n";
+inline constexpr const char* kMessage36 = "Restoring Registry Value:\r\n";
+inline constexpr const char* kMessage37 = "Removing Program Icon:\r\n";
+inline constexpr const char* kMessage56 = "Removing Registry Tree:\r\n";
+
+}  // namespace remvex
