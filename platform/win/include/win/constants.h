@@ -84,5 +84,9 @@ inline constexpr std::uint64_t kTotalVirtualBytes = 0x7FFE0000;
 inline constexpr std::uint64_t kUsedVirtualBytes = 16ull << 20;
 // The OEM code page beside every single-byte ANSI code page (double-byte ones are their own OEM page).
 inline constexpr std::uint32_t kOemCodePage = 437;
+// The version calls read at most this much of a file; a larger file has no version information.
+inline constexpr std::size_t kVersionFileLimit = 64u << 20;
+// Prefix of VerInstallFile's temporary copies ("VER" and four hex digits, .TMP).
+inline constexpr const char* kVersionTempPrefix = "VER";
 
 }  // namespace win
