@@ -7,6 +7,7 @@
 
 #include "json_reader.h"
 #include "runtime_test.h"
+#include "win/library.h"
 
 namespace {
 
@@ -15,6 +16,9 @@ using merl_kit::JsonValue;
 class MessageDlgTest : public merl_testing::RuntimeTest {
  protected:
   void SetUp() override {
+    // The runtime is linked in: its resources are the test program's (an earlier case may
+    // have handed DllMain another module).
+    DllMain(nullptr, win::DLL_PROCESS_ATTACH, nullptr);
     useMachine("[ui]\ntranscript = $STATE/t.jsonl\nanswers = $STATE/answers.txt\n");
     for (int k = 0; k < 45; ++k) texts_.push_back("M" + std::to_string(k));
     for (const std::string& t : texts_) table_.push_back(t.c_str());
@@ -134,6 +138,57 @@ TEST_F(MessageDlgTest, AbortTakesTitleSeventeen) {
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0]["title"].text(), "M17");
   EXPECT_EQ(buttons(dialogs[0]), "1:M27");
+}
+
+TEST_F(MessageDlgTest, LayoutGrowsWithTheTextAndSpreadsTheButtons) {
+  struct Box {
+    int width, height, textLeft;
+    std::vector<int> centres;  // of the shown buttons, in order 1, 3, 2
+  };
+  auto show = [&](const std::string& text, merl::BYTE flags) {
+    useMachine("[ui]\ntranscript = $STATE/t.jsonl\nanswers = $STATE/answers.txt\n");
+    startRun(true);
+    answers("114 1\n");
+    merl::MessageDlg(nullptr, text, "Title", flags);
+    auto dialogs = events("dialog");
+    Box box{};
+    if (dialogs.size() != 1) return box;
+    const JsonValue& rect = dialogs[0]["rect"];
+    box.width = static_cast<int>(rect[2].integer() - rect[0].integer());
+    box.height = static_cast<int>(rect[3].integer() - rect[1].integer());
+    box.textLeft = static_cast<int>((*control(dialogs[0], 1005))["rect"][0].integer());
+    for (int id : {1, 3, 2}) {
+      const JsonValue* c = control(dialogs[0], id);
+      if (c && (*c)["visible"].boolean())
+        box.centres.push_back(static_cast<int>(((*c)["rect"][0].integer() + (*c)["rect"][2].integer()) / 2));
+    }
+    return box;
+  };
+  Box small = show("Short", 0x00);
+  std::string longText;
+  while (longText.size() < 600) longText += "word ";
+  longText += std::string(300, 'x');
+  Box large = show(longText, 0x00);
+  EXPECT_GT(large.width, small.width);
+  EXPECT_GT(large.height, small.height);
+
+  Box icon = show("Short", 0x10);
+  EXPECT_EQ(icon.textLeft, small.textLeft + 24);
+  EXPECT_EQ(icon.width, small.width + 24);
+
+  // Centres at k parts of the client width; three buttons push the outer two 20 px out.
+  Box two = show("Short", 0x00);
+  ASSERT_EQ(two.centres.size(), 2u);
+  int part = two.centres[0];
+  EXPECT_NEAR(two.centres[1], 2 * part, 1);
+  Box three = show("Short", 0x01);
+  ASSERT_EQ(three.centres.size(), 3u);
+  // Three buttons need a wider text, so this box is wider; the middle one sits at two parts.
+  EXPECT_GT(three.width, two.width);
+  int quarter = three.centres[1] / 2;
+  EXPECT_NEAR(three.centres[0], quarter - 20, 1);
+  EXPECT_NEAR(three.centres[1], 2 * quarter, 1);
+  EXPECT_NEAR(three.centres[2], 3 * quarter + 20, 1);
 }
 
 }  // namespace

@@ -127,7 +127,10 @@ void initDialog(HWND dialog) {
 
 }  // namespace
 
-win::INT_PTR MessageBoxDlg(HWND dialog, win::UINT message, win::WPARAM wParam, win::LPARAM) {
+}  // namespace merl
+
+extern "C" win::INT_PTR MessageBoxDlg(win::HWND dialog, win::UINT message, win::WPARAM wParam, win::LPARAM) {
+  using namespace merl;
   switch (message) {
     case win::WM_INITDIALOG:
       initDialog(dialog);
@@ -145,5 +148,3 @@ win::INT_PTR MessageBoxDlg(HWND dialog, win::UINT message, win::WPARAM wParam, w
       return win::FALSE;
   }
 }
-
-}  // namespace merl

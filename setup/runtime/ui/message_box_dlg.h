@@ -30,7 +30,6 @@ inline constexpr int kIconX = 8;
 inline constexpr int kIconY = 12;
 inline constexpr int kOuterButtonShift = 20;
 
-// Exported as "MessageBoxDlg".
-win::INT_PTR MessageBoxDlg(HWND dialog, win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
+// The dialog procedure itself is the export MessageBoxDlg (merl/setup_interface.h).
 
 }  // namespace merl

@@ -33,7 +33,7 @@ int showBox(HWND owner, std::string_view text, std::string_view title, BYTE flag
   call.title = std::string(title);
   call.flags = flags;
   return static_cast<int>(win::DialogBoxParam(ownModule(), win::MAKEINTRESOURCE(kMessageDialogId), owner,
-                                              MessageBoxDlg, 0));
+                                              ::MessageBoxDlg, 0));
 }
 
 }  // namespace
