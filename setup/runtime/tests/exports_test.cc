@@ -48,11 +48,13 @@ TEST(Exports, LibraryDefinesOnlyTheInterfaceNames) {
 }
 
 TEST(Exports, DllMainKeepsTheModuleHandleForEveryReason) {
+  win::HINSTANCE previous = merl::ownModule();
   for (win::DWORD reason : {1u, 2u, 3u, 0u}) {
     auto module = win::handleFromValue<win::HINSTANCE>(0x40 + reason);
     EXPECT_EQ(DllMain(module, reason, nullptr), win::TRUE);
     EXPECT_EQ(merl::ownModule(), module);
   }
+  DllMain(previous, 0, nullptr);  // later cases find the dialogs in this program again
 }
 
 }  // namespace
