@@ -58,6 +58,23 @@ inline constexpr int kUnscriptedPressLimit = 100;
 // The answers file's shared state in the state directory.
 inline constexpr const char* kAnswersUsedName = "answers.used";  // taken line numbers; locked by answers.used.lock
 
+// DDE: handle numbers (instances count 1, 2, 3 ...; the others from their base in steps of 4).
+inline constexpr std::uintptr_t kFirstStringHandle = 0xC000;
+inline constexpr std::uintptr_t kFirstConversationHandle = 0x50000;
+inline constexpr std::uintptr_t kFirstDataHandle = 0x60000;
+// Real-time bound of a connect's XTYP_CONNECT on another thread or process.
+inline constexpr std::uint64_t kDdeConnectTimeoutMs = 5000;
+// Real-time bound of reading a request or writing a reply on the socket bridge.
+inline constexpr std::uint64_t kDdeBridgeIoMs = 5000;
+// Largest topic, item or data the bridge carries.
+inline constexpr std::uint32_t kDdeBridgeMaxBytes = 1u << 20;
+// The bridge's sockets: <state>/dde/<service in upper case, other bytes than A-Z 0-9 _ - as %XX>.
+inline constexpr const char* kDdeDirName = "dde";
+// The Program Manager stand-in's groups: <state>/groups.txt.
+inline constexpr const char* kGroupsFileName = "groups.txt";
+// dde_request's time-out.
+inline constexpr std::uint32_t kDdeRequestToolTimeoutMs = 10000;
+
 // MessageBox's caption when the caller gives none.
 inline constexpr const char* kDefaultMessageBoxCaption = "Error";
 
