@@ -128,4 +128,23 @@ TEST_F(InterpRecordsTest, DeleteFilesKeepsRootsAndSystemDirectories) {
   }
 }
 
+TEST_F(InterpRecordsTest, ExecuteHandsTheProgramItsArgumentsAndDirectoryAndWaits) {
+  struct Case {
+    const char* file;     // under C:\APP
+    const char* program;  // as written in the script
+  } cases[] = {{"probe.exe", "C:\\\\APP\\\\probe.exe"}, {"my probe.exe", "C:\\\\APP\\\\my probe.exe"}};
+  for (const Case& c : cases) {
+    useMachine("[env]\nPROBE_OUT = $STATE/out\n");
+    fs::create_directories(machine().hostC("APP/WORK"));
+    fs::copy_file(MERL_WIN_PROBE, machine().hostC(std::string("APP/") + c.file));
+    load(std::string("exec flags=2 program=\"") + c.program +
+         "\" arguments=\"one \\\"two words\\\"\" directory=\"C:\\\\APP\\\\WORK\"\n");
+    EXPECT_EQ(runAll(), merl::kExit) << c.file;
+    std::string out = machine().readText(machine().stateDir() + "/out");
+    EXPECT_NE(out.find("argv=one\nargv=two words\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("cwd=C:\\APP\\WORK\n"), std::string::npos) << out;
+    EXPECT_TRUE(messages.empty());
+  }
+}
+
 }  // namespace
