@@ -4,6 +4,7 @@
 #include "interp/execute_record.h"
 #include "interp/file_records.h"
 #include "interp/ini_record.h"
+#include "interp/library_call_record.h"
 #include "interp/opcodes.h"
 #include "interp/seams.h"
 #include "script/script_image.h"
@@ -24,7 +25,7 @@ const DispatchEntry kTable[kOpcodeCount] = {
     /* 6 bitmap */ {},
     /* 7 */ {ExecuteRecord},
     /* 8 */ {EndRecord},
-    /* 9 */ {},
+    /* 9 */ {LibraryCallRecord},
     /* 10 registry */ {},
     /* 11 */ {DeleteFilesRecord},
     /* 12 */ {IfRecord},

@@ -22,7 +22,7 @@ class ScriptRunTest : public RuntimeTest {
   }
 
   // Assembles a one-language script of body, puts the cursor on its first record and installs
-  // the captures. The label "start" must not be used by body.
+  // fresh captures. The label "start" must not be used by body.
   void load(const std::string& body) {
     merl_asm::AssemblyResult r =
         merl_asm::assembleSource("header {\n  language { name=\"L0\" title=\"T\" }\n}\nstart: " + body, "t.mas", "");
@@ -30,6 +30,7 @@ class ScriptRunTest : public RuntimeTest {
     image_.assign(r.assembly.image.begin(), r.assembly.image.end());
     image_.push_back('?');
     layout_ = r.assembly.layout;
+    messages.clear(), boxes.clear(), actions.clear(), logLines.clear(), log.clear();
     for (std::size_t k = 0; k < messageTexts_.size(); ++k) messageTable_[k] = messageTexts_[k].c_str();
     setup_ = merl::SetupRec{};
     setup_.messageTable = messageTable_;
