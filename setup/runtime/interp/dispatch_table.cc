@@ -1,0 +1,72 @@
+#include "interp/dispatch_table.h"
+
+#include "interp/core_records.h"
+#include "interp/execute_record.h"
+#include "interp/file_records.h"
+#include "interp/ini_record.h"
+#include "interp/library_call_record.h"
+#include "interp/opcodes.h"
+#include "interp/seams.h"
+#include "script/script_image.h"
+
+namespace merl {
+
+namespace {
+
+// Records of later work (install file, bitmap, registry, dialogs, system information,
+// ODBC) get their handlers here as they come; until then they are invalid.
+const DispatchEntry kTable[kOpcodeCount] = {
+    /* 0 install file */ {},
+    /* 1 */ {},
+    /* 2 */ {NothingRecord},
+    /* 3 */ {MessageBoxRecord},
+    /* 4 */ {},
+    /* 5 */ {IniRecord, true},
+    /* 6 bitmap */ {},
+    /* 7 */ {ExecuteRecord},
+    /* 8 */ {EndRecord},
+    /* 9 */ {LibraryCallRecord},
+    /* 10 registry */ {},
+    /* 11 */ {DeleteFilesRecord},
+    /* 12 */ {IfRecord},
+    /* 13 */ {ElseRecord},
+    /* 14 */ {},
+    /* 15 */ {},
+    /* 16 */ {},
+    /* 17 */ {MakeDirectoryRecord, true},
+    /* 18 install file with source */ {},
+    /* 19 */ {},
+    /* 20 dialog */ {},
+    /* 21 system information */ {},
+    /* 22 */ {TempFileRecord},
+    /* 23 */ {},
+    /* 24 */ {ExitRecord},
+    /* 25 ODBC driver */ {},
+    /* 26 ODBC source */ {nullptr, true},
+    /* 27 */ {RemarkRecord},
+    /* 28 */ {LogTextRecord, true},
+    /* 29 */ {RenameRecord, true},
+    /* 30 */ {LogControlRecord},
+    /* 31 */ {},
+};
+
+}  // namespace
+
+DispatchEntry dispatchEntry(int opcode) {
+  if (opcode < 0 || opcode >= kOpcodeCount) return {};
+  return kTable[opcode];
+}
+
+int DispatchRecord(const Record& record) {
+  int op = record.opcode();
+  if (op == kEndMarkOpcode) return kExit;
+  DispatchEntry entry = dispatchEntry(op);
+  if (!entry.handler) {
+    ShowAbortMessage(kMessageInvalidRecord);
+    return kAbort;
+  }
+  if (entry.skippedInTest && run().runState == kStateTest) return kNextRecord;
+  return entry.handler(record);
+}
+
+}  // namespace merl

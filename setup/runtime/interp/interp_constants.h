@@ -1,0 +1,31 @@
+// Sizes and limits of the script interpreter.
+#pragma once
+
+#include <cstddef>
+
+namespace merl {
+
+inline constexpr int kLoopStackSize = 32;      // loop levels
+inline constexpr int kTempFileLimit = 127;     // files on the temporary file list
+inline constexpr int kScriptMessageCount = 45; // texts of the setup record's message table
+
+// Script messages the interpreter shows.
+inline constexpr int kMessageCannotRun = 5;
+inline constexpr int kMessageNoLibrary = 6;
+inline constexpr int kMessageInvalidRecord = 7;
+
+// Expansion buffers by record kind.
+inline constexpr std::size_t kTitleSize = 256;
+inline constexpr std::size_t kMessageTextSize = 1024;
+inline constexpr std::size_t kLongTextSize = 30720;
+// Program Manager commands: room for ",d)]" and the terminator after the expanded text.
+inline constexpr std::size_t kProgmanLimit = 1020;
+inline constexpr std::size_t kProgmanBufferSize = 1024;
+// Command line of a started program: the quoted program, a blank and the arguments.
+inline constexpr std::size_t kCommandLineSize = 2 * 256 + 4;
+// Characters of a variable's value the ordered comparison looks at.
+inline constexpr std::size_t kOrderedValueLength = 255;
+// Count of variables an outside library may report back.
+inline constexpr int kReportedCountLimit = 250;
+
+}  // namespace merl

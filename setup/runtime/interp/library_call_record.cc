@@ -1,0 +1,104 @@
+#include "interp/library_call_record.h"
+
+#include <string>
+#include <vector>
+
+#include "interp/action_blocks.h"
+#include "interp/loop_stack.h"
+#include "interp/seams.h"
+#include "interp/skip_block.h"
+#include "merl/outside_libraries.h"
+#include "script/expansion.h"
+#include "script/variables.h"
+#include "win/library.h"
+
+namespace merl {
+
+namespace {
+
+inline constexpr BYTE kFailAborts = 0x01;
+inline constexpr BYTE kOpensBlock = 0x02;
+inline constexpr BYTE kLoopHead = 0x03;
+inline constexpr BYTE kCloseCopyDialog = 0x04;
+inline constexpr BYTE kNumberedAction = 0x08;
+inline constexpr BYTE kLoopFirstPass = 0x10;
+inline constexpr BYTE kLoopRunning = 0x20;
+
+WORD clampedCount(DWORD count) {
+  return static_cast<WORD>(count > static_cast<DWORD>(kReportedCountLimit) ? kReportedCountLimit : count);
+}
+
+// Calls the function; false when the library or the function cannot be found.
+bool callLibrary(const std::string& library, const std::string& function, char* parameters, int& result) {
+  VariableStore& store = variables();
+  ActionBlocks& blocks = actionBlocks();
+  bool preferred = true;
+  win::HMODULE module = win::LoadLibraryEx(library.c_str(), nullptr, 0);
+  if (!module) {
+    preferred = false;
+    module = win::LoadLibrary(library.c_str());
+  }
+  if (!module) return false;
+  auto proc = win::procAddress<ExternalActionProc>(module, function.c_str());
+  if (!proc) {
+    if (preferred) win::FreeLibrary(module);
+    return false;
+  }
+  if (preferred) {
+    blocks.external.variableCount = store.count;
+    blocks.external.runState = run().runState;
+    blocks.external.parameterText = parameters;
+    result = proc(&blocks.external);
+    store.count = clampedCount(blocks.external.variableCount);
+    win::FreeLibrary(module);
+  } else {
+    blocks.internal.variableCount = store.count;
+    blocks.internal.runState = run().runState;
+    blocks.internal.parameterText = parameters;
+    result = proc(&blocks.internal);
+    store.count = clampedCount(blocks.internal.variableCount);
+  }
+  return true;
+}
+
+}  // namespace
+
+int LibraryCallRecord(const Record& record) {
+  BYTE flags = record.flags();
+  // (The copy dialog has nothing to close until the copy progress display exists.)
+  (void)kCloseCopyDialog;
+  bool loop = (flags & kLoopHead) == kLoopHead;
+  if (loop) {
+    if (!loopStack().push(record.at())) {
+      ShowAbortMessage(kMessageInvalidRecord);
+      return kAbort;
+    }
+    if (flags & kLoopFirstPass) {
+      record.setFlags(static_cast<BYTE>((flags & ~kLoopFirstPass) | kLoopRunning));
+      return kNextRecord;
+    }
+  }
+  std::string library = expanded(record.string(0), kTitleSize);
+  std::string function = expanded(record.string(1), kTitleSize);
+  std::vector<char> parameters(kLongTextSize);
+  ExpandVars(parameters.data(), record.languageString(0), kLongTextSize);
+  int result = 0;
+  // The runtime's own numbered actions are not exported yet: such a call finds no function.
+  if ((flags & kNumberedAction) || !callLibrary(library, function, parameters.data(), result)) {
+    ShowAbortMessage(kMessageNoLibrary, library);
+    return kAbort;
+  }
+  if (result == 0 && (flags & kOpensBlock)) {
+    if (loop) {
+      DWORD popped;
+      (void)loopStack().pop(popped);
+      BYTE now = record.flags();
+      if (now & kLoopRunning) record.setFlags(static_cast<BYTE>((now & ~kLoopRunning) | kLoopFirstPass));
+    }
+    return SkipAsElse();
+  }
+  if (result != 0 && (flags & kLoopHead) == kFailAborts) return kAbort;
+  return kNextRecord;
+}
+
+}  // namespace merl

@@ -1,0 +1,98 @@
+// Library call records with the action double: the block form of each load path,
+// freeing, the reported variable count, missing functions and loop heads.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "script/variables.h"
+#include "script_run.h"
+#include "win/library.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class LibraryCallTest : public merl_testing::ScriptRunTest {
+ protected:
+  // A machine with the action double at C:\APP\ACT.DLL, its config and the extra machine.ini text.
+  void useActionDouble(const std::string& config, const std::string& extra = "") {
+    useMachine("[doubles]\nconfig = $STATE/doubles.ini\nlog = $STATE/doubles.log\n" + extra);
+    machine().writeText(machine().stateDir() + "/doubles.ini", "[action]\n" + config);
+    fs::create_directories(machine().hostC("APP"));
+    fs::copy_file(MERL_ACTION_DOUBLE, machine().hostC("APP/ACT.DLL"));
+  }
+  std::string doublesLog() { return machine().readText(machine().stateDir() + "/doubles.log"); }
+  std::string value(const char* name) {
+    char v[256];
+    merl::GetVar(name, v, sizeof v);
+    return v;
+  }
+};
+
+const char* const kCall = "call library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"NEWVAR=5\"\n";
+
+TEST_F(LibraryCallTest, EachLoadPathGetsItsBlockAndOnlyThePreferredOneIsFreed) {
+  struct Case {
+    const char* extra;
+    const char* form;
+    bool staysLoaded;
+  } cases[] = {{"", "\"form\":\"external\"", false},
+               {"[failures]\nloadlibraryex = *\\act.dll\n", "\"form\":\"internal\"", true}};
+  for (const Case& c : cases) {
+    useActionDouble("", c.extra);
+    load(kCall);
+    EXPECT_EQ(runAll(), merl::kExit);
+    std::string log = doublesLog();
+    EXPECT_NE(log.find(c.form), std::string::npos) << log;
+    EXPECT_NE(log.find(c.staysLoaded ? "\"size\":80" : "\"size\":96"), std::string::npos) << log;
+    EXPECT_EQ(value("NEWVAR"), "5");
+    EXPECT_EQ(win::GetModuleHandle("C:\\APP\\ACT.DLL") != nullptr, c.staysLoaded);
+    EXPECT_TRUE(messages.empty());
+  }
+}
+
+TEST_F(LibraryCallTest, AMissingFunctionOrLibraryAbortsWithMessage6) {
+  for (const char* body : {"call library=\"C:\\\\APP\\\\ACT.DLL\" function=\"Nope\" params=\"\"\n",
+                           "call library=\"C:\\\\APP\\\\NONE.DLL\" function=\"SetVars\" params=\"\"\n",
+                           "call flags=8 library=\"\" function=\"f4\" params=\"\"\n"}) {
+    useActionDouble("");
+    load(std::string(body) + "log text=\"after\"\n");
+    EXPECT_EQ(runAll(), merl::kAbort) << body;
+    ASSERT_EQ(messages.size(), 1u) << body;
+    EXPECT_EQ(messages[0].rfind("6|M6: ", 0), 0u) << messages[0];
+    EXPECT_EQ(log, "");
+  }
+}
+
+TEST_F(LibraryCallTest, AReportedCountOver250IsClamped) {
+  useActionDouble("report_count = 300\n");
+  load(std::string(kCall) + "log text=\"[%NEWVAR%]\"\n");
+  EXPECT_EQ(runAll(), merl::kExit);
+  EXPECT_EQ(merl::variables().count, 250);
+  EXPECT_EQ(log.front(), '[');
+}
+
+TEST_F(LibraryCallTest, ResultsDecideBlocksAndLoops) {
+  struct Case {
+    int flags;
+    const char* results;
+    const char* log;
+    int result;
+  } cases[] = {
+      {0x02, "0", "E", merl::kExit},    {0x02, "1", "BE", merl::kExit}, {0x01, "1", "", merl::kAbort},
+      {0x00, "1", "BE", merl::kExit},   {0x13, "1,1,0", "BBBE", merl::kExit},
+  };
+  for (const Case& c : cases) {
+    useActionDouble(std::string("results = ") + c.results + "\n");
+    std::string end = (c.flags & 3) == 3 ? "end flags=1\n" : (c.flags & 2) ? "end\n" : "";
+    load("head: call flags=" + std::to_string(c.flags) +
+         " library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"N+=1\"\nlog text=\"B\"\n" + end +
+         "log text=\"E\"\n");
+    EXPECT_EQ(runAll(), c.result) << c.flags << " " << c.results;
+    EXPECT_EQ(log, c.log) << c.flags << " " << c.results;
+    EXPECT_EQ(byteAt("head", 1), c.flags);
+  }
+}
+
+}  // namespace
