@@ -61,11 +61,13 @@ TEST_F(InterpRecordsTest, IniWriteFailureSetsInstallResultE) {
 }
 
 TEST_F(InterpRecordsTest, TestStateSkipsMachineChangesButNotDialogsOrPrograms) {
+  useActionDouble("");
   loadWithWin(R"(ini file="DEMO.INI" section="Opts" entries="Mode=fast"
 mkdir path="C:\\NEWDIR"
 log text="logged"
 rename old="C:\\A.TXT" new="B.TXT"
 msgbox title="t" text="m"
+call library="C:\\APP\\ACT.DLL" function="SetVars" params="CALLED=1"
 exec program="C:\\NONE\\MISSING.EXE" arguments="" directory=""
 log text="after"
 )");
@@ -77,6 +79,9 @@ log text="after"
   EXPECT_TRUE(fs::exists(machine().hostC("A.TXT")));
   EXPECT_EQ(logged(), "");
   EXPECT_EQ(boxes(), (std::vector<std::string>{"t|m", "Aborted|M5: C:\\NONE\\MISSING.EXE"}));
+  char called[8];
+  merl::GetVar("CALLED", called, sizeof called);
+  EXPECT_STREQ(called, "1");
 }
 
 TEST_F(InterpRecordsTest, MakeDirectoryAndRenameInNormalState) {

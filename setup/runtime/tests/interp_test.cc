@@ -88,6 +88,16 @@ log text="B"
   }
 }
 
+TEST_F(InterpTest, MessageBoxTextsAreCutToTheirBuffers) {
+  // Six values of 250 characters: the title keeps 255 of them, the text 1023.
+  const std::string longText = "%V%%V%%V%%V%%V%%V%";
+  load("msgbox title=\"" + longText + "\" text=\"" + longText + "\"\n");
+  merl::SetVar("V", std::string(250, 'v'));
+  EXPECT_EQ(runAll(), merl::kExit);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0], std::string(255, 'v') + "|" + std::string(1023, 'v'));
+}
+
 TEST_F(InterpTest, RemarksEndACallAndTheNextCallGoesOnAfterThem) {
   load("remark\nremark\nafter: log text=\"A\"\n");
   EXPECT_EQ(merl::RunScript(), merl::kGoOn);
