@@ -17,9 +17,9 @@ inline constexpr int kMessageInvalidRecord = 7;
 inline constexpr std::size_t kTitleSize = 256;
 inline constexpr std::size_t kMessageTextSize = 1024;
 inline constexpr std::size_t kLongTextSize = 30720;
-// Program Manager commands: room for ",d)]" and the terminator after the expanded text.
+// Program Manager commands are expanded in this many bytes: ",d)]" and the terminator
+// still fit the 1024 bytes of the command.
 inline constexpr std::size_t kProgmanLimit = 1020;
-inline constexpr std::size_t kProgmanBufferSize = 1024;
 // Command line of a started program: the quoted program, a blank and the arguments.
 inline constexpr std::size_t kCommandLineSize = 2 * 256 + 4;
 // Characters of a variable's value the ordered comparison looks at.

@@ -7,6 +7,7 @@
 
 #include "script/variables.h"
 #include "script_run.h"
+#include "win/constants.h"
 #include "win/files.h"
 #include "win/profile.h"
 
@@ -138,17 +139,23 @@ TEST_F(InterpRecordsTest, ExecuteHandsTheProgramItsArgumentsAndDirectoryAndWaits
     const char* file;     // under C:\APP
     const char* program;  // as written in the script
   } cases[] = {{"probe.exe", "C:\\\\APP\\\\probe.exe"}, {"my probe.exe", "C:\\\\APP\\\\my probe.exe"}};
+  // A version-4 shell starts it with ShellExecuteEx, an older one with CreateProcess.
   for (const Case& c : cases) {
-    useScriptMachine("[env]\nPROBE_OUT = $STATE/out\n");
-    fs::create_directories(machine().hostC("APP/WORK"));
-    fs::copy_file(MERL_WIN_PROBE, machine().hostC(std::string("APP/") + c.file));
-    load(std::string("exec flags=2 program=\"") + c.program +
-         "\" arguments=\"one \\\"two words\\\"\" directory=\"C:\\\\APP\\\\WORK\"\n");
-    EXPECT_EQ(runAll(), merl::kExit) << c.file;
-    std::string out = machine().readText(machine().stateDir() + "/out");
-    EXPECT_NE(out.find("argv=one\nargv=two words\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("cwd=C:\\APP\\WORK\n"), std::string::npos) << out;
-    EXPECT_TRUE(aborts().empty());
+    for (bool shell : {true, false}) {
+      useScriptMachine(std::string("[env]\nPROBE_OUT = $STATE/") + win::kDrivesDirName + "/C/APP/OUT.TXT\n");
+      fs::create_directories(machine().hostC("APP/WORK"));
+      fs::copy_file(MERL_WIN_PROBE, machine().hostC(std::string("APP/") + c.file));
+      load(std::string("exec flags=2 program=\"") + c.program +
+           "\" arguments=\"one \\\"two words\\\"\" directory=\"C:\\\\APP\\\\WORK\"\n"
+           "rename old=\"C:\\\\APP\\\\OUT.TXT\" new=\"SEEN.TXT\"\n");
+      run_().platform.majorAbove3 = shell;
+      EXPECT_EQ(runAll(), merl::kExit) << c.file << " shell " << shell;
+      // The record after the waiting start finds the probe's output complete.
+      std::string out = machine().readText(machine().hostC("APP/SEEN.TXT"));
+      EXPECT_NE(out.find("argv=one\nargv=two words\n"), std::string::npos) << out;
+      EXPECT_NE(out.find("cwd=C:\\APP\\WORK\n"), std::string::npos) << out;
+      EXPECT_TRUE(aborts().empty());
+    }
   }
 }
 
