@@ -81,6 +81,15 @@ TEST_F(ProgmanSoundTest, CommandsAreCompletedForThePlatformSentAndLogged) {
   }
 }
 
+TEST_F(ProgmanSoundTest, AShortenedCommandNeverEndsInALeadByte) {
+  useMachine("[system]\ncodepage = 932\n");
+  merl::PlatformFlags win32s;
+  win32s.win32 = true;
+  const std::string head = "[CreateGroup(" + std::string(29, 'g');
+  EXPECT_EQ(merl::CompleteProgmanCommand(head + "\x82\xA0" + std::string(10, 'x'), 0x02, win32s), head + ",0)]");
+  EXPECT_EQ(merl::CompleteProgmanCommand(head + "ab" + std::string(10, 'x'), 0x02, win32s), head + "a,0)]");
+}
+
 TEST_F(ProgmanSoundTest, TopmostFollowsOptionFourAndTestStateSendsNothing) {
   for (bool option : {true, false}) {
     useScriptMachine();
