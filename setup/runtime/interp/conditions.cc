@@ -146,9 +146,7 @@ int CompareValues(int op, std::string_view variable, std::string_view text) {
 int EvalCondition(const Record& record) {
   BYTE flags = record.flags();
   bool loop = (flags & 0x10) != 0;
-  if (loop && !loopStack().push(record.at())) {
-    return invalidRecord();
-  }
+  if (loop && !loopStack().push(record.at())) return invalidRecord();
   if (loop && (flags & 0x20)) {
     record.setFlags(static_cast<BYTE>((flags & ~0x20) | 0x40));
     return kNextRecord;

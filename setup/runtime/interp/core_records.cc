@@ -25,9 +25,7 @@ int MessageBoxRecord(const Record& record) {
 int EndRecord(const Record& record) {
   if (record.flags() == 0) return kNextRecord;
   DWORD loop;
-  if (!loopStack().pop(loop)) {
-    return invalidRecord();
-  }
+  if (!loopStack().pop(loop)) return invalidRecord();
   cursor().position = loop;
   return kGoOn;
 }
@@ -42,9 +40,7 @@ int RemarkRecord(const Record&) {
   ScriptCursor& c = cursor();
   ScriptImage image = ScriptImage::of(run());
   while (!image.ranOff(c.position) && image.opcodeAt(c.position) == kOpRemark) {
-    if (!NextRecord(image, c.position, c.languages)) {
-      return invalidRecord();
-    }
+    if (!NextRecord(image, c.position, c.languages)) return invalidRecord();
   }
   return kGoOn;
 }

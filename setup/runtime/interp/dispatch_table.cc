@@ -63,9 +63,7 @@ int DispatchRecord(const Record& record) {
   int op = record.opcode();
   if (op == kEndMarkOpcode) return kExit;
   DispatchEntry entry = dispatchEntry(op);
-  if (!entry.handler) {
-    return invalidRecord();
-  }
+  if (!entry.handler) return invalidRecord();
   if (entry.skippedInTest && run().runState == kStateTest) return kNextRecord;
   return entry.handler(record);
 }

@@ -73,9 +73,7 @@ int LibraryCallRecord(const Record& record) {
   (void)kCloseCopyDialog;
   bool loop = (flags & kLoopHead) == kLoopHead;
   if (loop) {
-    if (!loopStack().push(record.at())) {
-      return invalidRecord();
-    }
+    if (!loopStack().push(record.at())) return invalidRecord();
     if (flags & kLoopFirstPass) {
       record.setFlags(static_cast<BYTE>((flags & ~kLoopFirstPass) | kLoopRunning));
       return kNextRecord;

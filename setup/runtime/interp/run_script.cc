@@ -12,16 +12,12 @@ int RunScript() {
   ScriptImage image = ScriptImage::of(run());
   while (!errorByteSet()) {
     c.inUseMark = false;
-    if (image.ranOff(c.position)) {
-      return invalidRecord();
-    }
+    if (image.ranOff(c.position)) return invalidRecord();
     int r = DispatchRecord(Record(image, c.position, c.languages, c.language));
     if (r != kNextRecord) return r;
     // Stands in for the screen update until the runtime entry brings it.
     PumpMessages();
-    if (!NextRecord(image, c.position, c.languages)) {
-      return invalidRecord();
-    }
+    if (!NextRecord(image, c.position, c.languages)) return invalidRecord();
     if (abortFlagSet()) break;
   }
   return abortFlagSet() || errorByteSet() ? kAbort : kGoOn;

@@ -21,9 +21,8 @@ int SkipBlock() {
   ScriptImage image = ScriptImage::of(run());
   int depth = 1;
   while (!image.ranOff(c.position) && image.opcodeAt(c.position) != kEndMarkOpcode) {
-    if (!NextRecord(image, c.position, c.languages) || !isValidOpcode(image.opcodeAt(c.position))) {
+    if (!NextRecord(image, c.position, c.languages) || !isValidOpcode(image.opcodeAt(c.position)))
       return invalidRecord();
-    }
     int op = image.opcodeAt(c.position);
     if (op == kEndMarkOpcode) break;
     BYTE flags = image.data()[c.position + 1];
