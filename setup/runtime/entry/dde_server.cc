@@ -11,7 +11,7 @@
 namespace merl {
 
 DdeServerState::~DdeServerState() {
-  // A run that ends on a path without EndDde still gives its instance back.
+  // A run that ends on a path without StopDdeServer still gives its instance back.
   if (instance) win::DdeUninitialize(instance);
 }
 
@@ -34,16 +34,13 @@ bool StartDdeServer() {
 
 void StopDdeServer() {
   DdeServerState& dde = run().state<DdeServerState>();
-  if (!dde.instance || !dde.service) return;
-  win::DdeNameService(dde.instance, dde.service, nullptr, win::DNS_UNREGISTER);
-  win::DdeFreeStringHandle(dde.instance, dde.service);
-  dde.service = nullptr;
-}
-
-void EndDde() {
-  StopDdeServer();
-  DdeServerState& dde = run().state<DdeServerState>();
-  if (dde.instance) win::DdeUninitialize(dde.instance);
+  if (!dde.instance) return;
+  if (dde.service) {
+    win::DdeNameService(dde.instance, dde.service, nullptr, win::DNS_UNREGISTER);
+    win::DdeFreeStringHandle(dde.instance, dde.service);
+    dde.service = nullptr;
+  }
+  win::DdeUninitialize(dde.instance);
   dde.instance = 0;
 }
 

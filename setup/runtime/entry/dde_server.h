@@ -1,7 +1,7 @@
 // The runtime's DDE server: service "MerlInst", whose requests read script
 // variables (the topic names the variable). It runs from StartDdeServer to
-// StopDdeServer; EndDde gives the instance back. The callback is the exported
-// DDECallback and is only entered while the runtime pumps messages.
+// StopDdeServer. The callback is the exported DDECallback and is only entered
+// while the runtime pumps messages.
 #pragma once
 
 #include "run.h"
@@ -27,11 +27,9 @@ struct DdeServerState : RunState {
 // unavailable: the run goes on without a server (and without Program Manager commands).
 bool StartDdeServer();
 
-// Withdraws the service and frees its string handle; later connects fail. Harmless twice.
+// Withdraws the service, frees its string handle and uninitialises the instance; later
+// connects fail. Harmless twice, and without a server.
 void StopDdeServer();
-
-// Uninitialises the run's DDE instance (withdrawing the service first when still registered).
-void EndDde();
 
 // The run's DDE instance for client conversations (Program Manager); 0 when none.
 DWORD ddeInstance();

@@ -21,7 +21,7 @@ inline constexpr DWORD kDiskBeepOption = 0x800;
 inline constexpr std::size_t kSavedStatusSize = 261;  // 260 characters and the NUL
 
 std::string diskFileName(std::string programName, long number) {
-  char ending[16];
+  char ending[24];
   if (number > 1)
     std::snprintf(ending, sizeof ending, "W%02ld", number);
   else

@@ -11,18 +11,35 @@
 
 namespace merl {
 
+namespace {
+
+// Dispatches the waiting messages, stopping early once the wait flag is clear.
+void pumpWhileWaiting(const SetupRec& setup) {
+  win::MSG msg;
+  while (setup.waitFlag && win::PeekMessage(&msg, nullptr, 0, 0, win::PM_REMOVE)) {
+    win::TranslateMessage(&msg);
+    win::DispatchMessage(&msg);
+  }
+}
+
+}  // namespace
+
 void PumpUntilTimer(DWORD ms, bool wait) {
   Run* current = currentRun();
   SetupRec* setup = current ? current->setup() : nullptr;
   bool timed = wait && setup && setup->mainWindow && win::SetTimer(setup->mainWindow, kWaitTimerId, ms, nullptr) != 0;
-  if (timed) setup->waitFlag = 1;
-  const DWORD start = win::GetTickCount();
-  PumpMessages();
-  while (timed && setup->waitFlag && win::GetTickCount() - start < ms + kTimerWaitGraceMs) {
-    win::WaitMessage();
+  if (!timed) {
     PumpMessages();
+    return;
   }
-  if (timed) win::KillTimer(setup->mainWindow, kWaitTimerId);
+  setup->waitFlag = 1;
+  const DWORD start = win::GetTickCount();
+  pumpWhileWaiting(*setup);
+  while (setup->waitFlag && win::GetTickCount() - start < ms + kTimerWaitGraceMs) {
+    win::WaitMessage();
+    pumpWhileWaiting(*setup);
+  }
+  win::KillTimer(setup->mainWindow, kWaitTimerId);
 }
 
 bool RunsFromFloppy(std::string_view modulePath) {

@@ -41,10 +41,10 @@ struct TransferLink : RunState {
   TransferControlProc control = nullptr;
 };
 
-// With wait, sets the wait flag and starts timer 8297 on the main window for ms; then
-// dispatches the waiting messages, and while the flag is set waits for the next message and
-// dispatches again; with wait the timer is killed. When SetTimer fails the flag stays clear
-// and this is one pass. The wait gives up kTimerWaitGraceMs after ms (constants.h).
+// Without wait, one pass of PumpMessages. With wait, starts timer 8297 on the main window for
+// ms and sets the wait flag, then dispatches messages until the flag is clear, waiting for the
+// next message whenever none is there, and kills the timer. When SetTimer fails the flag stays
+// clear and this is one pass. The wait gives up kTimerWaitGraceMs after ms (constants.h).
 void PumpUntilTimer(DWORD ms, bool wait);
 
 // True for a module path on drive A: or B: (any case, the colon needed).
