@@ -64,6 +64,7 @@ TEST_F(DdeServerTest, RequestsAnswerTheTopicsValueWithItsNul) {
   const std::string longValue(300, 'v');
   merl::SetVar("INSTALL_RESULT", "E");
   merl::SetVar("LONGVALUE", longValue);
+  merl::SetVar("FIFTEEN_LETTERS", "15");  // the longest name, filling its slot
   struct Case {
     const char* topic;
     std::string reply;
@@ -72,7 +73,8 @@ TEST_F(DdeServerTest, RequestsAnswerTheTopicsValueWithItsNul) {
       {"install_result", std::string("E\0", 2)},  // names are case-blind
       {"NOT_SET", std::string(1, '\0')},
       {"LONGVALUE", longValue + '\0'},             // a value over several slots, whole
-      {"A_TOPIC_OF_SIXTEEN", std::string(1, '\0')},  // longer than any name
+      {"FIFTEEN_LETTERS", std::string("15\0", 3)},
+      {"FIFTEEN_LETTERSX", std::string(1, '\0')},  // longer than any name
       {"%INSTALL_RESULT%", std::string(1, '\0')},  // the topic is the name without its signs
   };
   for (const Case& c : cases) {
