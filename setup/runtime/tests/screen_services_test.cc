@@ -125,6 +125,25 @@ TEST_F(ScreenServicesTest, UpdateScreenRefreshesTheProgressLibraryWithoutText) {
   EXPECT_EQ(texts, std::vector<bool>{false});
 }
 
+TEST_F(ScreenServicesTest, UpdateScreenRepaintsTheCopyBarOnePixelWiderWithoutErasing) {
+  start("C:\\SETUP\\SETUP.EXE", false);
+  win::HWND dialog = win::CreateWindowEx(0, "ScreenTestMain", "Copy", win::WS_POPUP | win::WS_VISIBLE, 50, 60, 300,
+                                         120, nullptr, nullptr, setup_.setupInstance, nullptr);
+  win::CreateWindowEx(0, "STATIC", "", win::WS_CHILD | win::WS_VISIBLE, 10, 20, 100, 14, dialog,
+                      win::handleFromValue<win::HMENU>(merl::kCopyBarControl), setup_.setupInstance, nullptr);
+  scope_->run().state<merl::CopyProgressLink>().copyDialog = dialog;
+  UpdateScreen(0);
+  std::vector<std::string> seen;
+  for (merl_kit::JsonValue& line : merl_kit::parseJsonLines(machine().readText(machine().stateDir() + "/t.jsonl")))
+    if (line["ev"].text() == "invalidate" && line["hwnd"].integer() == static_cast<long long>(win::handleValue(dialog))) {
+      const merl_kit::JsonValue& r = line["rect"];
+      seen.push_back(std::to_string(r[0].integer()) + "," + std::to_string(r[1].integer()) + "," +
+                     std::to_string(r[2].integer()) + "," + std::to_string(r[3].integer()) +
+                     (line["erase"].boolean() ? " erase" : ""));
+    }
+  EXPECT_EQ(seen, std::vector<std::string>{"9,19,111,35"});
+}
+
 TEST(FloppyDrive, OnlyDrivesAAndBWithTheirColon) {
   struct Case {
     const char* path;
