@@ -12,4 +12,27 @@ inline constexpr std::size_t kLogLineSize = 1024;
 // Networks GetNetUserName asks in turn on a multi-network driver before it gives up.
 inline constexpr int kNetworkTargetLimit = 64;
 
+// The timer of the runtime's waits on the main window.
+inline constexpr unsigned kWaitTimerId = 8297;
+// Pump passes one wait makes at most (each pass waits for a message first).
+inline constexpr int kMaxWaitPasses = 100000;
+// Messages pumped at most while the main window goes and WM_QUIT is awaited.
+inline constexpr int kMaxQuitMessages = 100000;
+// The wait at the end of the run, in milliseconds.
+inline constexpr unsigned kEndWaitMs = 250;
+// Characters %CMDLINE% keeps of the command line (one value slot).
+inline constexpr std::size_t kCommandLineValueLength = 255;
+// Characters of the /M= file name, of restart texts and of the program and argument buffers.
+inline constexpr std::size_t kPathTextLength = 255;
+// Entries extract mode lists at most, and characters of an extracted file's name.
+inline constexpr std::size_t kMaxExtractEntries = 1024;
+inline constexpr std::size_t kMaxExtractNameLength = 259;
+// Bytes of the buffers the run allocates at start (work texts, placed graphics, loop
+// positions, temporary-file list, self-registration queue).
+inline constexpr std::size_t kWorkBufferSize = 30720;
+inline constexpr std::size_t kGraphicsTableSize = 32 * 56;
+inline constexpr std::size_t kWhileStackSize = 128;
+inline constexpr std::size_t kTempListSize = 512;
+inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
+
 }  // namespace merl

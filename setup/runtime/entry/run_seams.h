@@ -1,0 +1,38 @@
+// What MerlMain calls in routines that live elsewhere (the DDE server, the screen
+// services, the copy dialog, sound, self-registration): one replaceable function
+// each, so the run works before those routines exist and tests can watch them.
+#pragma once
+
+#include "run.h"
+
+namespace merl {
+
+struct RunSeams {
+  // Starts the DDE server ("MerlInst"); false when it cannot run.
+  bool (*startDdeServer)() = [] { return false; };
+  // Unregisters the service and uninitialises DDE.
+  void (*stopDdeServer)() = [] {};
+  // The exported screen update (flag 1 may pause).
+  void (*updateScreen)(int flag) = [](int) {};
+  // Pumps messages; with wait, until timer 8297 on the main window has fired once.
+  void (*pumpUntilTimer)(DWORD milliseconds, bool wait) = nullptr;  // null: the entry's own wait
+  // Closes the copy dialog and enables the main window again.
+  void (*closeCopyDialog)() = [] {};
+  // Stops a sound that is playing.
+  void (*stopSound)() = [] {};
+  // Runs the queued self-registrations.
+  void (*selfRegister)() = [] {};
+  // A file that cannot be made or used: kind nonzero shows script message 0 with name,
+  // kind 0 message 26 (default: as the abort message).
+  int (*fileErrorMessage)(const char* name, int kind) = nullptr;
+  // Frees the placed graphics and their drawing objects.
+  void (*freeGraphics)() = [] {};
+};
+
+// The seams MerlMain uses (one set for the process; tests replace members and put them back).
+RunSeams& runSeams();
+
+// The wait of the end of the run: runSeams().pumpUntilTimer, or the entry's own when none is set.
+void PumpUntilTimer(DWORD milliseconds, bool wait);
+
+}  // namespace merl
