@@ -31,10 +31,11 @@ class InstallRecord {
     DWORD p = at_ + kRecordSize[kInstallFileOpcode];
     return NextScriptString(image_, p);
   }
-  // The string after every language's descriptions (the hook parameter).
+  // The string after every language's descriptions (the hook parameter): the image holds the
+  // destination, each language's description, then that string.
   std::string_view hookParameter(int languages) const {
     DWORD p = at_ + kRecordSize[kInstallFileOpcode];
-    for (int k = 0; k < kRecordStrings[kInstallFileOpcode]; ++k) NextScriptString(image_, p);
+    NextScriptString(image_, p);
     if (!SkipToLanguage(image_, p, kLanguageStrings[kInstallFileOpcode], languages)) return {};
     return NextScriptString(image_, p);
   }

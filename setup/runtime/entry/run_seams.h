@@ -4,6 +4,7 @@
 #pragma once
 
 #include "run.h"
+#include "ui/pump.h"
 
 namespace merl {
 
@@ -12,8 +13,8 @@ struct RunSeams {
   bool (*startDdeServer)() = [] { return false; };
   // Unregisters the service and uninitialises DDE.
   void (*stopDdeServer)() = [] {};
-  // The exported screen update (flag 1 may pause).
-  void (*updateScreen)(int flag) = [](int) {};
+  // The exported screen update (flag 1 may pause); until it exists, one pass of the pump.
+  void (*updateScreen)(int flag) = [](int) { PumpMessages(); };
   // Pumps messages; with wait, until timer 8297 on the main window has fired once.
   void (*pumpUntilTimer)(DWORD milliseconds, bool wait) = nullptr;  // null: the entry's own wait
   // Closes the copy dialog and enables the main window again.

@@ -8,7 +8,6 @@
 #include "entry/main_state.h"
 #include "files/temp_files.h"
 #include "script/script_header.h"
-#include "script/variables.h"
 #include "ui/message_dlg.h"
 #include "ui/pump.h"
 #include "win/files.h"
@@ -61,20 +60,10 @@ bool loadHook() {
   return m.hook != nullptr;
 }
 
-// The internal action block's fixed fields, for the progress library's first call.
+// The internal action block with its fixed fields, for the progress library's first call.
 ActionParams& startBlock() {
-  ActionParams& p = scriptHeader().internalParams;
-  VariableStore& store = variables();
-  p.size = kActionParamsSize;
-  p.mainWindow = setup().mainWindow;
-  p.slotLimit = kSlotLimit;
-  p.nameSlotSize = kNameSlotSize;
-  p.valueSlotSize = kValueSlotSize;
-  p.names = store.names;
-  p.values = store.values;
-  p.runState = run().runState;
-  p.logHandle = win::INVALID_HANDLE_VALUE;
-  return p;
+  FillActionBlocks();
+  return scriptHeader().internalParams;
 }
 
 bool loadProgress() {

@@ -14,6 +14,7 @@
 #include "system/platform_flags.h"
 #include "win/files.h"
 #include "win/library.h"
+#include "win/resource.h"
 
 namespace {
 
@@ -171,6 +172,21 @@ TEST_F(EntryTest, RestartAnswersFollowRestartAndThePlatform) {
     EXPECT_EQ(hostText("C:\\TEMP\\QDH1.TMP"), "");
     EXPECT_EQ(hostText("C:\\TEMP\\QD_1.EXE"), c.program == "C:\\TEMP\\QD_1.EXE" ? "system restart" : "");
   }
+}
+
+TEST_F(EntryTest, TheRuntimeCarriesItsBitmapsAndFilterStrings) {
+  start("");
+  for (int id : {2, 3, 4, 5, 6, 10, 11, 12}) {
+    auto bytes = win::findResourceBytes(nullptr, win::RT_BITMAP, win::MAKEINTRESOURCE(id));
+    ASSERT_TRUE(bytes.has_value()) << id;
+    EXPECT_GT(bytes->size, 40u) << id;
+  }
+  EXPECT_FALSE(win::findResourceBytes(nullptr, win::RT_BITMAP, win::MAKEINTRESOURCE(7)).has_value());
+  char text[64] = {};
+  EXPECT_EQ(win::LoadString(nullptr, 201, text, sizeof text), 15);
+  EXPECT_STREQ(text, "All files (*.*)");
+  EXPECT_EQ(win::LoadString(nullptr, 202, text, sizeof text), 3);
+  EXPECT_STREQ(text, "*.*");
 }
 
 }  // namespace
