@@ -66,23 +66,26 @@ class EntryTest : public merl_testing::RuntimeTest {
 };
 
 TEST_F(EntryTest, SupportFilesGetTheirPrefixAndExactlyTheirBytes) {
-  start("", "abcdefgh");
-  setup_.supportSizes[4 - 3] = 3;
-  setup_.supportSizes[5 - 3] = 5;
+  start("", "abcdefghijklmnop");
   struct Case {
     char letter;
     int number;
+    merl::DWORD size;
     const char* prefix;
     const char* ending;
     const char* bytes;
-  } cases[] = {{0, 4, "C:\\TEMP\\QDH", ".TMP", "abc"}, {'_', 5, "C:\\TEMP\\QD_", ".EXE", "defgh"}};
+  } cases[] = {{0, 4, 3, "C:\\TEMP\\QDH", ".TMP", "abc"},   {'J', 5, 2, "C:\\TEMP\\QDJ", ".TMP", "de"},
+               {'K', 6, 4, "C:\\TEMP\\QDK", ".TMP", "fghi"}, {'M', 7, 1, "C:\\TEMP\\QDM", ".TMP", "j"},
+               {'_', 10, 5, "C:\\TEMP\\QD_", ".EXE", "klmno"}};
   for (const Case& c : cases) {
+    setup_.supportSizes[c.number - 3] = c.size;
     std::string name;
     ASSERT_EQ(merl::ExtractSupportFile(name, c.letter, c.number), 0);
     EXPECT_EQ(name.rfind(c.prefix, 0), 0u) << name;
     EXPECT_EQ(name.substr(name.size() - 4), c.ending) << name;
     EXPECT_EQ(hostText(name), c.bytes) << name;
   }
+  EXPECT_EQ(entriesIn(machine().hostC("TEMP")), 5u);  // the EXE's temporary name went again
 }
 
 TEST_F(EntryTest, AShortCopyLeavesNoSupportFile) {
