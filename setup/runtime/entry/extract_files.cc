@@ -2,19 +2,28 @@
 #include "entry/extract_files.h"
 
 #include "constants.h"
+#include "entry/dll_main.h"
 #include "entry/install_file.h"
 #include "entry/main_state.h"
 #include "entry/run_seams.h"
+#include "files/file_utils.h"
 #include "files/paths.h"
 #include "script/script_header.h"
 #include "script/script_image.h"
+#include "text/copy_text.h"
+#include "ui/message_dlg.h"
+#include "win/common_dialogs.h"
 #include "win/files.h"
+#include "win/resource.h"
 
 namespace merl {
 
 namespace {
 
 constexpr int kInstallFileOpcode = 0;
+constexpr int kExtractPromptMessage = 19;
+constexpr unsigned kAllFilesTextId = 201;
+constexpr unsigned kAllFilesPatternId = 202;
 constexpr BYTE kFlagANoData = 0x04;
 constexpr BYTE kFlagBPiece = 0x08;
 
@@ -105,6 +114,42 @@ void writeAll(const std::vector<ExtractFileEntry>& list, const std::string& dire
   }
 }
 
+// The save dialog's filter: string 201, then 202, each NUL-ended, and an empty one.
+std::string saveFilter() {
+  char text[kPathBufferSize] = {}, pattern[kPathBufferSize] = {};
+  win::LoadString(ownModule(), kAllFilesTextId, text, sizeof text);
+  win::LoadString(ownModule(), kAllFilesPatternId, pattern, sizeof pattern);
+  std::string filter = text;
+  filter.push_back('\0');
+  filter += pattern;
+  filter.push_back('\0');
+  filter.push_back('\0');
+  return filter;
+}
+
+// Each chosen entry goes where its save dialog says; a file that cannot be made is reported.
+void saveChosen(const std::vector<ExtractFileEntry>& list) {
+  std::vector<std::string> names;
+  for (const ExtractFileEntry& e : list) names.push_back(ExtractName(e.name));
+  const char* prompt = scriptMessage(kExtractPromptMessage);
+  std::string filter = saveFilter();
+  for (std::size_t i : runSeams().chooseExtractFiles(names, prompt ? prompt : "")) {
+    if (i >= list.size() || stopped()) continue;
+    char file[kPathBufferSize] = {};
+    copyText(file, sizeof file, names[i]);
+    win::OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = run().setup()->mainWindow;
+    ofn.hInstance = ownModule();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.Flags = win::OFN_OVERWRITEPROMPT | win::OFN_HIDEREADONLY | win::OFN_PATHMUSTEXIST;
+    if (!win::GetSaveFileName(&ofn)) continue;
+    if (!writeEntry(list[i], file)) fileError(file);
+  }
+}
+
 }  // namespace
 
 std::string ExtractName(std::string_view destination) {
@@ -142,6 +187,7 @@ int RunExtract() {
   std::string directory = mainState().extractTarget;
   while (!directory.empty() && (directory.back() == '\\' || directory.back() == '/')) directory.pop_back();
   if (!directory.empty()) writeAll(list, directory);
+  else saveChosen(list);
   return kEndMark;
 }
 

@@ -3,6 +3,10 @@
 // each, so the run works before those routines exist and tests can watch them.
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "run.h"
 #include "ui/pump.h"
 
@@ -26,6 +30,10 @@ struct RunSeams {
   // A file that cannot be made or used: kind nonzero shows script message 0 with name,
   // kind 0 message 26 (default: as the abort message).
   int (*fileErrorMessage)(const char* name, int kind) = nullptr;
+  // Extract mode without a target: the multiple choice of dialog 107 over the file names with
+  // prompt; the chosen indexes in list order (default: none, until the list dialog takes it).
+  std::vector<std::size_t> (*chooseExtractFiles)(const std::vector<std::string>& names, std::string_view prompt) =
+      [](const std::vector<std::string>&, std::string_view) { return std::vector<std::size_t>(); };
   // Frees the placed graphics and their drawing objects.
   void (*freeGraphics)() = [] {};
 };

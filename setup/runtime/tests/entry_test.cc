@@ -5,7 +5,9 @@
 
 #include "entry/dll_main.h"
 #include "entry/extract_files.h"
+#include "assembler.h"
 #include "entry/main_state.h"
+#include "entry/run_seams.h"
 #include "entry/restart.h"
 #include "entry/support_files.h"
 #include "entry/switches.h"
@@ -175,6 +177,39 @@ TEST_F(EntryTest, RestartAnswersFollowRestartAndThePlatform) {
     EXPECT_EQ(hostText("C:\\TEMP\\QDH1.TMP"), "");
     EXPECT_EQ(hostText("C:\\TEMP\\QD_1.EXE"), c.program == "C:\\TEMP\\QD_1.EXE" ? "system restart" : "");
   }
+}
+
+TEST_F(EntryTest, WithoutATargetEachChosenFileGoesWhereItsSaveDialogSays) {
+  merl_asm::AssemblyResult a = merl_asm::assembleSource(
+      "header {\n language { name=\"L\" title=\"T\" m19=\"Pick files\" }\n}\n"
+      "install_file {\n data a = text(\"AAA\")\n data b = text(\"BB\")\n}\n"
+      "install { start=start(a) end=end(a) size=size(a) dest=\"%INST%\\\\A.TXT\" desc=\"a\" hook=\"\" }\n"
+      "install { start=start(b) end=end(b) size=size(b) dest=\"B.TXT\" desc=\"b\" hook=\"\" }\n",
+      "x.mas", "");
+  ASSERT_TRUE(a.ok) << a.error;
+  start("", std::string(a.assembly.installFile.begin(), a.assembly.installFile.end()));
+  std::vector<merl::BYTE> image(a.assembly.image.begin(), a.assembly.image.end());
+  image.push_back('?');
+  merl::run().scriptImage = image.data();
+  merl::run().scriptLength = static_cast<merl::DWORD>(image.size() - 1);
+  merl::run().runState = merl::kStateExtract;
+  merl::mainState().dataBaseOffset = a.assembly.layout.dataBase;
+  machine().makeFile("OUT/.keep");
+  answers("save C:\\OUT\\SECOND.TXT\n");
+  static std::vector<std::string> offered;
+  static std::string prompt;
+  merl::RunSeams saved = merl::runSeams();
+  merl::runSeams().chooseExtractFiles = [](const std::vector<std::string>& names, std::string_view p) {
+    offered = names;
+    prompt = std::string(p);
+    return std::vector<std::size_t>{1};
+  };
+  EXPECT_EQ(merl::RunExtract(), merl::kEndMark);
+  merl::runSeams() = saved;
+  EXPECT_EQ(offered, (std::vector<std::string>{"A.TXT", "B.TXT"}));
+  EXPECT_EQ(prompt, "Pick files");
+  EXPECT_EQ(hostText("C:\\OUT\\SECOND.TXT"), "BB");
+  EXPECT_EQ(entriesIn(machine().hostC("OUT")), 2u);
 }
 
 TEST_F(EntryTest, TheRuntimeCarriesItsBitmapsAndFilterStrings) {
