@@ -8,6 +8,7 @@
 #include "entry/main_state.h"
 #include "entry/mif_status.h"
 #include "entry/restart.h"
+#include "entry/runtime_bitmaps.h"
 #include "entry/run_seams.h"
 #include "entry/support_files.h"
 #include "interp/cursor.h"
@@ -103,6 +104,7 @@ void ReleaseStartUp() {
   MainState& m = mainState();
   RemoveSupportFiles();
   ReleaseCtl3d();
+  FreeRuntimeBitmaps();
   m.dialogBlock.clear();
   m.dialogBlock.shrink_to_fit();
 }

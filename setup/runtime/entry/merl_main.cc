@@ -11,6 +11,7 @@
 #include "entry/main_state.h"
 #include "entry/run_seams.h"
 #include "entry/run_states.h"
+#include "entry/runtime_bitmaps.h"
 #include "entry/support_files.h"
 #include "entry/switches.h"
 #include "entry/wizard_class.h"
@@ -84,6 +85,7 @@ bool prepare(SetupRec& setup, const char* commandLine) {
   MainState& m = mainState();
   m.pausesAllowed = !startedFromFloppy(setup);
   allocateBuffers(m);
+  LoadRuntimeBitmaps();
   InitPlatformFlags();
   chooseDialogFont(setup);
   if (!ExtractFirstSupportFiles() || !ExtractCtl3dNtFile()) return false;

@@ -3,6 +3,11 @@
 
 #include <cstdint>
 
+#include "entry/dll_main.h"
+#include "entry/main_state.h"
+#include "win/gdi.h"
+#include "win/resource.h"
+
 namespace merl {
 
 namespace {
@@ -33,6 +38,29 @@ std::string placeholderBitmap(int id) {
   char grey = static_cast<char>(0x40 + 0x10 * (id % 12));
   dib.append(static_cast<std::size_t>(kRowBytes * kSide), grey);
   return dib;
+}
+
+void LoadRuntimeBitmaps() {
+  std::vector<win::HBITMAP>& bitmaps = mainState().bitmaps;
+  win::HDC dc = win::GetDC(nullptr);
+  for (int id : kRuntimeBitmapIds) {
+    auto bytes = win::findResourceBytes(ownModule(), win::RT_BITMAP, win::MAKEINTRESOURCE(id));
+    win::HBITMAP bitmap = nullptr;
+    if (bytes && bytes->size >= sizeof(win::BITMAPINFOHEADER)) {
+      const auto* header = reinterpret_cast<const win::BITMAPINFOHEADER*>(bytes->data);
+      const win::BYTE* bits = bytes->data + header->biSize;
+      bitmap = win::CreateDIBitmap(dc, header, win::CBM_INIT, bits, reinterpret_cast<const win::BITMAPINFO*>(header),
+                                   win::DIB_RGB_COLORS);
+    }
+    bitmaps.push_back(bitmap);
+  }
+  if (dc) win::ReleaseDC(nullptr, dc);
+}
+
+void FreeRuntimeBitmaps() {
+  for (win::HBITMAP bitmap : mainState().bitmaps)
+    if (bitmap) win::DeleteObject(bitmap);
+  mainState().bitmaps.clear();
 }
 
 }  // namespace merl

@@ -8,6 +8,7 @@
 #include "assembler.h"
 #include "entry/main_state.h"
 #include "entry/run_seams.h"
+#include "entry/runtime_bitmaps.h"
 #include "entry/restart.h"
 #include "entry/support_files.h"
 #include "entry/switches.h"
@@ -220,6 +221,11 @@ TEST_F(EntryTest, TheRuntimeCarriesItsBitmapsAndFilterStrings) {
     EXPECT_GT(bytes->size, 40u) << id;
   }
   EXPECT_FALSE(win::findResourceBytes(nullptr, win::RT_BITMAP, win::MAKEINTRESOURCE(7)).has_value());
+  merl::LoadRuntimeBitmaps();
+  ASSERT_EQ(merl::mainState().bitmaps.size(), 8u);
+  for (win::HBITMAP bitmap : merl::mainState().bitmaps) EXPECT_NE(bitmap, nullptr);
+  merl::FreeRuntimeBitmaps();
+  EXPECT_TRUE(merl::mainState().bitmaps.empty());
   char text[64] = {};
   EXPECT_EQ(win::LoadString(nullptr, 201, text, sizeof text), 15);
   EXPECT_STREQ(text, "All files (*.*)");
