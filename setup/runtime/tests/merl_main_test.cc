@@ -92,5 +92,28 @@ TEST_F(WholeRunTest, SectionsRunOnceAndDecideTheResult) {
   }
 }
 
+TEST_F(WholeRunTest, TheRestartVariableDecidesWhatTheSetupProgramIsToDo) {
+  struct Case {
+    std::string restart;
+    const char* answers;
+    std::string program, arguments;
+    int exitCode;
+  } cases[] = {{"", "", "", "", 1},
+               {"E  cmd /k x", "", "C:\\COMMAND.COM", "/C cmd /k x", 1},
+               {"W", "114 1\n", "", "", 0x42},
+               {"W", "114 2\n", "", "", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.restart + " " + c.answers);
+    machine(machineIni("9x", "[env]\nCOMSPEC = C:\\COMMAND.COM\n[ui]\nanswers = $STATE/answers.txt\n"));
+    kit().machine().writeText(kit().stateDir() + "/answers.txt", c.answers);
+    kit().assemble(demoHeader() + actionCall("RESTART=" + c.restart));
+    merl_kit::StandinResult r = runOk({"--silent"});
+    EXPECT_EQ(r.line["result"].integer(), 0);
+    EXPECT_EQ(r.line["program"].text(), c.program);
+    EXPECT_EQ(r.line["arguments"].text(), c.arguments);
+    EXPECT_EQ(r.line["exit_code"].integer(), c.exitCode);
+  }
+}
+
 }  // namespace
 }  // namespace merl_testing
