@@ -111,9 +111,16 @@ TEST_F(WholeRunTest, ABrokenSupportFileStopsTheRunBeforeTheScript) {
     std::vector<std::string> options = c.options;
     if (readError)
       options.back() = std::to_string(kit().assembly().layout.supportSizes[1] + kit().assembly().layout.supportSizes[2]);
-    options.push_back("--silent");
     merl_kit::StandinResult r = runOk(options);
     EXPECT_EQ(r.line["result"].integer(), 1);
+    auto boxes = kit().transcript("dialog");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0]["title"].text(), "Installation Aborted!");
+    bool saysInternalError = false;
+    for (std::size_t i = 0; i < boxes[0]["controls"].size(); ++i)
+      saysInternalError |= boxes[0]["controls"][i]["text"].text() == "Internal Error";
+    EXPECT_TRUE(saysInternalError);
+    EXPECT_TRUE(kit().doubleLog("progress", "Update").empty());
     EXPECT_EQ(kit().installLog(), "");
     EXPECT_TRUE(tempFiles("QDK").empty());
   }
