@@ -204,6 +204,8 @@ std::string defaultLanguageName() {
   return value;
 }
 
+void FillActionBlocks() { fillActionBlocks(scriptHeader()); }
+
 int ReadScriptHeader() {
   ScriptHeader& h = scriptHeader();
   InitPlatformFlags();
