@@ -1,6 +1,6 @@
 #include "start/optional_libraries.h"
 
-#include "win/files.h"
+#include "log/path_names.h"
 #include "win/library.h"
 
 namespace remvex {
@@ -34,11 +34,7 @@ void DialogLibrary::Release(win::HINSTANCE instance) {
 
 void ReportStatusMif(const ProductData& product) {
   if (product.mif.empty()) return;
-  char buffer[win::MAX_PATH] = {};
-  win::UINT n = win::GetWindowsDirectory(buffer, sizeof buffer);
-  std::string path(buffer, n < sizeof buffer ? n : 0);
-  if (path.empty() || path.back() != '\\') path += '\\';
-  win::HMODULE module = win::LoadLibrary((path + "ismif32.dll").c_str());
+  win::HMODULE module = win::LoadLibrary(WindowsDirectoryFile("ismif32.dll").c_str());
   if (!module) return;
   if (auto report = win::procAddress<StatusMifCall>(module, "InstallStatusMIF"))
     report(product.mif.c_str(), product.manufacturer.c_str(), product.product.c_str(), product.version.c_str(), "",

@@ -8,14 +8,6 @@ namespace remvex {
 
 namespace {
 
-std::string windowsFile(const char* name) {
-  char buffer[win::MAX_PATH] = {};
-  win::UINT n = win::GetWindowsDirectory(buffer, sizeof buffer);
-  std::string path(buffer, n < sizeof buffer ? n : 0);
-  if (path.empty() || path.back() != '\\') path += '\\';
-  return path + name;
-}
-
 // The last kWininitReadLimit bytes of a file through _lopen (a header before them is not seen,
 // so a [rename] header is written again); false when it does not open.
 bool readTail(const std::string& path, std::string& out) {
@@ -69,7 +61,7 @@ void DeleteFileAtReboot(const std::string& path, int platform) {
     win::MoveFileEx(path.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
     return;
   }
-  const std::string wininit = windowsFile("WININIT.INI");
+  const std::string wininit = WindowsDirectoryFile("WININIT.INI");
   std::string existing;
   if (readTail(wininit, existing)) {
     win::HFILE file = win::_lopen(wininit.c_str(), win::OF_WRITE);

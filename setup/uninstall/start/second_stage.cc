@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "constants.h"
+#include "log/path_names.h"
 #include "start/command_line.h"
 #include "start/main_window.h"
 #include "system/file_removal.h"
@@ -30,12 +31,12 @@ void RunSecondStage(win::HWND window, const std::string& arguments) {
   const std::vector<std::string> words = SplitWords(arguments);
   if (words.empty()) return;
   const std::string& program = words[0];
-  if (!program.empty() && program.back() != '\\') deleteProgram(program);
+  if (!program.empty() && !EndsWithBackslash(program)) deleteProgram(program);
   auto slash = program.rfind('\\');
   if (slash != std::string::npos) RemoveDirectoryTree(program.substr(0, slash), false);
   if (words.size() > 1 && !words[1].empty()) {
     std::string directory = words[1];
-    if (directory.back() == '\\') directory.pop_back();
+    if (EndsWithBackslash(directory)) directory.pop_back();
     RemoveDirectoryTree(directory, false);
   }
 }

@@ -1,24 +1,13 @@
 #include "start/self_removal.h"
 
 #include "constants.h"
+#include "log/path_names.h"
 #include "start/command_line.h"
 #include "start/reboot_delete.h"
 #include "win/files.h"
 #include "win/resource.h"
 
 namespace remvex {
-
-namespace {
-
-std::string windowsDirectoryWithBackslash() {
-  char buffer[win::MAX_PATH] = {};
-  win::UINT n = win::GetWindowsDirectory(buffer, sizeof buffer);
-  std::string path(buffer, n < sizeof buffer ? n : 0);
-  if (path.empty() || path.back() != '\\') path += '\\';
-  return path;
-}
-
-}  // namespace
 
 std::string MakeTemporaryCopy(const std::string& moduleFile, int platform) {
   char temp[256] = {};
@@ -45,7 +34,7 @@ std::string WriteRestartProgram() {
   auto bytes = win::findResourceBytes(nullptr, win::MAKEINTRESOURCE(kRestartResourceType),
                                       win::MAKEINTRESOURCE(kRestartResourceId));
   if (!bytes) return "";
-  const std::string path = windowsDirectoryWithBackslash() + kRestartFileName;
+  const std::string path = WindowsDirectoryFile(kRestartFileName);
   win::HFILE file = win::_lcreat(path.c_str(), 0);
   if (file == win::HFILE_ERROR) return "";
   bool whole = win::_lwrite(file, reinterpret_cast<const char*>(bytes->data), bytes->size) == bytes->size;
