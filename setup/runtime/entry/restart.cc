@@ -6,6 +6,7 @@
 #include "constants.h"
 #include "entry/main_state.h"
 #include "entry/support_files.h"
+#include "files/restart_rename.h"
 #include "script/expansion.h"
 #include "script/script_header.h"
 #include "script/variables.h"
@@ -65,6 +66,7 @@ void HandleRestart(int* exitCode, char* program, char* arguments) {
   if (run().runState == kStateTest) return;
   SetupRec& setup = *run().setup();
   bool& needed = restartState().restartNeeded;
+  if (ReplacementScheduled()) needed = true;
   std::string value = FindVar("RESTART");
   char r = value.empty() ? '\0' : value[0];
   if (r == 'I') {
