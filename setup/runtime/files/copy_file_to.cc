@@ -8,6 +8,7 @@
 #include "files/backups.h"
 #include "files/file_utils.h"
 #include "files/paths.h"
+#include "merl/setup_interface.h"
 #include "run.h"
 #include "text/copy_text.h"
 
@@ -95,6 +96,7 @@ int CopyFileTo(const char* source, const char* target, char* nameOut, DWORD budg
       if (setup) setup->errorByte = 1;
       break;
     }
+    UpdateScreen(budget > 0 ? 1 : 0);
   }
   if (setup) setup->bytesDone += budget;
   WORD date = 0, time = 0;
