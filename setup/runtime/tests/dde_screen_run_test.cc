@@ -61,6 +61,23 @@ TEST_F(WholeRunTest, TheDdeServerAnswersDuringTheRunAndIsGoneAfterIt) {
   EXPECT_EQ(r.line["dde_after"].text(), "refused");
 }
 
+TEST_F(WholeRunTest, APokeToTheServerIsRefusedAndChangesNothing) {
+  machine();
+  // The first call sets RESTART; the second pokes it and asks for it back.
+  kit().setConfig("[action]\ndde_poke = ,RESTART E cmd /k x\ndde_request = ,RESTART\n");
+  kit().assemble(demoHeader() + actionCall("RESTART=I") + actionCall(""));
+  merl_kit::StandinResult r = runOk({"--silent"});
+  auto poke = kit().doubleLog("action", "DdePoke");
+  ASSERT_EQ(poke.size(), 1u);
+  EXPECT_TRUE(poke[0]["connected"].boolean());
+  EXPECT_FALSE(poke[0]["taken"].boolean());
+  auto request = kit().doubleLog("action", "DdeRequest");
+  ASSERT_EQ(request.size(), 1u);
+  EXPECT_EQ(request[0]["reply"].text(), "49 00");  // "I", as the library set it
+  EXPECT_EQ(r.line["program"].text(), "");
+  EXPECT_EQ(r.line["exit_code"].integer(), 1);
+}
+
 TEST_F(WholeRunTest, UpdateScreenPausesOnTheMainWindowsTimerOnlyWhenItShould) {
   struct Case {
     const char* name;
