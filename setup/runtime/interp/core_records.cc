@@ -5,6 +5,7 @@
 #include "interp/opcodes.h"
 #include "interp/seams.h"
 #include "interp/skip_block.h"
+#include "script/expansion.h"
 
 namespace merl {
 
@@ -56,7 +57,9 @@ int RemarkRecord(const Record&) {
 }
 
 int LogTextRecord(const Record& record) {
-  seams().logText(expanded(record.string(0), kTitleSize));
+  char text[kTitleSize];
+  ExpandVarsForLog(text, record.string(0), sizeof text);
+  seams().logText(text);
   return kNextRecord;
 }
 
