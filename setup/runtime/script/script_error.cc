@@ -1,13 +1,23 @@
-// The default report of a broken script: the abort message, which also keeps
-// the text as the run's last error.
+// The default report of a broken script: a message box over the main window.
 #include "script/script_error.h"
 
+#include "run.h"
 #include "script/script_header.h"
-#include "ui/message_dlg.h"
+#include "win/message_box.h"
 
 namespace merl {
 
-ScriptErrorReporter reportScriptError = [](const char* text) { AbortMessage(text); };
+namespace {
+
+void showStopBox(const char* text) {
+  Run* current = currentRun();
+  HWND owner = current && current->setup() ? current->setup()->mainWindow : nullptr;
+  win::MessageBox(owner, text, nullptr, win::MB_OK | win::MB_ICONSTOP);
+}
+
+}  // namespace
+
+ScriptErrorReporter reportScriptError = showStopBox;
 
 int internalError() {
   reportScriptError(kInternalErrorText);

@@ -1,6 +1,6 @@
 // How the script runtime reports a broken script: "Internal Error" while no
-// message table exists, else script message 7, shown as the abort message
-// through one replaceable function (tests take it over).
+// message table exists, else script message 7. The report goes through one
+// replaceable function, so the message-box layer can take it over.
 #pragma once
 
 namespace merl {
@@ -8,7 +8,7 @@ namespace merl {
 inline constexpr char kInternalErrorText[] = "Internal Error";
 inline constexpr int kInvalidScriptMessage = 7;
 
-// Shows one abort text; the default is AbortMessage.
+// Shows one abort text; the default is a stop-icon message box over the main window.
 using ScriptErrorReporter = void (*)(const char* text);
 extern ScriptErrorReporter reportScriptError;
 
