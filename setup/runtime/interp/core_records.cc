@@ -5,7 +5,6 @@
 #include "interp/opcodes.h"
 #include "interp/seams.h"
 #include "interp/skip_block.h"
-#include "script/expansion.h"
 
 namespace merl {
 
@@ -57,9 +56,7 @@ int RemarkRecord(const Record&) {
 }
 
 int LogTextRecord(const Record& record) {
-  char text[kTitleSize];
-  ExpandVarsForLog(text, record.string(0), sizeof text);
-  seams().logText(text);
+  seams().logText(expanded(record.string(0), kTitleSize));
   return kNextRecord;
 }
 
