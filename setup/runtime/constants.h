@@ -7,12 +7,6 @@
 
 namespace merl {
 
-// Bytes of one log line built by the runtime (a 255-character path and its prefix fit).
-inline constexpr std::size_t kLogLineSize = 1024;
-
-// Networks GetNetUserName asks in turn on a multi-network driver before it gives up.
-inline constexpr int kNetworkTargetLimit = 64;
-
 // Bytes of a script message formatted by the runtime (file errors, abort messages).
 inline constexpr std::size_t kMessageBufferSize = 1024;
 
@@ -26,5 +20,11 @@ inline constexpr int kIconShift = 24;
 inline constexpr int kIconX = 8;
 inline constexpr int kIconY = 12;
 inline constexpr int kOuterButtonShift = 20;
+
+// Bytes of one log line built by the runtime (a 255-character path and its prefix fit).
+inline constexpr std::size_t kLogLineSize = 1024;
+
+// Networks GetNetUserName asks in turn on a multi-network driver before it gives up.
+inline constexpr int kNetworkTargetLimit = 64;
 
 }  // namespace merl
