@@ -24,6 +24,9 @@ inline constexpr int kOuterButtonShift = 20;
 // Bytes of one log line built by the runtime (a 255-character path and its prefix fit).
 inline constexpr std::size_t kLogLineSize = 1024;
 
+// Side names MakeSideFileName tries (every value of its 16-bit counter) before it gives up.
+inline constexpr unsigned kSideNameLimit = 0x10000;
+
 // Networks GetNetUserName asks in turn on a multi-network driver before it gives up.
 inline constexpr int kNetworkTargetLimit = 64;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "files/backups.h"
 #include "files/file_utils.h"
 #include "files/paths.h"
 #include "run.h"
@@ -50,16 +51,23 @@ void undoCopy(HANDLE file, const char* target, bool created, DWORD oldLength) {
 
 }  // namespace
 
-int CopyFileTo(char* source, const char* target, bool returnName, DWORD budget, bool append, DWORD* checksum,
+int CopyFileTo(const char* source, const char* target, char* nameOut, DWORD budget, bool append, DWORD* checksum,
                DWORD* size) {
   SetupRec* setup = currentRun() ? run().setup() : nullptr;
   if (checksum) *checksum = setup && setup->checksumCallback ? setup->checksumCallback(0, nullptr, 0) : 0;
   if (size) *size = 0;
-  if (!target) return kCopyNoSource;
   HANDLE in = OpenFileHandle(source, kOpenRead, false);
   if (in == win::INVALID_HANDLE_VALUE) return kCopyNoSource;
+  char backup[kPathBufferSize];
+  if (!target) {
+    if (!MakeBackupName(backup, source)) {
+      win::CloseHandle(in);
+      return kCopyNoSource;
+    }
+    target = backup;
+  }
   MakeDirectoryPath(target);
-  if (returnName) copyText(source, kPathBufferSize, target);
+  if (nameOut) copyText(nameOut, kPathBufferSize, target);
   win::SetFileAttributes(target, win::FILE_ATTRIBUTE_NORMAL);
   DWORD oldLength = 0;
   bool created = false;
@@ -69,9 +77,13 @@ int CopyFileTo(char* source, const char* target, bool returnName, DWORD budget, 
     return CheckFileExists(target) == 0 ? kCopyNoTarget : kCopyNoSource;
   }
   std::vector<char> block(kCopyBlockSize);
-  bool failed = false;
+  bool failed = false, readFailed = false;
   while (!stopped(setup)) {
-    DWORD got = FileRead(in, block.data(), kCopyBlockSize);
+    DWORD got = 0;
+    if (!win::ReadFile(in, block.data(), kCopyBlockSize, &got, nullptr)) {
+      readFailed = true;
+      break;
+    }
     if (got == 0) break;
     if (size) *size += got;
     if (checksum && setup && setup->checksumCallback) *checksum = setup->checksumCallback(*checksum, block.data(), got);
@@ -88,9 +100,9 @@ int CopyFileTo(char* source, const char* target, bool returnName, DWORD budget, 
   WORD date = 0, time = 0;
   if (GetFileDosDateTime(in, date, time)) SetFileDosDateTime(out, date, time);
   win::CloseHandle(in);
-  if (failed || stopped(setup)) {
+  if (readFailed || failed || stopped(setup)) {
     undoCopy(out, target, created, oldLength);
-    return kCopyFailed;
+    return readFailed ? kCopyNoSource : kCopyFailed;
   }
   win::CloseHandle(out);
   return kCopyDone;

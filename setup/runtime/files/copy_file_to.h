@@ -15,14 +15,14 @@ inline constexpr int kCopyFailed = 3;      // a read or write failed or the run 
 
 inline constexpr win::DWORD kCopyBlockSize = 30720;
 
-// Copies the file at source (a 256-byte path buffer) to target, whose directory levels are made
-// first. With returnName the target's name is copied into source. budget bytes of progress
-// are added to the setup record's bytes done. With append the source goes to the end of an
-// existing target (a missing one is created); a failed append cuts the target back to its old
-// length, while a failed plain copy deletes the target. A null target (the numbered backup
-// name) is not handled here and gives kCopyNoSource. checksum and size, when given, receive the
-// copied data's checksum (through the setup record's callback) and length.
-int CopyFileTo(char* source, const char* target, bool returnName, win::DWORD budget, bool append,
+// Copies the file at source to target, whose directory levels are made first; a null target
+// is source's numbered backup name in %BACKUPDIR% (files/backups.h). nameOut (256 bytes), when
+// given, receives the target's name. budget bytes of progress are added to the setup record's
+// bytes done. With append the source goes to the end of an existing target (a missing one is
+// created); a failed append cuts the target back to its old length, while a failed plain copy
+// deletes the target. A read error gives kCopyNoSource. checksum and size, when given, receive
+// the copied data's checksum (through the setup record's callback) and length.
+int CopyFileTo(const char* source, const char* target, char* nameOut, win::DWORD budget, bool append,
                win::DWORD* checksum, win::DWORD* size);
 
 }  // namespace merl

@@ -80,4 +80,16 @@ bool SetCurrentDir(const char* path) {
   return MakeFullPath(full, false) && win::SetCurrentDirectory(full);
 }
 
+bool JoinPath(char* out, std::string_view directory, std::string_view name) {
+  directory = directory.substr(0, directory.find('\0'));
+  name = name.substr(0, name.find('\0'));
+  std::string joined(directory);
+  if (!joined.empty() && *LastCharOf(joined.c_str()) != '\\') joined += '\\';
+  joined += name;
+  out[0] = '\0';
+  if (joined.size() > kMaxPathLength) return false;
+  copyText(out, kPathBufferSize, joined);
+  return true;
+}
+
 }  // namespace merl

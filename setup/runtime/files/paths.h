@@ -31,4 +31,9 @@ void LogMadeDir(std::string_view directory);
 // Makes path absolute (short form) and the current directory; false when that fails.
 bool SetCurrentDir(const char* path);
 
+// Writes directory, one backslash and name into out (256 bytes); a directory that already
+// ends in a backslash gets none more, an empty one none at all. False, out emptied, when the
+// joined path would pass 255 characters (it is never cut).
+bool JoinPath(char* out, std::string_view directory, std::string_view name);
+
 }  // namespace merl

@@ -214,7 +214,7 @@ void CloseLog() {
     if (setup) setup->abortFlag = 0, setup->errorByte = 0;
     char source[kPathBufferSize];
     copyText(source, kPathBufferSize, log.tempPath);
-    keepTemp = CopyFileTo(source, target, false, 0, true, nullptr, nullptr) != kCopyDone;
+    keepTemp = CopyFileTo(source, target, nullptr, 0, true, nullptr, nullptr) != kCopyDone;
     if (setup) setup->abortFlag = abortFlag, setup->errorByte = errorByte;
   }
   if (!keepTemp) win::DeleteFile(log.tempPath);

@@ -63,11 +63,13 @@ bool ConfirmCancel(HWND parent) {
 }
 
 void AbortMessage(std::string_view text) {
-  run().state<LastError>().text = std::string(text.substr(0, kLastErrorLength));
+  setLastErrorText(text);
   const char* title = scriptMessage(kAbortTitle);
   MessageDlg(nullptr, text, title ? title : "Installation Aborted!", kMsgNoCancel);
 }
 
 const std::string& lastErrorText() { return run().state<LastError>().text; }
+
+void setLastErrorText(std::string_view text) { run().state<LastError>().text = std::string(text.substr(0, kLastErrorLength)); }
 
 }  // namespace merl

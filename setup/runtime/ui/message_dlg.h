@@ -50,5 +50,7 @@ void AbortMessage(std::string_view text);
 
 // The run's last error text (empty when none).
 const std::string& lastErrorText();
+// Keeps text (cut to 255 characters) as the run's last error without showing it.
+void setLastErrorText(std::string_view text);
 
 }  // namespace merl
