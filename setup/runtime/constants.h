@@ -30,4 +30,11 @@ inline constexpr unsigned kSideNameLimit = 0x10000;
 // Networks GetNetUserName asks in turn on a multi-network driver before it gives up.
 inline constexpr int kNetworkTargetLimit = 64;
 
+// Virtual milliseconds PumpUntilTimer keeps waiting past its time for a main window that never
+// clears the wait flag.
+inline constexpr unsigned kTimerWaitGraceMs = 10000;
+
+// Times the disk prompt opens the disk file again after its dialog before it gives up.
+inline constexpr int kDiskPromptRounds = 100;
+
 }  // namespace merl

@@ -4,10 +4,10 @@
 
 #include "interp/interp_constants.h"
 #include "interp/loop_stack.h"
-#include "interp/seams.h"
 #include "interp/skip_block.h"
 #include "script/variables.h"
 #include "win/system.h"
+#include "script/script_error.h"
 
 namespace merl {
 
@@ -146,10 +146,7 @@ int CompareValues(int op, std::string_view variable, std::string_view text) {
 int EvalCondition(const Record& record) {
   BYTE flags = record.flags();
   bool loop = (flags & 0x10) != 0;
-  if (loop && !loopStack().push(record.at())) {
-    ShowAbortMessage(kMessageInvalidRecord);
-    return kAbort;
-  }
+  if (loop && !loopStack().push(record.at())) return invalidRecord();
   if (loop && (flags & 0x20)) {
     record.setFlags(static_cast<BYTE>((flags & ~0x20) | 0x40));
     return kNextRecord;

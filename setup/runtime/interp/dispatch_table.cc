@@ -6,7 +6,9 @@
 #include "interp/ini_record.h"
 #include "interp/library_call_record.h"
 #include "interp/opcodes.h"
-#include "interp/seams.h"
+#include "interp/progman_records.h"
+#include "interp/sound_record.h"
+#include "script/script_error.h"
 #include "script/script_image.h"
 
 namespace merl {
@@ -20,7 +22,7 @@ const DispatchEntry kTable[kOpcodeCount] = {
     /* 1 */ {},
     /* 2 */ {NothingRecord},
     /* 3 */ {MessageBoxRecord},
-    /* 4 */ {},
+    /* 4 */ {ProgmanCommandRecord, true},
     /* 5 */ {IniRecord, true},
     /* 6 bitmap */ {},
     /* 7 */ {ExecuteRecord},
@@ -31,15 +33,15 @@ const DispatchEntry kTable[kOpcodeCount] = {
     /* 12 */ {IfRecord},
     /* 13 */ {ElseRecord},
     /* 14 */ {},
-    /* 15 */ {},
-    /* 16 */ {},
+    /* 15 */ {ProgmanOpenRecord, true},
+    /* 16 */ {ProgmanCloseRecord, true},
     /* 17 */ {MakeDirectoryRecord, true},
     /* 18 install file with source */ {},
     /* 19 */ {},
     /* 20 dialog */ {},
     /* 21 system information */ {},
     /* 22 */ {TempFileRecord},
-    /* 23 */ {},
+    /* 23 */ {SoundRecord},
     /* 24 */ {ExitRecord},
     /* 25 ODBC driver */ {},
     /* 26 ODBC source */ {nullptr, true},
@@ -61,10 +63,7 @@ int DispatchRecord(const Record& record) {
   int op = record.opcode();
   if (op == kEndMarkOpcode) return kExit;
   DispatchEntry entry = dispatchEntry(op);
-  if (!entry.handler) {
-    ShowAbortMessage(kMessageInvalidRecord);
-    return kAbort;
-  }
+  if (!entry.handler) return invalidRecord();
   if (entry.skippedInTest && run().runState == kStateTest) return kNextRecord;
   return entry.handler(record);
 }

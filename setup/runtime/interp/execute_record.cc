@@ -4,7 +4,7 @@
 
 #include "files/file_utils.h"
 #include "files/paths.h"
-#include "interp/seams.h"
+#include "interp/abort_message.h"
 #include "system/wait_process.h"
 #include "win/files.h"
 #include "win/process.h"

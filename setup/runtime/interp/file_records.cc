@@ -7,11 +7,11 @@
 #include "files/paths.h"
 #include "files/remove_tree.h"
 #include "files/temp_files.h"
-#include "interp/seams.h"
 #include "interp/temp_files.h"
 #include "script/variables.h"
 #include "text/path_text.h"
 #include "win/system.h"
+#include "script/script_error.h"
 
 namespace merl {
 
@@ -46,8 +46,7 @@ int TempFileRecord(const Record& record) {
   if (!MakeTempFile(path, "QDF")) return kNextRecord;
   if (!tempFiles().add(path)) {
     win::DeleteFile(path);
-    ShowAbortMessage(kMessageInvalidRecord);
-    return kAbort;
+    return invalidRecord();
   }
   SetVar(record.string(0), PathFileName(path));
   return kNextRecord;

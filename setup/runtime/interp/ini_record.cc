@@ -4,7 +4,7 @@
 
 #include "files/file_utils.h"
 #include "files/paths.h"
-#include "interp/seams.h"
+#include "log/install_log.h"
 #include "log/log_sink.h"
 #include "script/variables.h"
 #include "win/profile.h"
@@ -25,7 +25,9 @@ void writeLine(const std::string& file, const std::string& section, std::string_
   bool ok = win::WritePrivateProfileString(section.c_str(), item.c_str(), value.empty() ? nullptr : value.c_str(),
                                            file.c_str());
   if (!ok) SetVar(kResult, "E");
-  seams().logAction("INI", {file, section, item, old, value});
+  LogRecord logged;
+  logged.opcode = kOpIni;
+  LogAction(logged, file, section, item, value, old);
 }
 
 }  // namespace
@@ -39,7 +41,7 @@ int IniRecord(const Record& record) {
   std::string section = expanded(record.string(1), kTitleSize);
   std::string entries = expanded(record.string(2), kLongTextSize);
   MakeDirectoryPath(file.c_str());
-  if (CheckFileExists(file.c_str()) != 0 && run().runState != kStateManual && seams().logOpen())
+  if (CheckFileExists(file.c_str()) != 0 && run().runState != kStateManual)
     writeLogLine("INI New: Created INI");
   if (entries.empty()) {
     if (!win::WritePrivateProfileString(section.c_str(), nullptr, nullptr, file.c_str())) SetVar(kResult, "E");

@@ -7,7 +7,6 @@ namespace merl {
 
 inline constexpr int kLoopStackSize = 32;      // loop levels
 inline constexpr int kTempFileLimit = 127;     // files on the temporary file list
-inline constexpr int kScriptMessageCount = 45; // texts of the setup record's message table
 
 // Script messages the interpreter shows.
 inline constexpr int kMessageCannotRun = 5;
@@ -18,13 +17,21 @@ inline constexpr int kMessageInvalidRecord = 7;
 inline constexpr std::size_t kTitleSize = 256;
 inline constexpr std::size_t kMessageTextSize = 1024;
 inline constexpr std::size_t kLongTextSize = 30720;
-// Program Manager commands: room for ",d)]" and the terminator after the expanded text.
+// Program Manager commands are expanded in this many bytes: ",d)]" and the terminator
+// still fit the 1024 bytes of the command.
 inline constexpr std::size_t kProgmanLimit = 1020;
-inline constexpr std::size_t kProgmanBufferSize = 1024;
 // Command line of a started program: the quoted program, a blank and the arguments.
 inline constexpr std::size_t kCommandLineSize = 2 * 256 + 4;
 // Characters of a variable's value the ordered comparison looks at.
 inline constexpr std::size_t kOrderedValueLength = 255;
+// The video record: its library, the window styles (no menu, no play bar), the message
+// that starts the video, and the grid its coordinates are given on.
+inline constexpr const char* kVideoLibrary = "MSVFW32.DLL";
+inline constexpr unsigned kVideoNoPlayBar = 0x0002;
+inline constexpr unsigned kVideoNoMenu = 0x0008;
+inline constexpr unsigned kMciPlay = 0x0806;
+inline constexpr int kGridWidth = 640;
+inline constexpr int kGridHeight = 480;
 // Count of variables an outside library may report back.
 inline constexpr int kReportedCountLimit = 250;
 

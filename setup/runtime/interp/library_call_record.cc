@@ -3,14 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "interp/action_blocks.h"
 #include "interp/loop_stack.h"
-#include "interp/seams.h"
+#include "interp/abort_message.h"
 #include "interp/skip_block.h"
 #include "merl/outside_libraries.h"
 #include "script/expansion.h"
+#include "script/script_header.h"
 #include "script/variables.h"
 #include "win/library.h"
+#include "script/script_error.h"
 
 namespace merl {
 
@@ -28,10 +29,20 @@ WORD clampedCount(DWORD count) {
   return static_cast<WORD>(count > static_cast<DWORD>(kReportedCountLimit) ? kReportedCountLimit : count);
 }
 
+// Calls proc with block, the variable count going in and coming back through it.
+template <typename Block>
+int callWith(Block& block, ExternalActionProc proc, char* parameters) {
+  VariableStore& store = variables();
+  block.variableCount = store.count;
+  block.runState = run().runState;
+  block.parameterText = parameters;
+  int result = proc(&block);
+  store.count = clampedCount(block.variableCount);
+  return result;
+}
+
 // Calls the function; false when the library or the function cannot be found.
 bool callLibrary(const std::string& library, const std::string& function, char* parameters, int& result) {
-  VariableStore& store = variables();
-  ActionBlocks& blocks = actionBlocks();
   bool preferred = true;
   win::HMODULE module = win::LoadLibraryEx(library.c_str(), nullptr, 0);
   if (!module) {
@@ -44,19 +55,12 @@ bool callLibrary(const std::string& library, const std::string& function, char* 
     if (preferred) win::FreeLibrary(module);
     return false;
   }
+  ScriptHeader& h = scriptHeader();
   if (preferred) {
-    blocks.external.variableCount = store.count;
-    blocks.external.runState = run().runState;
-    blocks.external.parameterText = parameters;
-    result = proc(&blocks.external);
-    store.count = clampedCount(blocks.external.variableCount);
+    result = callWith(h.externalParams, proc, parameters);
     win::FreeLibrary(module);
   } else {
-    blocks.internal.variableCount = store.count;
-    blocks.internal.runState = run().runState;
-    blocks.internal.parameterText = parameters;
-    result = proc(&blocks.internal);
-    store.count = clampedCount(blocks.internal.variableCount);
+    result = callWith(h.internalParams, proc, parameters);
   }
   return true;
 }
@@ -69,10 +73,7 @@ int LibraryCallRecord(const Record& record) {
   (void)kCloseCopyDialog;
   bool loop = (flags & kLoopHead) == kLoopHead;
   if (loop) {
-    if (!loopStack().push(record.at())) {
-      ShowAbortMessage(kMessageInvalidRecord);
-      return kAbort;
-    }
+    if (!loopStack().push(record.at())) return invalidRecord();
     if (flags & kLoopFirstPass) {
       record.setFlags(static_cast<BYTE>((flags & ~kLoopFirstPass) | kLoopRunning));
       return kNextRecord;

@@ -1,7 +1,8 @@
 #include "interp/run_script.h"
 
 #include "interp/dispatch_table.h"
-#include "interp/seams.h"
+#include "script/script_error.h"
+#include "ui/pump.h"
 
 namespace merl {
 
@@ -11,18 +12,12 @@ int RunScript() {
   ScriptImage image = ScriptImage::of(run());
   while (!errorByteSet()) {
     c.inUseMark = false;
-    if (image.ranOff(c.position)) {
-      ShowAbortMessage(kMessageInvalidRecord);
-      return kAbort;
-    }
+    if (image.ranOff(c.position)) return invalidRecord();
     int r = DispatchRecord(Record(image, c.position, c.languages, c.language));
     if (r != kNextRecord) return r;
     // Stands in for the screen update until the runtime entry brings it.
-    seams().pumpOnce();
-    if (!NextRecord(image, c.position, c.languages)) {
-      ShowAbortMessage(kMessageInvalidRecord);
-      return kAbort;
-    }
+    PumpMessages();
+    if (!NextRecord(image, c.position, c.languages)) return invalidRecord();
     if (abortFlagSet()) break;
   }
   return abortFlagSet() || errorByteSet() ? kAbort : kGoOn;

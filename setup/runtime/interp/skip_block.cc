@@ -3,7 +3,7 @@
 #include "interp/cursor.h"
 #include "interp/opcodes.h"
 #include "interp/record.h"
-#include "interp/seams.h"
+#include "script/script_error.h"
 
 namespace merl {
 
@@ -21,10 +21,8 @@ int SkipBlock() {
   ScriptImage image = ScriptImage::of(run());
   int depth = 1;
   while (!image.ranOff(c.position) && image.opcodeAt(c.position) != kEndMarkOpcode) {
-    if (!NextRecord(image, c.position, c.languages) || !isValidOpcode(image.opcodeAt(c.position))) {
-      ShowAbortMessage(kMessageInvalidRecord);
-      return kAbort;
-    }
+    if (!NextRecord(image, c.position, c.languages) || !isValidOpcode(image.opcodeAt(c.position)))
+      return invalidRecord();
     int op = image.opcodeAt(c.position);
     if (op == kEndMarkOpcode) break;
     BYTE flags = image.data()[c.position + 1];

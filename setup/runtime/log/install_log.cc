@@ -178,7 +178,7 @@ void LogAction(const LogRecord& record, std::string_view path, std::string_view 
   if (!LogIsOpen() || LogIsSuspended()) return;
   switch (record.opcode) {
     case kOpInstallFile:
-    case kOpInstallFileAlt:
+    case kOpInstallSource:
       writeRaw(installFileLine(record, path, second));
       break;
     case kOpProgman:

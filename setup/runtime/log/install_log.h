@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "interp/opcodes.h"
 #include "win/types.h"
 
 namespace merl {
@@ -23,12 +24,7 @@ struct LogSettings {
   bool noLog = false;   // the header's no-log flag
 };
 
-// Opcodes whose records LogAction logs.
-inline constexpr int kOpInstallFile = 0;
-inline constexpr int kOpInstallFileAlt = 18;
-inline constexpr int kOpProgman = 4;
-inline constexpr int kOpIni = 5;
-inline constexpr int kOpRegistry = 10;
+// LogAction logs the records of kOpInstallFile, kOpInstallSource, kOpProgman, kOpIni and kOpRegistry.
 inline constexpr win::BYTE kRegistryRemoveFlag = 0x80;
 
 // The current record as LogAction needs it.

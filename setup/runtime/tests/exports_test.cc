@@ -47,6 +47,12 @@ TEST(Exports, LibraryDefinesOnlyTheInterfaceNames) {
   for (const char* name : {"DllMain", "FileWrite", "ids_resource_table"}) EXPECT_TRUE(defined.count(name)) << name;
 }
 
+TEST(Exports, TheScreenServicesDiskPromptAndDdeCallbackAreExported) {
+  const std::set<std::string> defined = definedDynamicNames(MERL0132_FILE);
+  for (const char* name : {"UpdateScreen", "HandleFtp", "DiskPrompt", "DDECallback"})
+    EXPECT_TRUE(defined.count(name)) << name;
+}
+
 TEST(Exports, DllMainKeepsTheModuleHandleForEveryReason) {
   win::HINSTANCE previous = merl::ownModule();
   for (win::DWORD reason : {1u, 2u, 3u, 0u}) {

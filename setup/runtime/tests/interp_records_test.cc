@@ -7,6 +7,7 @@
 
 #include "script/variables.h"
 #include "script_run.h"
+#include "win/constants.h"
 #include "win/files.h"
 #include "win/profile.h"
 
@@ -26,28 +27,27 @@ class InterpRecordsTest : public ScriptRunTest {
 };
 
 TEST_F(InterpRecordsTest, IniRecordCreatesChangesAndDeletes) {
-  loadWithWin(R"(ini file="DEMO.INI" section="Opts" entries="Mode=fast"
-ini file="DEMO.INI" section="Opts" entries="Mode=slow\r\nKeep=1"
-)");
+  loadWithWin("ini file=\"DEMO.INI\" section=\"Opts\" entries=\"Mode=fast\"\n");
   EXPECT_EQ(runAll(), merl::kExit);
-  ASSERT_FALSE(logLines.empty());
-  EXPECT_EQ(logLines[0], "INI New: Created INI");
-  EXPECT_EQ(logLines.size(), 1u);
-  ASSERT_EQ(actions.size(), 3u);
-  EXPECT_EQ(actions[0], "INI|C:\\WINDOWS\\DEMO.INI|Opts|Mode||fast");
-  EXPECT_EQ(actions[1], "INI|C:\\WINDOWS\\DEMO.INI|Opts|Mode|fast|slow");
+  EXPECT_EQ(iniText(), "[Opts]\r\nMode=fast\r\n");
+  EXPECT_EQ(logged(),
+            "INI New: Created INI\r\nINI File: C:\\WINDOWS\\DEMO.INI\r\nINI Sect: Opts\r\nINI Item: Mode\r\n"
+            "INI Val: fast\r\n");
+
+  loadWithWin("ini file=\"DEMO.INI\" section=\"Opts\" entries=\"Mode=slow\\r\\nKeep=1\"\n");
+  EXPECT_EQ(runAll(), merl::kExit);
+  EXPECT_EQ(logged().find("INI New"), std::string::npos);
+  EXPECT_NE(logged().find("INI Item: Mode\r\nINI Val: slow\r\nINI Old: fast\r\n"), std::string::npos) << logged();
   EXPECT_EQ(iniText(), "[Opts]\r\nMode=slow\r\nKeep=1\r\n");
 
-  actions.clear();
   load("ini file=\"%WIN%\\\\DEMO.INI\" section=\"Opts\" entries=\"Keep\"\n");
   merl::SetVar("WIN", "C:\\WINDOWS");
   EXPECT_EQ(runAll(), merl::kExit);
   EXPECT_EQ(iniText(), "[Opts]\r\nMode=slow\r\n");
 
-  actions.clear();
   loadWithWin("ini file=\"DEMO.INI\" section=\"Opts\" entries=\"\"\n");
   EXPECT_EQ(runAll(), merl::kExit);
-  EXPECT_TRUE(actions.empty());
+  EXPECT_EQ(logged(), "");
   EXPECT_EQ(iniText().find("Opts"), std::string::npos);
 }
 
@@ -62,11 +62,13 @@ TEST_F(InterpRecordsTest, IniWriteFailureSetsInstallResultE) {
 }
 
 TEST_F(InterpRecordsTest, TestStateSkipsMachineChangesButNotDialogsOrPrograms) {
+  useActionDouble("");
   loadWithWin(R"(ini file="DEMO.INI" section="Opts" entries="Mode=fast"
 mkdir path="C:\\NEWDIR"
 log text="logged"
 rename old="C:\\A.TXT" new="B.TXT"
 msgbox title="t" text="m"
+call library="C:\\APP\\ACT.DLL" function="SetVars" params="CALLED=1"
 exec program="C:\\NONE\\MISSING.EXE" arguments="" directory=""
 log text="after"
 )");
@@ -76,9 +78,11 @@ log text="after"
   EXPECT_FALSE(fs::exists(machine().hostC("WINDOWS/DEMO.INI")));
   EXPECT_FALSE(fs::exists(machine().hostC("NEWDIR")));
   EXPECT_TRUE(fs::exists(machine().hostC("A.TXT")));
-  EXPECT_EQ(log, "");
-  EXPECT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(messages, std::vector<std::string>{"5|M5: C:\\NONE\\MISSING.EXE"});
+  EXPECT_EQ(logged(), "");
+  EXPECT_EQ(boxes(), (std::vector<std::string>{"t|m", "Aborted|M5: C:\\NONE\\MISSING.EXE"}));
+  char called[8];
+  merl::GetVar("CALLED", called, sizeof called);
+  EXPECT_STREQ(called, "1");
 }
 
 TEST_F(InterpRecordsTest, MakeDirectoryAndRenameInNormalState) {
@@ -96,8 +100,8 @@ TEST_F(InterpRecordsTest, MissingProgramAbortsWithMessage5ShownLiterallyAfterIts
   load("exec program=\"C:\\\\NONE\\\\MISSING.EXE\" arguments=\"\" directory=\"\"\nlog text=\"after\"\n");
   setMessage(5, "%s%s%n");
   EXPECT_EQ(runAll(), merl::kAbort);
-  EXPECT_EQ(messages, std::vector<std::string>{"5|C:\\NONE\\MISSING.EXE%s%n"});
-  EXPECT_EQ(log, "");
+  EXPECT_EQ(aborts(), std::vector<std::string>{"C:\\NONE\\MISSING.EXE%s%n"});
+  EXPECT_EQ(logged(), "");
 }
 
 TEST_F(InterpRecordsTest, DeleteFilesKeepsRootsAndSystemDirectories) {
@@ -122,7 +126,9 @@ TEST_F(InterpRecordsTest, DeleteFilesKeepsRootsAndSystemDirectories) {
     ASSERT_TRUE(win::SetFileAttributes("C:\\APP\\A.TXT", win::FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(runAll(), merl::kExit) << c.pattern;
     EXPECT_TRUE(fs::exists(machine().hostC(c.kept))) << c.pattern;
-    if (c.deleted) EXPECT_FALSE(fs::exists(machine().hostC(c.deleted))) << c.pattern;
+    if (c.deleted) {
+      EXPECT_FALSE(fs::exists(machine().hostC(c.deleted))) << c.pattern;
+    }
     EXPECT_TRUE(fs::exists(machine().hostC("ROOT.TXT"))) << c.pattern;
     EXPECT_TRUE(fs::exists(machine().hostC("WINDOWS/W.TXT"))) << c.pattern;
   }
@@ -133,17 +139,23 @@ TEST_F(InterpRecordsTest, ExecuteHandsTheProgramItsArgumentsAndDirectoryAndWaits
     const char* file;     // under C:\APP
     const char* program;  // as written in the script
   } cases[] = {{"probe.exe", "C:\\\\APP\\\\probe.exe"}, {"my probe.exe", "C:\\\\APP\\\\my probe.exe"}};
+  // A version-4 shell starts it with ShellExecuteEx, an older one with CreateProcess.
   for (const Case& c : cases) {
-    useMachine("[env]\nPROBE_OUT = $STATE/out\n");
-    fs::create_directories(machine().hostC("APP/WORK"));
-    fs::copy_file(MERL_WIN_PROBE, machine().hostC(std::string("APP/") + c.file));
-    load(std::string("exec flags=2 program=\"") + c.program +
-         "\" arguments=\"one \\\"two words\\\"\" directory=\"C:\\\\APP\\\\WORK\"\n");
-    EXPECT_EQ(runAll(), merl::kExit) << c.file;
-    std::string out = machine().readText(machine().stateDir() + "/out");
-    EXPECT_NE(out.find("argv=one\nargv=two words\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("cwd=C:\\APP\\WORK\n"), std::string::npos) << out;
-    EXPECT_TRUE(messages.empty());
+    for (bool shell : {true, false}) {
+      useScriptMachine(std::string("[env]\nPROBE_OUT = $STATE/") + win::kDrivesDirName + "/C/APP/OUT.TXT\n");
+      fs::create_directories(machine().hostC("APP/WORK"));
+      fs::copy_file(MERL_WIN_PROBE, machine().hostC(std::string("APP/") + c.file));
+      load(std::string("exec flags=2 program=\"") + c.program +
+           "\" arguments=\"one \\\"two words\\\"\" directory=\"C:\\\\APP\\\\WORK\"\n"
+           "rename old=\"C:\\\\APP\\\\OUT.TXT\" new=\"SEEN.TXT\"\n");
+      run_().platform.majorAbove3 = shell;
+      EXPECT_EQ(runAll(), merl::kExit) << c.file << " shell " << shell;
+      // The record after the waiting start finds the probe's output complete.
+      std::string out = machine().readText(machine().hostC("APP/SEEN.TXT"));
+      EXPECT_NE(out.find("argv=one\nargv=two words\n"), std::string::npos) << out;
+      EXPECT_NE(out.find("cwd=C:\\APP\\WORK\n"), std::string::npos) << out;
+      EXPECT_TRUE(aborts().empty());
+    }
   }
 }
 

@@ -33,25 +33,21 @@ log text="E"
 )");
     merl::SetVar("V", c.value);
     EXPECT_EQ(runAll(), merl::kExit);
-    EXPECT_EQ(log, c.log) << c.value;
-    log.clear();
+    EXPECT_EQ(logged(), c.log) << c.value;
   }
 }
 
 TEST_F(InterpTest, WhileLoopRunsWhileItsConditionHolds) {
-  // Each message box adds an x to N, as a dialog may change variables between records.
-  load(R"(head: if flags=0x11 variable="N" text="xxx"
-msgbox title="t" text="b"
+  // The action double counts N up; the loop runs while N is not 3.
+  useActionDouble("");
+  load(R"(head: if flags=0x11 variable="N" text="3"
+call library="C:\\APP\\ACT.DLL" function="SetVars" params="N+=1"
 log text="L"
 end flags=1
 log text="E"
 )");
-  boxAnswer = [] {
-    merl::SetVar("N", std::string(merl::GetVarLength("N") ? merl::GetVarLength("N") : 1, 'x'));
-    return 1;
-  };
   EXPECT_EQ(runAll(), merl::kExit);
-  EXPECT_EQ(log, "LLLE");
+  EXPECT_EQ(logged(), "LLLE");
   EXPECT_EQ(byteAt("head", 1), 0x11);
   EXPECT_EQ(merl::loopStack().depth, 0);
 }
@@ -64,30 +60,42 @@ log text="E"
 )");
   merl::SetVar("N", "done");
   EXPECT_EQ(runAll(), merl::kExit);
-  EXPECT_EQ(log, "BE");
+  EXPECT_EQ(logged(), "BE");
   EXPECT_EQ(byteAt("head", 1), 0x31);
 }
 
 TEST_F(InterpTest, MessageBoxAnswersDecideTheBlock) {
+  // Cancel is confirmed by the confirmation box (its first button).
   struct Case {
-    int answer;
+    const char* answers;
     int result;
     const char* log;
-  } cases[] = {{1, merl::kExit, "AB"}, {3, merl::kExit, "B"}, {2, merl::kAbort, ""}};
+  } cases[] = {{"114 1\n", merl::kExit, "AB"}, {"114 3\n", merl::kExit, "B"}, {"114 2\n114 1\n", merl::kAbort, ""}};
   for (const Case& c : cases) {
+    useScriptMachine();
     load(R"(msgbox flags=1 title="Title %V%" text="Text"
 log text="A"
 end
 log text="B"
 )");
+    answers(c.answers);
     merl::SetVar("V", "v");
-    boxAnswer = [&] { return c.answer; };
-    EXPECT_EQ(runAll(), c.result) << c.answer;
-    EXPECT_EQ(log, c.log) << c.answer;
-    ASSERT_FALSE(boxes.empty());
-    EXPECT_EQ(boxes.back(), "Title v|Text|1");
-    log.clear();
+    EXPECT_EQ(runAll(), c.result) << c.answers;
+    EXPECT_EQ(logged(), c.log) << c.answers;
+    std::vector<std::string> shown = boxes();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), "Title v|Text");
   }
+}
+
+TEST_F(InterpTest, MessageBoxTextsAreCutToTheirBuffers) {
+  // Six values of 250 characters: the title keeps 255 of them, the text 1023.
+  const std::string longText = "%V%%V%%V%%V%%V%%V%";
+  load("msgbox title=\"" + longText + "\" text=\"" + longText + "\"\n");
+  merl::SetVar("V", std::string(250, 'v'));
+  EXPECT_EQ(runAll(), merl::kExit);
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0], std::string(255, 'v') + "|" + std::string(1023, 'v'));
 }
 
 TEST_F(InterpTest, RemarksEndACallAndTheNextCallGoesOnAfterThem) {
@@ -95,7 +103,7 @@ TEST_F(InterpTest, RemarksEndACallAndTheNextCallGoesOnAfterThem) {
   EXPECT_EQ(merl::RunScript(), merl::kGoOn);
   EXPECT_EQ(merl::cursor().position, label("after"));
   EXPECT_EQ(merl::RunScript(), merl::kExit);
-  EXPECT_EQ(log, "A");
+  EXPECT_EQ(logged(), "A");
 }
 
 TEST_F(InterpTest, InvalidRecordsAbortWithMessage7InFlowAndInSkippedBlocks) {
@@ -104,12 +112,11 @@ TEST_F(InterpTest, InvalidRecordsAbortWithMessage7InFlowAndInSkippedBlocks) {
     for (bool skipped : {false, true}) {
       std::string body = skipped ? "if variable=\"V\" text=\"no\"\nraw " + std::string(op) + "\nend\n"
                                  : "raw " + std::string(op) + "\n";
+      useScriptMachine();
       load(body + "log text=\"after\"\n");
       EXPECT_EQ(runAll(), merl::kAbort) << op << " skipped " << skipped;
-      ASSERT_EQ(messages.size(), 1u) << op;
-      EXPECT_EQ(messages[0], "7|M7: ");
-      EXPECT_EQ(log, "");
-      messages.clear();
+      EXPECT_EQ(aborts(), std::vector<std::string>{"M7: %s"}) << op;
+      EXPECT_EQ(logged(), "");
     }
   }
 }
@@ -119,10 +126,10 @@ TEST_F(InterpTest, StackLimitsAbortWithMessage7) {
   std::string nested;
   for (int i = 0; i < 33; ++i) nested += "if flags=0x10 variable=\"V\" text=\"\"\n";
   for (const std::string& body : {std::string("end flags=1\n"), nested}) {
+    useScriptMachine();
     load(body);
     EXPECT_EQ(runAll(), merl::kAbort);
-    EXPECT_EQ(messages, std::vector<std::string>{"7|M7: "});
-    messages.clear();
+    EXPECT_EQ(aborts(), std::vector<std::string>{"M7: %s"});
   }
 }
 
@@ -131,7 +138,7 @@ TEST_F(InterpTest, AbortFlagAndErrorByteStopTheRunAtOnce) {
     load("log text=\"A\"\n");
     (which ? setup_.errorByte : reinterpret_cast<merl::BYTE&>(setup_.abortFlag)) = 1;
     EXPECT_EQ(merl::RunScript(), merl::kAbort);
-    EXPECT_EQ(log, "");
+    EXPECT_EQ(logged(), "");
   }
 }
 
@@ -157,8 +164,7 @@ TEST_F(InterpTest, CompareValuesThroughIfRecords) {
     load("if flags=" + std::to_string(c.op) + " variable=\"V\" text=\"" + text + "\"\nlog text=\"1\"\nend\n");
     merl::SetVar("V", c.value);
     EXPECT_EQ(runAll(), merl::kExit);
-    EXPECT_EQ(log == "1", c.holds) << c.value << " " << c.op << " " << c.text;
-    log.clear();
+    EXPECT_EQ(logged() == "1", c.holds) << c.value << " " << c.op << " " << c.text;
   }
 }
 

@@ -1,6 +1,5 @@
 // Library call records with the action double: the block form of each load path,
 // freeing, the reported variable count, missing functions and loop heads.
-#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -11,18 +10,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 
 class LibraryCallTest : public merl_testing::ScriptRunTest {
  protected:
-  // A machine with the action double at C:\APP\ACT.DLL, its config and the extra machine.ini text.
-  void useActionDouble(const std::string& config, const std::string& extra = "") {
-    useMachine("[doubles]\nconfig = $STATE/doubles.ini\nlog = $STATE/doubles.log\n" + extra);
-    machine().writeText(machine().stateDir() + "/doubles.ini", "[action]\n" + config);
-    fs::create_directories(machine().hostC("APP"));
-    fs::copy_file(MERL_ACTION_DOUBLE, machine().hostC("APP/ACT.DLL"));
-  }
-  std::string doublesLog() { return machine().readText(machine().stateDir() + "/doubles.log"); }
   std::string value(const char* name) {
     char v[256];
     merl::GetVar(name, v, sizeof v);
@@ -43,12 +33,12 @@ TEST_F(LibraryCallTest, EachLoadPathGetsItsBlockAndOnlyThePreferredOneIsFreed) {
     useActionDouble("", c.extra);
     load(kCall);
     EXPECT_EQ(runAll(), merl::kExit);
-    std::string log = doublesLog();
-    EXPECT_NE(log.find(c.form), std::string::npos) << log;
-    EXPECT_NE(log.find(c.staysLoaded ? "\"size\":80" : "\"size\":96"), std::string::npos) << log;
+    std::string calls = doublesLog();
+    EXPECT_NE(calls.find(c.form), std::string::npos) << calls;
+    EXPECT_NE(calls.find(c.staysLoaded ? "\"size\":80" : "\"size\":96"), std::string::npos) << calls;
     EXPECT_EQ(value("NEWVAR"), "5");
     EXPECT_EQ(win::GetModuleHandle("C:\\APP\\ACT.DLL") != nullptr, c.staysLoaded);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(aborts().empty());
   }
 }
 
@@ -59,9 +49,10 @@ TEST_F(LibraryCallTest, AMissingFunctionOrLibraryAbortsWithMessage6) {
     useActionDouble("");
     load(std::string(body) + "log text=\"after\"\n");
     EXPECT_EQ(runAll(), merl::kAbort) << body;
-    ASSERT_EQ(messages.size(), 1u) << body;
-    EXPECT_EQ(messages[0].rfind("6|M6: ", 0), 0u) << messages[0];
-    EXPECT_EQ(log, "");
+    std::vector<std::string> shown = aborts();
+    ASSERT_EQ(shown.size(), 1u) << body;
+    EXPECT_EQ(shown[0].rfind("M6: ", 0), 0u) << shown[0];
+    EXPECT_EQ(logged(), "");
   }
 }
 
@@ -70,7 +61,7 @@ TEST_F(LibraryCallTest, AReportedCountOver250IsClamped) {
   load(std::string(kCall) + "log text=\"[%NEWVAR%]\"\n");
   EXPECT_EQ(runAll(), merl::kExit);
   EXPECT_EQ(merl::variables().count, 250);
-  EXPECT_EQ(log.front(), '[');
+  EXPECT_EQ(logged().front(), '[');
 }
 
 TEST_F(LibraryCallTest, ResultsDecideBlocksAndLoops) {
@@ -90,7 +81,7 @@ TEST_F(LibraryCallTest, ResultsDecideBlocksAndLoops) {
          " library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"N+=1\"\nlog text=\"B\"\n" + end +
          "log text=\"E\"\n");
     EXPECT_EQ(runAll(), c.result) << c.flags << " " << c.results;
-    EXPECT_EQ(log, c.log) << c.flags << " " << c.results;
+    EXPECT_EQ(logged(), c.log) << c.flags << " " << c.results;
     EXPECT_EQ(byteAt("head", 1), c.flags);
   }
 }

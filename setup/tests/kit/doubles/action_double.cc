@@ -4,8 +4,10 @@
 // and "NAME+=N" adds N to a counter variable, both written into the block's
 // tables with the count raised for new names. [action] update_screen and
 // handle_ftp call the runtime's exports (found through the loader by the name
-// [action] runtime, default MERL0132.DLL); [action] report_count overwrites
-// the count it hands back; [action] results scripts the result.
+// [action] runtime, default MERL0132.DLL); [action] dde_request asks the
+// runtime's DDE server for a topic and logs the reply bytes; [action]
+// report_count overwrites the count it hands back; [action] results scripts
+// the result.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,12 +15,16 @@
 #include "double_support.h"
 #include "merl/outside_libraries.h"
 #include "win/clock.h"
+#include "win/dde.h"
 #include "win/library.h"
 
 namespace {
 
 constexpr const char* kDefaultRuntimeName = "MERL0132.DLL";
 constexpr char kFieldSeparator = '\x7F';
+constexpr const char* kDdeService = "MerlInst";
+constexpr const char* kDdeItem = "value";
+constexpr win::DWORD kDdeTimeoutMs = 1000;
 
 // The parts of either block form that the double reads and writes.
 struct BlockView {
@@ -156,6 +162,32 @@ void callRuntimeExports(int index) {
   }
 }
 
+// [action] dde_request = TOPIC (and dde_format, default CF_TEXT): one request to "MerlInst",
+// logged with whether it connected and the reply's bytes as hex (answered false: no data).
+void requestThroughDde(int index) {
+  using namespace merl_doubles;
+  std::string topic = scripted("action", "dde_request", index);
+  if (topic.empty()) return;
+  auto format = static_cast<win::UINT>(numberOf(scripted("action", "dde_format", index), win::CF_TEXT));
+  win::DWORD inst = 0;
+  win::DdeInitialize(&inst, nullptr, win::APPCMD_CLIENTONLY, 0);
+  win::HCONV conv = win::DdeConnect(inst, win::DdeCreateStringHandle(inst, kDdeService, win::CP_WINANSI),
+                                    win::DdeCreateStringHandle(inst, topic.c_str(), win::CP_WINANSI), nullptr);
+  win::HDDEDATA data = nullptr;
+  if (conv)
+    data = win::DdeClientTransaction(nullptr, 0, conv, win::DdeCreateStringHandle(inst, kDdeItem, win::CP_WINANSI),
+                                     format, win::XTYP_REQUEST, kDdeTimeoutMs, nullptr);
+  std::string bytes(data ? win::DdeGetData(data, nullptr, 0, 0) : 0, '\0');
+  if (data) win::DdeGetData(data, reinterpret_cast<win::LPBYTE>(bytes.data()), static_cast<win::DWORD>(bytes.size()), 0);
+  logCall("action", "DdeRequest", win::JsonObject()
+                                      .add("topic", topic)
+                                      .add("format", format)
+                                      .add("connected", conv != nullptr)
+                                      .add("answered", data != nullptr)
+                                      .add("reply", hexBytes(bytes.data(), bytes.size())));
+  win::DdeUninitialize(inst);
+}
+
 }  // namespace
 
 MERL_DOUBLE_DLLMAIN("action")
@@ -172,6 +204,7 @@ MERL_DOUBLE_EXPORT win::INT SetVars(void* block) {
     std::string reported = scripted("action", "report_count", index);
     if (!reported.empty()) writeCount(block, v, static_cast<unsigned>(numberOf(reported, 0)));
   }
+  requestThroughDde(index);
   callRuntimeExports(index);
   return static_cast<win::INT>(numberOf(scripted("action", "results", index), 0));
 }

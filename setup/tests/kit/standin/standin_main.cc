@@ -10,6 +10,7 @@
 #include "checksum.h"
 #include "constants.h"
 #include "copy_callback.h"
+#include "dde_after.h"
 #include "layout_file.h"
 #include "machine_files.h"
 #include "main_window.h"
@@ -126,6 +127,7 @@ int runSetup(StandinRun& run, const Inputs& in) {
   run.inCall = false;
   win::DWORD elapsed = win::GetTickCount() - start;
   drainMessages();
+  std::string ddeAfter = o.ddeAfter ? ddeConnectAfter(*o.ddeAfter) : "";
 
   win::JsonObject line;
   line.add("result", result)
@@ -134,6 +136,7 @@ int runSetup(StandinRun& run, const Inputs& in) {
       .add("arguments", bufferText(arguments))
       .add("wm_quit", run.wmQuit)
       .add("virtual_ms", elapsed);
+  if (o.ddeAfter) line.add("dde_after", ddeAfter);
   std::string text = line.text() + "\n";
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
@@ -158,8 +161,6 @@ int main(int argc, char** argv) {
   auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
   if (!options) return fail(error);
   run.options = *options;
-  // The connect needs the machine's DDE layer, which this build does not have yet.
-  if (run.options.ddeAfter) return fail("--dde-after is not available: the machine has no DDE layer yet");
   Inputs inputs;
   error = readInputs(run.options, inputs);
   if (!error.empty()) return fail(error);

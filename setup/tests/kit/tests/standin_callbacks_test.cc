@@ -145,3 +145,26 @@ TEST_F(StandinCallbacksTest, CopyGoesOnInTheNextDiskAtTheReadOffsetLessItsBase) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StandinCallbacksTest, DdeAfterConnectsOnlyToAServiceTheRuntimeLeftRegistered) {
+  struct Case {
+    const char* stub;
+    const char* service;
+    const char* answer;
+  } cases[] = {
+      {"steps = serve\n", "MerlInst", "connected"},
+      {"steps = serve\n", "merlinst", "connected"},  // service names are case-blind
+      {"steps = serve,unserve\n", "MerlInst", "refused"},
+      {"steps = serve\n", "Other", "refused"},
+      {"steps =\n", "MerlInst", "refused"},
+  };
+  for (const Case& c : cases) {
+    auto r = run(c.stub, {"--dde-after", c.service});
+    EXPECT_EQ(r.line["dde_after"].text(), c.answer) << c.stub << c.service;
+  }
+  EXPECT_EQ(run("steps =\n").line.find("dde_after"), nullptr);
+}
+
+}  // namespace

@@ -9,6 +9,9 @@
 //             pumped until the flag is clear
 //   close     the installation file closed (the record's handle becomes -1)
 //   destroy   the main window destroyed, messages pumped until WM_QUIT
+//   serve     a DDE server for [stub] dde_service (default MerlInst) that accepts
+//             every connect, left registered when MerlMain returns
+//   unserve   that server withdrawn and its instance ended
 // Its DiskPrompt logs (at_end, reopen); with [stub] disk_file it opens that file
 // as the next disk ([stub] disk_base its base offset) and returns 0, else 1.
 #include <cstring>
@@ -17,6 +20,7 @@
 #include "double_support.h"
 #include "merl/setup_interface.h"
 #include "win/clock.h"
+#include "win/dde.h"
 #include "win/files.h"
 #include "win/system.h"
 #include "win/window.h"
@@ -106,6 +110,28 @@ void closeFile() {
   logCall("stub", "close");
 }
 
+win::DWORD ddeInstance = 0;
+
+win::HDDEDATA acceptConnects(win::UINT type, win::UINT, win::HCONV, win::HSZ, win::HSZ, win::HDDEDATA, win::ULONG_PTR,
+                             win::ULONG_PTR) {
+  return type == win::XTYP_CONNECT ? win::handleFromValue<win::HDDEDATA>(1) : nullptr;
+}
+
+void serve() {
+  std::string service = configValue("stub", "dde_service", "MerlInst");
+  win::DdeInitialize(&ddeInstance, acceptConnects, 0, 0);
+  win::HSZ name = win::DdeCreateStringHandle(ddeInstance, service.c_str(), win::CP_WINANSI);
+  bool registered = win::DdeNameService(ddeInstance, name, nullptr, win::DNS_REGISTER) != nullptr;
+  logCall("stub", "serve", win::JsonObject().add("service", service).add("registered", registered));
+}
+
+void unserve() {
+  win::DdeNameService(ddeInstance, nullptr, nullptr, win::DNS_UNREGISTER);
+  win::DdeUninitialize(ddeInstance);
+  ddeInstance = 0;
+  logCall("stub", "unserve");
+}
+
 }  // namespace
 
 MERL_DOUBLE_DLLMAIN("stub")
@@ -125,6 +151,8 @@ MERL_DOUBLE_EXPORT win::INT MerlMain(merl::SetupRec* setup, win::LPCSTR commandL
     else if (step == "wait") wait();
     else if (step == "close") closeFile();
     else if (step == "destroy") destroy();
+    else if (step == "serve") serve();
+    else if (step == "unserve") unserve();
     start = end + 1;
   }
   *exitCode = static_cast<win::INT>(numberOf(configValue("stub", "exit_code"), 1));
