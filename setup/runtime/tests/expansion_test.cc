@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime_test.h"
+#include "script_run.h"
 #include "script/variables.h"
 #include "text/copy_text.h"
 
@@ -98,6 +99,15 @@ TEST_F(ExpansionTest, LogTextsBlankTheLineEndsOfValuesOnly) {
   char plain[300];
   merl::ExpandVars256(plain, "%INJECT%");
   EXPECT_STREQ(plain, "a\r\nFile Copy: C:\\X");
+}
+
+class LogTextRecordTest : public merl_testing::ScriptRunTest {};
+
+TEST_F(LogTextRecordTest, ValuesCannotAddLinesButTheScriptsTextKeepsItsOwn) {
+  load("log text=\"Note: %V%\\r\\nDone\\r\\n\"\n");
+  merl::SetVar("V", "a\r\nFile Copy: C:\\X");
+  runAll();
+  EXPECT_EQ(logged(), "Note: a  File Copy: C:\\X\r\nDone\r\n");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "script/variables.h"
 #include "system/platform_flags.h"
 #include "ui/message_box_dlg.h"
+#include "ui/message_dlg.h"
 #include "win/profile.h"
 #include "win/registry.h"
 #include "win/window.h"
@@ -85,6 +86,7 @@ class ScriptHeaderTest : public merl_testing::RuntimeTest {
     merl::GetVar(name, value, sizeof value);
     return value;
   }
+  merl::ScriptErrorReporter previousReporter() const { return previous_; }
   std::size_t dialogsShown() {
     std::string t = transcript();
     std::size_t n = 0;
@@ -314,6 +316,17 @@ TEST_F(ScriptHeaderTest, MalformedHeadersAreInternalErrors) {
     EXPECT_EQ(reports[0], merl::kInternalErrorText) << c.name;
     EXPECT_EQ(merl::scriptMessage(7), nullptr) << c.name;
   }
+}
+
+TEST_F(ScriptHeaderTest, MalformedHeaderShowsTheAbortMessageAndKeepsItAsTheLastError) {
+  merl::reportScriptError = previousReporter();
+  load("raw 0 0 0 0 0 0 0 0 0 0\n");
+  answers("114 1\n");
+  EXPECT_EQ(merl::ReadScriptHeader(), merl::kAbort);
+  EXPECT_EQ(merl::lastErrorText(), merl::kInternalErrorText);
+  std::string t = transcript();
+  EXPECT_NE(t.find("\"title\":\"Installation Aborted!\""), std::string::npos) << t;
+  EXPECT_NE(t.find("\"text\":\"Internal Error\""), std::string::npos) << t;
 }
 
 TEST_F(ScriptHeaderTest, LongHeaderStringsAreCutToTheirBuffers) {
