@@ -37,4 +37,23 @@ inline constexpr unsigned kTimerWaitGraceMs = 10000;
 // Times the disk prompt opens the disk file again after its dialog before it gives up.
 inline constexpr int kDiskPromptRounds = 100;
 
+// Messages pumped at most while the main window goes and WM_QUIT is awaited.
+inline constexpr int kMaxQuitMessages = 100000;
+// The wait at the end of the run, in milliseconds.
+inline constexpr unsigned kEndWaitMs = 250;
+// Characters %CMDLINE% keeps of the command line (one value slot).
+inline constexpr std::size_t kCommandLineValueLength = 255;
+// Characters of the /M= file name, of restart texts and of the program and argument buffers.
+inline constexpr std::size_t kPathTextLength = 255;
+// Entries extract mode lists at most, and characters of an extracted file's name.
+inline constexpr std::size_t kMaxExtractEntries = 1024;
+inline constexpr std::size_t kMaxExtractNameLength = 259;
+// Bytes of the buffers the run allocates at start (work texts, placed graphics, loop
+// positions, temporary-file list, self-registration queue).
+inline constexpr std::size_t kWorkBufferSize = 30720;
+inline constexpr std::size_t kGraphicsTableSize = 32 * 56;
+inline constexpr std::size_t kWhileStackSize = 128;
+inline constexpr std::size_t kTempListSize = 512;
+inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
+
 }  // namespace merl

@@ -29,6 +29,25 @@ inline constexpr std::uint16_t kEveryInstallation = 32767;
 inline constexpr std::uint32_t kLastRegistryRoot = 4;
 inline constexpr std::uint32_t kLastRegistryType = 4;
 
+// WININIT.INI: at most this many of its last bytes are read to find its last section.
+inline constexpr std::size_t kWininitReadLimit = 65536;
+
+// The temporary copy: GetTempFileName's prefix and unique number (QDB1A2B.TMP, made .EXE).
+inline constexpr const char* kTempCopyPrefix = "QDB";
+inline constexpr unsigned kTempCopyUnique = 6699;
+
+// The second stage: its timer, and how long (real time) it retries deleting a busy first-stage
+// program that is still ending.
+inline constexpr unsigned kSecondStageTimerId = 8298;
+inline constexpr unsigned kSecondStageWaitMs = 1000;
+inline constexpr int kBusyDeleteRetryMs = 10000;
+inline constexpr int kBusyDeletePauseMs = 50;
+
+// The restart program: its resource and the file it is written to in the Windows directory.
+inline constexpr unsigned kRestartResourceType = 300;
+inline constexpr unsigned kRestartResourceId = 30202;
+inline constexpr const char* kRestartFileName = "_MSRSTRT.EXE";
+
 // A message text after the '|' expansion and the "%s" replacement is cut to this size.
 inline constexpr std::size_t kMessageSize = 1024;
 

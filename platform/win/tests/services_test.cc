@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "win/error.h"
+#include "win/files.h"  // shares the generic rights with services.h
 #include "win_testing/test_machine.h"
 
 namespace {

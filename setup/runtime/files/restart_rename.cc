@@ -102,8 +102,11 @@ int RenameAtRestart(bool compareVersions, bool copyFirst, const char* source, co
   }
   bool scheduled = MakeFullPath(from, true) && MakeFullPath(to, true) && schedule(from, to);
   if (!scheduled && copyFirst) win::DeleteFile(from);
+  if (scheduled) run().state<RestartSchedule>().replacementScheduled = true;
   return scheduled ? kRenameScheduled : kRenameNotScheduled;
 }
+
+bool ReplacementScheduled() { return run().state<RestartSchedule>().replacementScheduled; }
 
 bool BatchFileWritten() { return run().state<RestartSchedule>().batchFileWritten; }
 

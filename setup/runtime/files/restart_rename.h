@@ -22,7 +22,11 @@ inline constexpr const char* kRestartBatchPath = "%WIN%\\_MSSETUP.BAT";
 // What the run scheduled.
 struct RestartSchedule : RunState {
   bool batchFileWritten = false;  // the batch file holds a replacement
+  bool replacementScheduled = false;  // some replacement waits for the restart
 };
+
+// True when a replacement was scheduled in this run (a restart is needed).
+bool ReplacementScheduled();
 
 // True when restart support is on for the run.
 bool RestartSupportOn();

@@ -2,7 +2,7 @@
 
 #include "interp/dispatch_table.h"
 #include "script/script_error.h"
-#include "ui/pump.h"
+#include "merl/setup_interface.h"
 
 namespace merl {
 
@@ -15,8 +15,7 @@ int RunScript() {
     if (image.ranOff(c.position)) return invalidRecord();
     int r = DispatchRecord(Record(image, c.position, c.languages, c.language));
     if (r != kNextRecord) return r;
-    // Stands in for the screen update until the runtime entry brings it.
-    PumpMessages();
+    UpdateScreen(0);
     if (!NextRecord(image, c.position, c.languages)) return invalidRecord();
     if (abortFlagSet()) break;
   }

@@ -228,6 +228,8 @@ std::string defaultLanguageName() {
   return value;
 }
 
+void FillActionBlocks() { fillActionBlocks(scriptHeader()); }
+
 int ReadScriptHeader() {
   ScriptHeader& h = scriptHeader();
   clearHeader(h);

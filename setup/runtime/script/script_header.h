@@ -65,6 +65,10 @@ ScriptHeader& scriptHeader();
 // Script message k of the current run; null before the table exists or for k outside 0..44.
 const char* scriptMessage(int k);
 
+// Fills the fixed fields of both action parameter blocks (size, main window, the variable
+// tables, run state, no log), as the header reader does first.
+void FillActionBlocks();
+
 // Reads the current run's script header (see the steps in script_header.cc). 0, or kAbort
 // when a language or path question is cancelled or the header is malformed ("Internal Error").
 int ReadScriptHeader();

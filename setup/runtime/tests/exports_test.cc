@@ -44,7 +44,7 @@ TEST(Exports, LibraryDefinesOnlyTheInterfaceNames) {
   const std::set<std::string> defined = definedDynamicNames(MERL0132_FILE);
   ASSERT_FALSE(defined.empty());
   for (const auto& name : defined) EXPECT_TRUE(allowed.count(name)) << "exports " << name;
-  for (const char* name : {"DllMain", "FileWrite", "ids_resource_table"}) EXPECT_TRUE(defined.count(name)) << name;
+  for (const char* name : {"DllMain", "FileWrite", "MerlMain", "ids_resource_table"}) EXPECT_TRUE(defined.count(name)) << name;
 }
 
 TEST(Exports, TheScreenServicesDiskPromptAndDdeCallbackAreExported) {

@@ -89,6 +89,7 @@ TEST_F(RestartRenameTest, SchedulesThePlatformsWay) {
     }
     EXPECT_EQ(host("WINDOWS/_MSSETUP.BAT"), c.batch);
     EXPECT_EQ(merl::BatchFileWritten(), *c.batch != 0);
+    EXPECT_TRUE(merl::ReplacementScheduled());
   }
 }
 
@@ -122,6 +123,7 @@ TEST_F(RestartRenameTest, NothingScheduled) {
     EXPECT_EQ(restart(), "");
     EXPECT_EQ(pending(), "");
     EXPECT_FALSE(merl::BatchFileWritten());
+    EXPECT_FALSE(merl::ReplacementScheduled());
   }
 }
 

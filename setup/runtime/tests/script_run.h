@@ -80,6 +80,8 @@ class ScriptRunTest : public RuntimeTest {
     return r;
   }
 
+  // The whole temporary log as it stands.
+  std::string wholeLog() { return tempLog(); }
   // What the records wrote to the log.
   std::string logged() { return tempLog().substr(std::min(logStart_, tempLog().size())); }
   // The transcript's events of kind.

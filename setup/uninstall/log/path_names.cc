@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "win/files.h"
+#include "win/system.h"
 
 namespace remvex {
 
@@ -30,6 +31,23 @@ std::string NormalizePath(const std::string& path, bool longNames) {
   if (n > 0 && n < buffer.size()) full.assign(buffer.data(), n);
   if (full.size() >= 2 && full[1] == ':') full[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
   return full;
+}
+
+bool EndsWithBackslash(const std::string& text) {
+  std::size_t last = std::string::npos;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    last = i;
+    if (win::IsDBCSLeadByte(static_cast<win::BYTE>(text[i])) && i + 1 < text.size()) ++i;
+  }
+  return last != std::string::npos && last == text.size() - 1 && text[last] == '\\';
+}
+
+std::string WindowsDirectoryFile(const std::string& name) {
+  char buffer[win::MAX_PATH] = {};
+  win::UINT n = win::GetWindowsDirectory(buffer, sizeof buffer);
+  std::string path(buffer, n < sizeof buffer ? n : 0);
+  if (!EndsWithBackslash(path)) path += '\\';
+  return path + name;
 }
 
 bool EqualNoCase(const std::string& a, const std::string& b) {

@@ -5,13 +5,12 @@
 
 #include <cstddef>
 
+#include "win/access_rights.h"
 #include "win/types.h"
 
 namespace win {
 
 // CreateFile's access, sharing and disposition.
-inline constexpr DWORD GENERIC_READ = 0x80000000;
-inline constexpr DWORD GENERIC_WRITE = 0x40000000;
 inline constexpr DWORD FILE_SHARE_READ = 0x1;
 inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
 inline constexpr DWORD FILE_SHARE_DELETE = 0x4;

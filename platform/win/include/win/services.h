@@ -3,6 +3,7 @@
 // Only an administrator gets more than read access (not at all on 9x).
 #pragma once
 
+#include "win/access_rights.h"
 #include "win/types.h"
 
 namespace win {
@@ -19,10 +20,6 @@ struct SERVICE_STATUS {
 static_assert(sizeof(SERVICE_STATUS) == 28);
 using LPSERVICE_STATUS = SERVICE_STATUS*;
 
-inline constexpr DWORD GENERIC_READ = 0x80000000;
-inline constexpr DWORD GENERIC_WRITE = 0x40000000;
-inline constexpr DWORD GENERIC_EXECUTE = 0x20000000;
-inline constexpr DWORD GENERIC_ALL = 0x10000000;
 inline constexpr DWORD DELETE = 0x00010000;
 inline constexpr DWORD READ_CONTROL = 0x00020000;
 

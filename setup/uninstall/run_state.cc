@@ -1,0 +1,10 @@
+#include "run_state.h"
+
+namespace remvex {
+
+RunState& Run() {
+  static RunState state;
+  return state;
+}
+
+}  // namespace remvex

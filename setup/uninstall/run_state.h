@@ -1,0 +1,24 @@
+// The uninstaller's process-wide run state: what start-up found out and the
+// flags the undo steps set for the end of the run.
+#pragma once
+
+#include <string>
+
+namespace remvex {
+
+struct RunState {
+  int platform = 2;            // 1 Windows NT, 2 other Win32
+  bool newShell = false;       // major version 4 or more
+  std::string ownPath;         // the module file, long names
+  std::string iniPath;         // the module file with "INI" for its last three characters
+  bool silent = false;
+  bool automatic = false;
+  bool rollback = false;
+  bool restartNeeded = false;         // a busy file was staged for replacement at restart
+  bool ownExecutableDeleted = false;  // the undo deleted the program's own file
+};
+
+// The one run state of the process.
+RunState& Run();
+
+}  // namespace remvex
