@@ -10,6 +10,9 @@ namespace merl {
 // Bytes of a script message formatted by the runtime (file errors, abort messages).
 inline constexpr std::size_t kMessageBufferSize = 1024;
 
+// Bytes CopyFileTo reads and writes at a time.
+inline constexpr std::size_t kCopyBlockSize = 30720;
+
 // Characters of the run's last error kept for the final log line.
 inline constexpr std::size_t kLastErrorLength = 255;
 
