@@ -1,10 +1,28 @@
-// Values of the installer runtime that its specification leaves open: limits
-// of its own buffers and loops. Each is listed in README.md ("Installer runtime").
+// Values of the installer runtime: limits of its own buffers and loops, and the
+// fixed sizes its texts and boxes keep. Each is listed in README.md
+// ("Installation script runtime").
 #pragma once
 
 #include <cstddef>
 
 namespace merl {
+
+// Bytes of a script message formatted by the runtime (file errors, abort messages).
+inline constexpr std::size_t kMessageBufferSize = 1024;
+
+// Bytes CopyFileTo reads and writes at a time.
+inline constexpr std::size_t kCopyBlockSize = 30720;
+
+// Characters of the run's last error kept for the final log line.
+inline constexpr std::size_t kLastErrorLength = 255;
+
+// Message box layout in pixels: the text moves right by kIconShift when an icon is shown,
+// the icon is drawn at kIconX, kIconY, and with three buttons the outer two move out by
+// kOuterButtonShift. The icon area has no size of its own beyond the shift.
+inline constexpr int kIconShift = 24;
+inline constexpr int kIconX = 8;
+inline constexpr int kIconY = 12;
+inline constexpr int kOuterButtonShift = 20;
 
 // Bytes of one log line built by the runtime (a 255-character path and its prefix fit).
 inline constexpr std::size_t kLogLineSize = 1024;

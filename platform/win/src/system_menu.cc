@@ -1,5 +1,7 @@
 // The system menu of a window (its items' enabled or greyed state, which
-// decides whether Close can be pressed) and the process's cursor.
+// decides whether Close can be pressed), the process's cursor and the system icons.
+#include <cstdint>
+
 #include "win/error.h"
 #include "window_internal.h"
 
@@ -57,6 +59,15 @@ HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name) {
     return nullptr;
   }
   return reinterpret_cast<HCURSOR>(const_cast<char*>(name));
+}
+
+HICON LoadIcon(HINSTANCE instance, LPCSTR name) {
+  auto id = reinterpret_cast<std::uintptr_t>(name);
+  if (instance || !IS_INTRESOURCE(name) || id < 32512 || id > 32516) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  return reinterpret_cast<HICON>(const_cast<char*>(name));
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {

@@ -306,6 +306,22 @@ TEST(WindowTest, SystemMenuItemsGreyAndComeBack) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
 }
 
+TEST(WindowTest, SystemIconsLoadByNumberOnly) {
+  TestMachine m;
+  for (LPCSTR name : {IDI_APPLICATION, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK})
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(LoadIcon(nullptr, name)), reinterpret_cast<std::uintptr_t>(name));
+  struct Case {
+    HINSTANCE instance;
+    LPCSTR name;
+  } refused[] = {{nullptr, MAKEINTRESOURCE(32511)}, {nullptr, MAKEINTRESOURCE(32517)}, {nullptr, "APPICON"},
+                 {handleFromValue<HINSTANCE>(0x400000), IDI_HAND}};
+  for (const Case& c : refused) {
+    SetLastError(0);
+    EXPECT_EQ(LoadIcon(c.instance, c.name), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+  }
+}
+
 TEST(WindowTest, WindowEventsGoToTheTranscript) {
   TestMachine m(ui_test::kTranscriptIni);
   m.machine().setModulePath("C:\\SETUP.EXE");

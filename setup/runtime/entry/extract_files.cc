@@ -9,6 +9,7 @@
 #include "files/file_utils.h"
 #include "files/paths.h"
 #include "merl/setup_interface.h"
+#include "ui/file_error_message.h"
 #include "script/script_header.h"
 #include "script/script_image.h"
 #include "text/copy_text.h"
@@ -79,7 +80,7 @@ bool stopped() {
   return s->abortFlag || s->errorByte;
 }
 
-void fileError(const std::string& name) { runSeams().fileErrorMessage(name.c_str(), 1); }
+void fileError(const std::string& name) { FileErrorMessage(name, 1); }
 
 // Writes one entry to target; false when the target cannot be made.
 bool writeEntry(const ExtractFileEntry& e, const std::string& target) {

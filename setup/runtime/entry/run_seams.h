@@ -1,5 +1,5 @@
 // What MerlMain calls in routines that live elsewhere (the copy dialog,
-// self-registration, graphics, the file error message, the extract choice): one
+// self-registration, graphics, the extract choice): one
 // replaceable function each, so the run works before those routines exist and tests
 // can watch them.
 #pragma once
@@ -17,9 +17,6 @@ struct RunSeams {
   void (*closeCopyDialog)() = [] {};
   // Runs the queued self-registrations.
   void (*selfRegister)() = [] {};
-  // A file that cannot be made or used: kind nonzero shows script message 0 with name,
-  // kind 0 message 26 (default: as the abort message).
-  int (*fileErrorMessage)(const char* name, int kind) = nullptr;
   // Extract mode without a target: the multiple choice of dialog 107 over the file names with
   // prompt; the chosen indexes in list order (default: none, until the list dialog takes it).
   std::vector<std::size_t> (*chooseExtractFiles)(const std::vector<std::string>& names, std::string_view prompt) =

@@ -3,6 +3,7 @@
 // target held before.
 #pragma once
 
+#include "constants.h"
 #include "win/types.h"
 
 namespace merl {
@@ -12,8 +13,6 @@ inline constexpr int kCopyDone = 0;
 inline constexpr int kCopyNoSource = 1;    // the source cannot be opened, or the target not created
 inline constexpr int kCopyNoTarget = 2;    // the target exists but cannot be opened for writing
 inline constexpr int kCopyFailed = 3;      // a read or write failed or the run was aborted mid-copy
-
-inline constexpr win::DWORD kCopyBlockSize = 30720;
 
 // Copies the file at source to target, whose directory levels are made first; a null target
 // is source's numbered backup name in %BACKUPDIR% (files/backups.h). nameOut (256 bytes), when

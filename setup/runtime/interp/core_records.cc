@@ -5,6 +5,7 @@
 #include "interp/opcodes.h"
 #include "interp/skip_block.h"
 #include "log/install_log.h"
+#include "script/expansion.h"
 #include "script/script_error.h"
 #include "ui/message_dlg.h"
 
@@ -46,7 +47,10 @@ int RemarkRecord(const Record&) {
 }
 
 int LogTextRecord(const Record& record) {
-  LogText(expanded(record.string(0), kTitleSize));
+  // Values of variables cannot add lines; the script's own line ends stay.
+  char text[kTitleSize];
+  ExpandVarsForLog(text, record.string(0), sizeof text);
+  LogText(text);
   return kNextRecord;
 }
 

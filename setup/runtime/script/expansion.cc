@@ -8,7 +8,9 @@
 
 namespace merl {
 
-void ExpandVars(char* destination, std::string_view source, std::size_t limit) {
+namespace {
+
+void expand(char* destination, std::string_view source, std::size_t limit, bool blankLineEnds) {
   if (limit == 0) return;
   const std::size_t cap = limit - 1;
   source = source.substr(0, source.find('\0'));
@@ -30,13 +32,27 @@ void ExpandVars(char* destination, std::string_view source, std::size_t limit) {
     std::size_t room = at < cap ? cap - at : 0;
     if (value.size() > room) value = value.substr(0, room);
     text.resize(at);
+    std::size_t valueAt = text.size();
     text += value;
+    if (blankLineEnds)
+      for (std::size_t i = valueAt; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n') text[i] = ' ';
     text += std::string_view(rest).substr(0, room - value.size());
     scan = at + value.size();
   }
   if (text.size() > cap) text.resize(cap);
   text.copy(destination, text.size());
   destination[text.size()] = '\0';
+}
+
+}  // namespace
+
+void ExpandVars(char* destination, std::string_view source, std::size_t limit) {
+  expand(destination, source, limit, false);
+}
+
+void ExpandVarsForLog(char* destination, std::string_view source, std::size_t limit) {
+  expand(destination, source, limit, true);
 }
 
 void ExpandVars256(char* destination, std::string_view source) { ExpandVars(destination, source, kExpandLimit256); }

@@ -16,6 +16,10 @@ inline constexpr std::size_t kExpandLimit256 = 256;
 // text is not cut to limit - 1 before the scan, only the result is.
 void ExpandVars(char* destination, std::string_view source, std::size_t limit);
 
+// ExpandVars for a text written to the log as it stands: CR and LF in the inserted values
+// become blanks, so no value adds a line; the text's own line ends stay.
+void ExpandVarsForLog(char* destination, std::string_view source, std::size_t limit);
+
 // ExpandVars with a limit of 256.
 void ExpandVars256(char* destination, std::string_view source);
 

@@ -1,5 +1,5 @@
-// The default report of a broken script: the abort message once the message table
-// exists, before it a stop box over the main window.
+// The default report of a broken script: the abort message, which before the
+// message table has its own title and OK button and keeps the text as the last error.
 #include "script/script_error.h"
 
 #include "run.h"
@@ -12,13 +12,11 @@ namespace merl {
 namespace {
 
 void showReport(const char* text) {
-  Run* current = currentRun();
-  if (current && scriptMessage(kInvalidScriptMessage)) {
+  if (currentRun()) {
     AbortMessage(text);
     return;
   }
-  HWND owner = current && current->setup() ? current->setup()->mainWindow : nullptr;
-  win::MessageBox(owner, text, nullptr, win::MB_OK | win::MB_ICONSTOP);
+  win::MessageBox(nullptr, text, nullptr, win::MB_OK | win::MB_ICONSTOP);
 }
 
 }  // namespace

@@ -8,8 +8,7 @@ namespace merl {
 inline constexpr char kInternalErrorText[] = "Internal Error";
 inline constexpr int kInvalidScriptMessage = 7;
 
-// Shows one abort text; the default is AbortMessage once the message table exists, before
-// it a stop-icon message box over the main window.
+// Shows one abort text; the default is AbortMessage (outside a run a stop-icon message box).
 using ScriptErrorReporter = void (*)(const char* text);
 extern ScriptErrorReporter reportScriptError;
 

@@ -1,11 +1,12 @@
 // ReadScriptHeader: 1 the action parameter blocks, 2 the numbers and flags,
-// 3 the header strings, 4 %LANGUAGES% and the language choice, 5 the title and
+// 3 the header strings (and the message box font), 4 %LANGUAGES% and the language choice, 5 the title and
 // the messages, 6 the predefined variables (with the manual-mode questions).
 // Every read is bounded by the image; a header that runs off it is refused.
 #include "script/script_header.h"
 
 #include <cstring>
 
+#include "interp/cursor.h"
 #include "script/manual_mode.h"
 #include "script/predefined_variables.h"
 #include "script/script_error.h"
@@ -15,6 +16,7 @@
 #include "text/copy_text.h"
 #include "ui/dialog_texts.h"
 #include "ui/language_dlg.h"
+#include "ui/message_box_dlg.h"
 #include "win/error.h"
 #include "win/profile.h"
 #include "win/registry.h"
@@ -121,6 +123,15 @@ bool readSettings(ScriptHeader& h, HeaderReader& in) {
   return !in.failed();
 }
 
+// The message box font follows the header; an empty face or a size of 0 keeps the default.
+void setDialogFont(const ScriptHeader& h) {
+  DialogFontSettings& font = run().state<DialogFontSettings>();
+  DialogFontSettings defaults;
+  font.face = h.faceName.empty() ? defaults.face : h.faceName;
+  font.pointSize = h.fontSize != 0 ? h.fontSize : defaults.pointSize;
+  font.charSet = h.charset;
+}
+
 void setLanguagesValue(std::string_view value) {
   copyText(FindVar("%LANGUAGES%"), kLanguagesValueLength + 1, value);
 }
@@ -128,7 +139,7 @@ void setLanguagesValue(std::string_view value) {
 // Step 4: kGoOn, kAbort for a cancelled choice, or 1 for a header that ran off.
 int chooseLanguage(ScriptHeader& h, HeaderReader& in) {
   FindVar("%CMDLINE%");
-  FindVar("%LANGUAGES%");
+  setLanguagesValue("");
   if (h.languageCount == 1) {
     std::string_view value = in.string();
     if (in.failed()) return 1;
@@ -159,6 +170,10 @@ bool readMessages(ScriptHeader& h, HeaderReader& in) {
   h.messagesLoaded = true;
   win::SetWindowText(mainWindow(), h.title.c_str());
   h.position = in.position();
+  ScriptCursor& c = cursor();
+  c.position = h.position;
+  c.languages = h.languageCount;
+  c.language = h.language;
   h.recordAreaLength = run().scriptLength - in.position();
   h.internalParams.messageTable = h.messageTable.data();
   if (run().platform.win32) {
@@ -167,6 +182,15 @@ bool readMessages(ScriptHeader& h, HeaderReader& in) {
   }
   if (run().setup()) run().setup()->messageTable = h.messageTable.data();
   return true;
+}
+
+// A second read in one run starts from nothing: no messages, languages or position of the
+// first, and no message table of the first in the setup record.
+void clearHeader(ScriptHeader& h) {
+  SetupRec* setup = run().setup();
+  if (setup && setup->messageTable == h.messageTable.data()) setup->messageTable = nullptr;
+  h = ScriptHeader{};
+  cursor() = ScriptCursor{};
 }
 
 }  // namespace
@@ -208,6 +232,7 @@ void FillActionBlocks() { fillActionBlocks(scriptHeader()); }
 
 int ReadScriptHeader() {
   ScriptHeader& h = scriptHeader();
+  clearHeader(h);
   InitPlatformFlags();
   fillActionBlocks(h);
   ScriptImage image = ScriptImage::of(run());
@@ -215,6 +240,7 @@ int ReadScriptHeader() {
   readFlags(h, image.data());
   HeaderReader in(image, kHeaderStringsAt);
   if (!readSettings(h, in)) return internalError();
+  setDialogFont(h);
   int chosen = chooseLanguage(h, in);
   if (chosen == 1) return internalError();
   if (chosen != kGoOn) return chosen;

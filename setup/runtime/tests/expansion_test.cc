@@ -1,11 +1,13 @@
 // Expansion of variable references, into a separate buffer and in place, with
-// the limit cutting values and the text that follows them.
+// the limit cutting values and the text that follows them, and the log form
+// that keeps values from adding lines.
 #include "script/expansion.h"
 
 #include <cstring>
 #include <string>
 
 #include "runtime_test.h"
+#include "script_run.h"
 #include "script/variables.h"
 #include "text/copy_text.h"
 
@@ -80,6 +82,32 @@ TEST_F(ExpansionTest, SourceWithoutTerminatorIsReadOnlyAsFarAsItsView) {
   char out[32];
   merl::ExpandVars256(out, std::string_view(bytes, 5));
   EXPECT_STREQ(out, "C:\\WINDOWS");
+}
+
+TEST_F(ExpansionTest, LogTextsBlankTheLineEndsOfValuesOnly) {
+  merl::SetVar("INJECT", "a\r\nFile Copy: C:\\X");
+  const ExpandCase cases[] = {
+      {"Note: %INJECT%\r\n", 256, "Note: a  File Copy: C:\\X\r\n"},
+      {"one\r\ntwo\n", 256, "one\r\ntwo\n"},
+      {"[%INJECT%]", 12, "[a  File Co"},
+  };
+  for (const auto& c : cases) {
+    char out[300];
+    merl::ExpandVarsForLog(out, c.source, c.limit);
+    EXPECT_STREQ(out, c.result) << c.source;
+  }
+  char plain[300];
+  merl::ExpandVars256(plain, "%INJECT%");
+  EXPECT_STREQ(plain, "a\r\nFile Copy: C:\\X");
+}
+
+class LogTextRecordTest : public merl_testing::ScriptRunTest {};
+
+TEST_F(LogTextRecordTest, ValuesCannotAddLinesButTheScriptsTextKeepsItsOwn) {
+  load("log text=\"Note: %V%\\r\\nDone\\r\\n\"\n");
+  merl::SetVar("V", "a\r\nFile Copy: C:\\X");
+  runAll();
+  EXPECT_EQ(logged(), "Note: a  File Copy: C:\\X\r\nDone\r\n");
 }
 
 }  // namespace

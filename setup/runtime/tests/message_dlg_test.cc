@@ -1,12 +1,15 @@
 // The runtime's message box: buttons and captions by the flags, the cancel
-// confirmation, silent runs, the box before the message table, and the layout.
+// confirmation, silent runs, the box before the message table, the layout and
+// the icon, ConfirmCancel and the file-error message.
 #include "ui/message_dlg.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "json_reader.h"
 #include "runtime_test.h"
+#include "ui/file_error_message.h"
 #include "win/library.h"
 
 namespace {
@@ -189,6 +192,91 @@ TEST_F(MessageDlgTest, LayoutGrowsWithTheTextAndSpreadsTheButtons) {
   EXPECT_NEAR(three.centres[0], quarter - 20, 1);
   EXPECT_NEAR(three.centres[1], 2 * quarter, 1);
   EXPECT_NEAR(three.centres[2], 3 * quarter + 20, 1);
+}
+
+TEST_F(MessageDlgTest, IconOfTheFlagsIsDrawnAtItsPlace) {
+  struct Case {
+    merl::BYTE flags;
+    std::uintptr_t icon;  // the system icon's number; 0: none drawn
+  } cases[] = {{0x04, 32516}, {0x08, 32515}, {0x0C, 32514}, {0x12, 32513}, {0x00, 0}, {0x14, 0}, {0x1C, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags);
+    useMachine("[ui]\ntranscript = $STATE/t.jsonl\nanswers = $STATE/answers.txt\n");
+    startRun(true);
+    answers("114 1\n");
+    merl::MessageDlg(nullptr, "Text", "Title", c.flags);
+    std::vector<const JsonValue*> drawn;
+    auto gdi = events("gdi");
+    for (const JsonValue& e : gdi)
+      if (e["call"].text() == "DrawIcon") drawn.push_back(&e);
+    if (c.icon == 0) {
+      EXPECT_TRUE(drawn.empty());
+      continue;
+    }
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ((*drawn[0])["x"].integer(), 8);
+    EXPECT_EQ((*drawn[0])["y"].integer(), 12);
+    EXPECT_EQ(static_cast<std::uintptr_t>((*drawn[0])["icon"].integer()), c.icon);
+  }
+}
+
+TEST_F(MessageDlgTest, ConfirmCancelAsksMessage31AndIsTrueOnTheFirstButton) {
+  struct Case {
+    bool table, silent;
+    const char* answers;
+    bool confirmed;
+    std::size_t boxes;
+  } cases[] = {
+      {true, false, "114 1\n", true, 1},
+      {true, false, "114 3\n", false, 1},
+      {true, true, "", true, 0},
+      {false, false, "", true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answers);
+    useMachine("[ui]\ntranscript = $STATE/t.jsonl\nanswers = $STATE/answers.txt\n");
+    startRun(c.table, c.silent);
+    answers(c.answers);
+    EXPECT_EQ(merl::ConfirmCancel(nullptr), c.confirmed);
+    auto dialogs = events("dialog");
+    ASSERT_EQ(dialogs.size(), c.boxes);
+    if (c.boxes == 0) continue;
+    EXPECT_EQ(dialogs[0]["title"].text(), "M18");
+    EXPECT_EQ((*control(dialogs[0], 1005))["text"].text(), "M31");
+    EXPECT_EQ(buttons(dialogs[0]), "1:M35 3:M36");
+  }
+}
+
+TEST_F(MessageDlgTest, FileErrorMessageFormatsTheNameAndKeepsItAsTheLastError) {
+  texts_[0] = "Cannot write %s";
+  texts_[26] = "File error: %s%s";
+  table_[0] = texts_[0].c_str();
+  table_[26] = texts_[26].c_str();
+  struct Case {
+    bool table;
+    const char* name;
+    int kind;
+    const char* text;
+  } cases[] = {
+      {true, "c:\\appdir\\..\\APPDIR\\new.txt", 1, "Cannot write c:\\appdir\\..\\APPDIR\\new.txt"},
+      {true, "c:\\appdir\\..\\APPDIR\\new.txt", 0, "File error: C:\\AppDir\\new.txt%s"},
+      {true, "c:\\appdir\\OLD.TXT", 0, "File error: C:\\AppDir\\old.txt%s"},
+      {false, "a.txt", 1, "a.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    useMachine("[ui]\ntranscript = $STATE/t.jsonl\nanswers = $STATE/answers.txt\n");
+    machine().makeFile("AppDir/old.txt", "x");
+    startRun(c.table);
+    answers("114 1\n");
+    EXPECT_EQ(merl::FileErrorMessage(c.name, c.kind), 1);
+    EXPECT_EQ(merl::lastErrorText(), c.text);
+    auto dialogs = events("dialog");
+    ASSERT_FALSE(dialogs.empty());
+    EXPECT_EQ((*control(dialogs.back(), 1005))["text"].text(), c.text);
+    EXPECT_EQ(dialogs.back()["title"].text(), c.table ? "M17" : "Installation Aborted!");
+    EXPECT_EQ(buttons(dialogs.back()), c.table ? "1:M27" : "1:OK");
+  }
 }
 
 }  // namespace

@@ -1,18 +1,23 @@
 // The header reader over assembled images: the chosen language's title,
 // messages and first record, the automatic and asked language choice, the
-// manual-mode path prompts, and malformed headers refused as "Internal Error".
+// manual-mode path prompts, malformed headers refused as "Internal Error", a
+// second read in one run, and the interpreter starting where the header ends.
 #include "script/script_header.h"
 
 #include <string>
 #include <vector>
 
 #include "assembler.h"
+#include "interp/cursor.h"
+#include "interp/run_script.h"
 #include "platform/files.h"
 #include "runtime_test.h"
 #include "script/script_error.h"
 #include "script/script_image.h"
 #include "script/variables.h"
 #include "system/platform_flags.h"
+#include "ui/message_box_dlg.h"
+#include "ui/message_dlg.h"
 #include "win/profile.h"
 #include "win/registry.h"
 #include "win/window.h"
@@ -81,6 +86,7 @@ class ScriptHeaderTest : public merl_testing::RuntimeTest {
     merl::GetVar(name, value, sizeof value);
     return value;
   }
+  merl::ScriptErrorReporter previousReporter() const { return previous_; }
   std::size_t dialogsShown() {
     std::string t = transcript();
     std::size_t n = 0;
@@ -112,6 +118,50 @@ TEST_F(ScriptHeaderTest, ChosenLanguageGivesTitleMessagesLanguagesAndFirstRecord
   EXPECT_EQ(h.externalParams.message17, h.messageTable[17]);
   EXPECT_EQ(dialogsShown(), 1u);
   EXPECT_NE(transcript().find("Pick one"), std::string::npos);
+}
+
+TEST_F(ScriptHeaderTest, RunScriptStartsAtTheFirstRecordWithTheHeadersLanguages) {
+  // Stepping over the first record needs the language count; the temporary file variable
+  // after it shows the run got there.
+  load(source(3, "",
+              "first: nop note=\"n\" text1=[\"A0\", \"A1\", \"A2\"] text2=\"b\" text3=\"c\" text4=\"d\"\n"
+              "tempfile variable=\"TMPF\"\nexit\n"));
+  answers("107 1 select 1008=1\n");
+  ASSERT_EQ(merl::ReadScriptHeader(), merl::kGoOn);
+  const merl::ScriptCursor& c = merl::cursor();
+  EXPECT_EQ(c.position, label("first"));
+  EXPECT_EQ(c.languages, 3);
+  EXPECT_EQ(c.language, 1);
+  EXPECT_EQ(merl::RunScript(), merl::kExit);
+  EXPECT_NE(var("TMPF"), "");
+}
+
+TEST_F(ScriptHeaderTest, SecondReadStartsFromNothing) {
+  merl::SetupRec setup{};
+  merl::RunScope scope(&setup);
+  load(source(3));
+  answers("107 1 select 1008=2\n");
+  ASSERT_EQ(merl::ReadScriptHeader(), merl::kGoOn);
+  ASSERT_EQ(merl::scriptHeader().language, 2);
+
+  load(source(1, "languages = \"Only\""));
+  ASSERT_EQ(merl::ReadScriptHeader(), merl::kGoOn);
+  merl::ScriptHeader& h = merl::scriptHeader();
+  EXPECT_EQ(h.languageCount, 1);
+  EXPECT_EQ(h.language, 0);
+  EXPECT_EQ(h.title, "T0");
+  EXPECT_STREQ(merl::scriptMessage(7), "L0m7");
+  EXPECT_EQ(var("LANGUAGES"), "Only");
+  EXPECT_EQ(merl::cursor().position, label("first"));
+  EXPECT_EQ(merl::cursor().languages, 1);
+  EXPECT_EQ(merl::cursor().language, 0);
+
+  // A third read of a broken header leaves no messages of the second behind.
+  load("raw 0 0 0 0 0 0 0 0 0 0\n");
+  EXPECT_EQ(merl::ReadScriptHeader(), merl::kAbort);
+  EXPECT_EQ(merl::scriptMessage(7), nullptr);
+  EXPECT_EQ(setup.messageTable, nullptr);
+  EXPECT_EQ(merl::scriptHeader().languageCount, 0);
 }
 
 TEST_F(ScriptHeaderTest, TitleGoesToTheMainWindowAndDisplayNamesAreCutTo63) {
@@ -175,6 +225,27 @@ TEST_F(ScriptHeaderTest, DefaultLanguageMatchIsTakenUnlessTestRunOrAlwaysAsk) {
     EXPECT_EQ(var("LANGUAGES"), "N1") << c.name;
     EXPECT_EQ(dialogsShown(), c.asked ? 1u : 0u) << c.name;
     if (c.asked) EXPECT_NE(transcript().find("\"selected\":[1]"), std::string::npos) << transcript();
+  }
+}
+
+TEST_F(ScriptHeaderTest, HeaderFontBecomesTheMessageBoxFont) {
+  struct Case {
+    const char* fields;
+    const char* face;
+    int size;
+    int charSet;
+  } cases[] = {
+      {"font_face = \"Arial\"\nfont_size = 10\nfont_charset = 238", "Arial", 10, 238},
+      {"font_charset = 1", "MS Sans Serif", 8, 1},
+  };
+  for (const Case& c : cases) {
+    merl::RunScope scope;
+    load(source(1, c.fields));
+    ASSERT_EQ(merl::ReadScriptHeader(), merl::kGoOn) << c.fields;
+    const merl::DialogFontSettings& font = merl::run().state<merl::DialogFontSettings>();
+    EXPECT_EQ(font.face, c.face);
+    EXPECT_EQ(font.pointSize, c.size);
+    EXPECT_EQ(font.charSet, c.charSet);
   }
 }
 
@@ -247,6 +318,17 @@ TEST_F(ScriptHeaderTest, MalformedHeadersAreInternalErrors) {
   }
 }
 
+TEST_F(ScriptHeaderTest, MalformedHeaderShowsTheAbortMessageAndKeepsItAsTheLastError) {
+  merl::reportScriptError = previousReporter();
+  load("raw 0 0 0 0 0 0 0 0 0 0\n");
+  answers("114 1\n");
+  EXPECT_EQ(merl::ReadScriptHeader(), merl::kAbort);
+  EXPECT_EQ(merl::lastErrorText(), merl::kInternalErrorText);
+  std::string t = transcript();
+  EXPECT_NE(t.find("\"title\":\"Installation Aborted!\""), std::string::npos) << t;
+  EXPECT_NE(t.find("\"text\":\"Internal Error\""), std::string::npos) << t;
+}
+
 TEST_F(ScriptHeaderTest, LongHeaderStringsAreCutToTheirBuffers) {
   std::string long400(400, 'x');
   load(source(1, "font_face = \"" + long400 + "\"\nlog_path = \"" + long400 + "\"\npiece_base = \"" + long400 +
@@ -283,10 +365,10 @@ class ManualModeTest : public ScriptHeaderTest {
     std::vector<std::string> out;
     std::string t = transcript();
     for (auto at = t.find("\"ev\":\"dialog\""); at != std::string::npos; at = t.find("\"ev\":\"dialog\"", at + 1)) {
-      auto begin = t.find("\"text\":\"L0m8", at);
-      auto end = begin == std::string::npos ? begin : t.find("L0m9", begin);
-      if (end == std::string::npos) break;
-      out.push_back(t.substr(begin + 12, end - begin - 12));
+      std::string line = t.substr(at, t.find('\n', at) - at);
+      auto begin = line.find("\"text\":\"L0m8");
+      auto end = begin == std::string::npos ? begin : line.find("L0m9", begin);
+      if (end != std::string::npos) out.push_back(line.substr(begin + 12, end - begin - 12));
     }
     return out;
   }
@@ -308,8 +390,12 @@ TEST_F(ManualModeTest, EmptyOkKeepsThePromptOpen) {
 }
 
 TEST_F(ManualModeTest, ConfirmedCancelAbortsAndAnUnconfirmedOneAsksAgain) {
-  EXPECT_EQ(readManual("1539 2\n\"L0m18\" 7\n1539 1\n1539 2\n\"L0m18\" 6\n"), merl::kAbort);
+  EXPECT_EQ(readManual("1539 2\n114 3\n1539 1\n1539 2\n114 1\n"), merl::kAbort);
   EXPECT_EQ(prompts().size(), 2u);
+  // The question is the runtime's own box: message 31 under title 18.
+  std::string t = transcript();
+  EXPECT_NE(t.find("\"title\":\"L0m18\""), std::string::npos);
+  EXPECT_NE(t.find("\"text\":\"L0m31\""), std::string::npos);
 }
 
 }  // namespace

@@ -42,10 +42,25 @@ std::vector<int> setButtons(HWND dialog, BYTE flags) {
   return shown;
 }
 
-bool hasIcon(BYTE flags) {
-  BYTE icon = flags & kMsgIconMask;
-  return icon == kMsgIconInformation || icon == kMsgIconExclamation || icon == kMsgIconQuestion ||
-         icon == kMsgIconStop;
+// The system icon of the flags; null for none.
+win::LPCSTR iconName(BYTE flags) {
+  switch (flags & kMsgIconMask) {
+    case kMsgIconInformation: return win::IDI_ASTERISK;
+    case kMsgIconExclamation: return win::IDI_EXCLAMATION;
+    case kMsgIconQuestion: return win::IDI_QUESTION;
+    case kMsgIconStop: return win::IDI_HAND;
+    default: return nullptr;
+  }
+}
+
+bool hasIcon(BYTE flags) { return iconName(flags) != nullptr; }
+
+void paintIcon(HWND dialog) {
+  win::PAINTSTRUCT paint;
+  win::HDC dc = win::BeginPaint(dialog, &paint);
+  const MessageBoxCall& call = run().state<MessageBoxCall>();
+  if (dc && call.icon) win::DrawIcon(dc, kIconX, kIconY, call.icon);
+  win::EndPaint(dialog, &paint);
 }
 
 win::HFONT makeMessageFont(HWND dialog) {
@@ -116,6 +131,8 @@ void initDialog(HWND dialog) {
   MessageBoxCall& call = run().state<MessageBoxCall>();
   Ctl3dSubclassDialog(dialog);
   std::vector<int> shown = setButtons(dialog, call.flags);
+  win::LPCSTR icon = iconName(call.flags);
+  call.icon = icon ? win::LoadIcon(nullptr, icon) : nullptr;
   win::SetWindowText(dialog, call.title.c_str());
   win::SetDlgItemText(dialog, kMessageTextId, call.text.c_str());
   call.font = makeMessageFont(dialog);
@@ -138,10 +155,14 @@ extern "C" win::INT_PTR MessageBoxDlg(win::HWND dialog, win::UINT message, win::
     case win::WM_COMMAND:
       win::EndDialog(dialog, win::LOWORD(wParam));
       return win::TRUE;
+    case win::WM_PAINT:
+      paintIcon(dialog);
+      return win::TRUE;
     case win::WM_DESTROY: {
       MessageBoxCall& call = run().state<MessageBoxCall>();
       if (call.font) win::DeleteObject(call.font);
       call.font = nullptr;
+      call.icon = nullptr;
       return win::FALSE;
     }
     default:

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "constants.h"
 #include "run.h"
 #include "win/dialog.h"
 
@@ -22,13 +23,8 @@ struct MessageBoxCall : RunState {
   std::string title;
   BYTE flags = 0;
   win::HFONT font = nullptr;
+  win::HICON icon = nullptr;  // the icon chosen by the flags, drawn at kIconX, kIconY
 };
-
-// Layout values of dialog 114.
-inline constexpr int kIconShift = 24;
-inline constexpr int kIconX = 8;
-inline constexpr int kIconY = 12;
-inline constexpr int kOuterButtonShift = 20;
 
 // The dialog procedure itself is the export MessageBoxDlg (merl/setup_interface.h).
 

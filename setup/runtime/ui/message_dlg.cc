@@ -1,6 +1,7 @@
 // MessageDlg and AbortMessage over dialog 114.
 #include "ui/message_dlg.h"
 
+#include "constants.h"
 #include "entry/dll_main.h"
 #include "ui/message_box_dlg.h"
 #include "win/dialog.h"
@@ -12,8 +13,9 @@ namespace {
 inline constexpr int kConfirmText = 31;
 inline constexpr int kConfirmTitle = 18;
 inline constexpr BYTE kConfirmFlags = 0x0F;
+// Two choices, no Cancel, the question icon, no confirmation of its own.
+inline constexpr BYTE kConfirmCancelFlags = 0x8F;
 inline constexpr int kAbortTitle = 17;
-inline constexpr std::size_t kLastErrorLength = 255;
 
 struct LastError : RunState {
   std::string text;
@@ -51,6 +53,13 @@ int MessageDlg(HWND owner, std::string_view text, std::string_view title, BYTE f
     if (showBox(owner, scriptMessage(kConfirmText), confirmTitle ? confirmTitle : "", kConfirmFlags) == kAnswerFirst)
       return kAnswerCancel;
   }
+}
+
+bool ConfirmCancel(HWND parent) {
+  const char* text = scriptMessage(kConfirmText);
+  if (!text) return true;
+  const char* title = scriptMessage(kConfirmTitle);
+  return MessageDlg(parent, text, title ? title : "", kConfirmCancelFlags) == kAnswerFirst;
 }
 
 void AbortMessage(std::string_view text) {

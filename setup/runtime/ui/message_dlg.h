@@ -1,5 +1,5 @@
 // The runtime's own message box (dialog 114): MessageDlg with its cancel
-// confirmation and silent mode, AbortMessage, and the script's message texts.
+// confirmation and silent mode, ConfirmCancel, AbortMessage, and the script's message texts.
 #pragma once
 
 #include <string>
@@ -40,6 +40,10 @@ struct OpenDialogs : RunState {
 
 // Shows text in dialog 114 and returns the answer (1, 3 or 2). Silent runs answer 1.
 int MessageDlg(HWND owner, std::string_view text, std::string_view title, BYTE flags);
+
+// The cancel question: message 31 under title 18 with flags 0x8F over parent; true when its
+// first button is pressed. Without a message table the Cancel stands (true).
+bool ConfirmCancel(HWND parent);
 
 // Keeps text as the run's last error and shows it with title message 17 and flags 0x02.
 void AbortMessage(std::string_view text);

@@ -5,9 +5,9 @@
 #include "run.h"
 #include "script/script_header.h"
 #include "ui/dialog_texts.h"
+#include "ui/message_dlg.h"
 #include "win/dialog.h"
 #include "win/message.h"
-#include "win/message_box.h"
 #include "win/resource.h"
 #include "win/window.h"
 
@@ -15,17 +15,9 @@ namespace merl {
 
 namespace {
 
-constexpr int kCancelQuestionMessage = 31;
-constexpr int kCancelTitleMessage = 18;
-
 const char* messageOr(int k, const char* fallback) {
   const char* text = scriptMessage(k);
   return text ? text : fallback;
-}
-
-bool askYesNo() {
-  return win::MessageBox(dialogOwner(), messageOr(kCancelQuestionMessage, ""), messageOr(kCancelTitleMessage, ""),
-                         win::MB_YESNO | win::MB_ICONQUESTION) == win::IDYES;
 }
 
 void initDialog(HWND dialog) {
@@ -41,8 +33,6 @@ void initDialog(HWND dialog) {
 
 }  // namespace
 
-CancelConfirmer confirmCancel = askYesNo;
-
 win::INT_PTR PathNameDlg(HWND dialog, win::UINT message, win::WPARAM wParam, win::LPARAM /*lParam*/) {
   if (message == win::WM_INITDIALOG) {
     initDialog(dialog);
@@ -51,7 +41,7 @@ win::INT_PTR PathNameDlg(HWND dialog, win::UINT message, win::WPARAM wParam, win
   if (message != win::WM_COMMAND) return win::FALSE;
   int id = win::LOWORD(wParam);
   if (id != 1 && id != 2) return win::FALSE;
-  if (id == 2 && !confirmCancel()) return win::TRUE;
+  if (id == 2 && !ConfirmCancel(dialog)) return win::TRUE;
   DialogTexts& texts = dialogTexts();
   win::GetDlgItemText(dialog, kPathEditId, texts.answer, static_cast<int>(sizeof texts.answer));
   if (texts.answer[0] != '\0' || id == 2) win::EndDialog(dialog, id);

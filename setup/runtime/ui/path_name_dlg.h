@@ -1,5 +1,6 @@
 // PathNameDlg, the one-line text prompt (template 1539): caption, prompt and
-// description from the dialog texts, the answer text as the edit's value.
+// description from the dialog texts, the answer text as the edit's value; Cancel
+// asks ConfirmCancel first.
 #pragma once
 
 #include "merl/setup_interface.h"
@@ -14,11 +15,6 @@ inline constexpr int kPathNoteId = 1007;
 inline constexpr int kPathNoteMessage = 16;
 inline constexpr int kOkTextMessage = 27;
 inline constexpr int kCancelTextMessage = 28;
-
-// Asks whether the user really cancels; true when confirmed. The default is a Yes/No box
-// with message 31 under title 18; the message-box layer can take it over.
-using CancelConfirmer = bool (*)();
-extern CancelConfirmer confirmCancel;
 
 // The dialog procedure (exported by name).
 win::INT_PTR PathNameDlg(HWND dialog, win::UINT message, win::WPARAM wParam, win::LPARAM lParam);

@@ -145,6 +145,13 @@ inline LPCSTR const IDC_ARROW = MAKEINTRESOURCE(32512);
 inline LPCSTR const IDC_IBEAM = MAKEINTRESOURCE(32513);
 inline LPCSTR const IDC_WAIT = MAKEINTRESOURCE(32514);
 
+// System icons (LoadIcon with no instance); their handles are these numbers.
+inline LPCSTR const IDI_APPLICATION = MAKEINTRESOURCE(32512);
+inline LPCSTR const IDI_HAND = MAKEINTRESOURCE(32513);
+inline LPCSTR const IDI_QUESTION = MAKEINTRESOURCE(32514);
+inline LPCSTR const IDI_EXCLAMATION = MAKEINTRESOURCE(32515);
+inline LPCSTR const IDI_ASTERISK = MAKEINTRESOURCE(32516);
+
 // WM_SETICON / WM_GETICON.
 inline constexpr WPARAM ICON_SMALL = 0;
 inline constexpr WPARAM ICON_BIG = 1;
@@ -239,5 +246,9 @@ BOOL EnableMenuItem(HMENU menu, UINT item, UINT flags);
 // System cursors only (instance null); the cursor is kept, never drawn.
 HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name);
 HCURSOR SetCursor(HCURSOR cursor);
+
+// System icons only (instance null, one of the IDI_ numbers); the handle is the number, which
+// DrawIcon traces.
+HICON LoadIcon(HINSTANCE instance, LPCSTR name);
 
 }  // namespace win
