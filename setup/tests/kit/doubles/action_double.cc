@@ -5,7 +5,8 @@
 // tables with the count raised for new names. [action] update_screen and
 // handle_ftp call the runtime's exports (found through the loader by the name
 // [action] runtime, default MERL0132.DLL); [action] dde_request asks the
-// runtime's DDE server for a topic and logs the reply bytes; [action]
+// runtime's DDE server for a topic and logs the reply bytes, [action]
+// dde_poke offers it a value the same way; [action]
 // report_count overwrites the count it hands back; [action] results scripts
 // the result.
 #include <cstring>
@@ -188,6 +189,30 @@ void requestThroughDde(int index) {
   win::DdeUninitialize(inst);
 }
 
+// [action] dde_poke = TOPIC TEXT: one CF_TEXT poke of TEXT (and its NUL) to "MerlInst" on
+// that topic, logged with whether it connected and whether the server took it.
+void pokeThroughDde(int index) {
+  using namespace merl_doubles;
+  std::string field = scripted("action", "dde_poke", index);
+  if (field.empty()) return;
+  std::size_t blank = field.find(' ');
+  std::string topic = field.substr(0, blank);
+  std::string text = blank == std::string::npos ? "" : field.substr(blank + 1);
+  win::DWORD inst = 0;
+  win::DdeInitialize(&inst, nullptr, win::APPCMD_CLIENTONLY, 0);
+  win::HCONV conv = win::DdeConnect(inst, win::DdeCreateStringHandle(inst, kDdeService, win::CP_WINANSI),
+                                    win::DdeCreateStringHandle(inst, topic.c_str(), win::CP_WINANSI), nullptr);
+  win::HDDEDATA taken = nullptr;
+  if (conv)
+    taken = win::DdeClientTransaction(reinterpret_cast<win::LPBYTE>(text.data()),
+                                      static_cast<win::DWORD>(text.size() + 1), conv,
+                                      win::DdeCreateStringHandle(inst, kDdeItem, win::CP_WINANSI), win::CF_TEXT,
+                                      win::XTYP_POKE, kDdeTimeoutMs, nullptr);
+  logCall("action", "DdePoke",
+          win::JsonObject().add("topic", topic).add("connected", conv != nullptr).add("taken", taken != nullptr));
+  win::DdeUninitialize(inst);
+}
+
 }  // namespace
 
 MERL_DOUBLE_DLLMAIN("action")
@@ -204,6 +229,7 @@ MERL_DOUBLE_EXPORT win::INT SetVars(void* block) {
     std::string reported = scripted("action", "report_count", index);
     if (!reported.empty()) writeCount(block, v, static_cast<unsigned>(numberOf(reported, 0)));
   }
+  pokeThroughDde(index);
   requestThroughDde(index);
   callRuntimeExports(index);
   return static_cast<win::INT>(numberOf(scripted("action", "results", index), 0));
