@@ -8,6 +8,7 @@
 #include "entry/run_seams.h"
 #include "files/file_utils.h"
 #include "files/paths.h"
+#include "interp/opcodes.h"
 #include "merl/setup_interface.h"
 #include "ui/file_error_message.h"
 #include "script/script_header.h"
@@ -22,7 +23,6 @@ namespace merl {
 
 namespace {
 
-constexpr int kInstallFileOpcode = 0;
 constexpr int kExtractPromptMessage = 19;
 constexpr unsigned kAllFilesTextId = 201;
 constexpr unsigned kAllFilesPatternId = 202;
@@ -39,15 +39,15 @@ class InstallRecord {
   }
   WORD u16(int i) const { return static_cast<WORD>(byte(i) | (byte(i + 1) << 8)); }
   std::string_view destination() const {
-    DWORD p = at_ + kRecordSize[kInstallFileOpcode];
+    DWORD p = at_ + kRecordSize[kOpInstallFile];
     return NextScriptString(image_, p);
   }
   // The string after every language's descriptions (the hook parameter): the image holds the
   // destination, each language's description, then that string.
   std::string_view hookParameter(int languages) const {
-    DWORD p = at_ + kRecordSize[kInstallFileOpcode];
+    DWORD p = at_ + kRecordSize[kOpInstallFile];
     NextScriptString(image_, p);
-    if (!SkipToLanguage(image_, p, kLanguageStrings[kInstallFileOpcode], languages)) return {};
+    if (!SkipToLanguage(image_, p, kLanguageStrings[kOpInstallFile], languages)) return {};
     return NextScriptString(image_, p);
   }
 
@@ -172,7 +172,7 @@ int CollectExtractFileList(std::vector<ExtractFileEntry>& list) {
     DWORD next = at;
     if (!NextRecord(image, next, h.languageCount)) break;
     InstallRecord r(image, at);
-    if (image.opcodeAt(at) == kInstallFileOpcode && listed(r, h.languageCount)) list.push_back(entryOf(r));
+    if (image.opcodeAt(at) == kOpInstallFile && listed(r, h.languageCount)) list.push_back(entryOf(r));
     at = next;
   }
   return 0;

@@ -7,6 +7,7 @@
 #include "entry/main_state.h"
 #include "entry/support_files.h"
 #include "files/restart_rename.h"
+#include "interp/record.h"
 #include "script/expansion.h"
 #include "script/script_header.h"
 #include "script/variables.h"
@@ -29,12 +30,6 @@ std::string comspec() {
   char value[kPathTextLength + 2] = {};
   DWORD n = win::GetEnvironmentVariable("COMSPEC", value, sizeof value);
   return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
-std::string expandedText(const char* text) {
-  char out[kExpandLimit256] = {};
-  ExpandVars256(out, text);
-  return out;
 }
 
 // The text after the letter, blanks skipped.
@@ -78,7 +73,7 @@ void HandleRestart(int* exitCode, char* program, char* arguments) {
       needed = false;
       return;
     }
-    std::string args = expandedText(kLauncherCommand);
+    std::string args = expanded(kLauncherCommand, kExpandLimit256);
     if (r == 'E') args += " " + restOf(value);
     handOver(program, arguments, comspec(), args);
   } else if (r == 'E') {
@@ -102,7 +97,7 @@ void PlaceRestartLauncher() {
   const PlatformFlags& p = run().platform;
   if (restartState().restartNeeded && (run().setup()->optionWord & kOptionRestartLauncher) && !p.windows9x &&
       !p.windowsNt) {
-    std::string target = expandedText(kLauncherTarget);
+    std::string target = expanded(kLauncherTarget, kExpandLimit256);
     win::DeleteFile(target.c_str());
     if (win::MoveFile(launcher.c_str(), target.c_str())) {
       launcher.clear();
