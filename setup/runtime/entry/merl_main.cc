@@ -1,29 +1,25 @@
 // MerlMain: prepares the run (start steps), runs the script in its run state or
 // extracts its files, and ends the run.
-#include <cctype>
 #include <string>
 
 #include "constants.h"
 #include "entry/ctl3d_setup.h"
+#include "entry/dde_server.h"
 #include "entry/end_of_run.h"
 #include "entry/extract_files.h"
 #include "entry/install_file.h"
 #include "entry/main_state.h"
-#include "entry/run_seams.h"
 #include "entry/run_states.h"
 #include "entry/runtime_bitmaps.h"
 #include "entry/support_files.h"
 #include "entry/switches.h"
 #include "entry/wizard_class.h"
-#include "entry/dde_server.h"
 #include "interp/progman_records.h"
-#include "log/install_log.h"
 #include "merl/setup_interface.h"
 #include "script/script_image.h"
 #include "system/platform_flags.h"
 #include "ui/message_box_dlg.h"
 #include "ui/message_dlg.h"
-#include "ui/pump.h"
 #include "win/library.h"
 
 namespace merl {
