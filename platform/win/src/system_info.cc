@@ -6,6 +6,7 @@
 #include "win/error.h"
 #include "win/machine.h"
 #include "win/system.h"
+#include "win/ui_constants.h"
 
 namespace win {
 
@@ -69,13 +70,13 @@ int GetSystemMetrics(int index) {
       return kMenuHeight;
     case SM_CXBORDER:
     case SM_CYBORDER:
-      return kBorderWidth;
+      return kBorder;
     case SM_CXDLGFRAME:
     case SM_CYDLGFRAME:
-      return kDialogFrameWidth;
+      return kDialogFrame;
     case SM_CXFRAME:
     case SM_CYFRAME:
-      return kSizingFrameWidth;
+      return kSizingFrame;
     case SM_CXICON:
     case SM_CYICON:
     case SM_CXCURSOR:

@@ -172,10 +172,14 @@ TEST_F(WholeRunTest, TheEndTellsTheMachineWhatChanged) {
     runOk({"--silent"});
     auto broadcasts = kit().transcript("broadcast");
     EXPECT_EQ(broadcasts.size(), c.broadcasts);
-    if (c.broadcasts == 2) EXPECT_EQ(broadcasts[1]["text"].text(), "Environment");
+    if (c.broadcasts == 2) {
+      EXPECT_EQ(broadcasts[1]["text"].text(), "Environment");
+    }
     auto helps = kit().transcript("help");
     ASSERT_EQ(helps.size(), c.helps);
-    if (c.helps) EXPECT_EQ(helps[0]["command"].integer(), 2);
+    if (c.helps) {
+      EXPECT_EQ(helps[0]["command"].integer(), 2);
+    }
   }
 }
 

@@ -224,7 +224,9 @@ TEST_F(ScriptHeaderTest, DefaultLanguageMatchIsTakenUnlessTestRunOrAlwaysAsk) {
     EXPECT_EQ(merl::scriptHeader().language, 1) << c.name;
     EXPECT_EQ(var("LANGUAGES"), "N1") << c.name;
     EXPECT_EQ(dialogsShown(), c.asked ? 1u : 0u) << c.name;
-    if (c.asked) EXPECT_NE(transcript().find("\"selected\":[1]"), std::string::npos) << transcript();
+    if (c.asked) {
+      EXPECT_NE(transcript().find("\"selected\":[1]"), std::string::npos) << transcript();
+    }
   }
 }
 

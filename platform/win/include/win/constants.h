@@ -69,12 +69,9 @@ inline constexpr std::uintptr_t kResourceHandleStep = 0x10;
 // The exported table of resources every module may carry.
 inline constexpr const char* kResourceTableSymbol = "ids_resource_table";
 
-// System facts: metrics of the classic NT 4.0 look (GetSystemMetrics).
-inline constexpr int kCaptionHeight = 19;   // SM_CYCAPTION
+// System facts: metrics of the classic NT 4.0 look (GetSystemMetrics; the frame sizes are
+// in ui_constants.h, beside the window geometry that uses them).
 inline constexpr int kMenuHeight = 19;      // SM_CYMENU
-inline constexpr int kBorderWidth = 1;      // SM_CXBORDER, SM_CYBORDER
-inline constexpr int kDialogFrameWidth = 3; // SM_CXDLGFRAME, SM_CYDLGFRAME
-inline constexpr int kSizingFrameWidth = 4; // SM_CXFRAME, SM_CYFRAME
 inline constexpr int kScrollBarWidth = 16;  // SM_CXVSCROLL, SM_CYHSCROLL
 inline constexpr int kIconSize = 32;        // SM_CXICON, SM_CYICON, SM_CXCURSOR, SM_CYCURSOR
 inline constexpr int kSmallIconSize = 16;   // SM_CXSMICON, SM_CYSMICON
