@@ -51,10 +51,15 @@ void UnregisterServer(const std::string& prefix, const std::string& path, bool r
   AppendShortPath(text, path);
   SetProgressText(text);
   const std::string shortPath = NormalizePath(path, false);
+  // The server runs in its own directory; the undo's directory comes back afterwards, so the
+  // server's directory can still be removed.
+  char before[win::MAX_PATH] = {};
+  const win::DWORD kept = win::GetCurrentDirectory(sizeof before, before);
   const auto slash = shortPath.rfind('\\');
   if (slash != std::string::npos) win::SetCurrentDirectory(shortPath.substr(0, slash + 1).c_str());
   if (EndsWithNoCase(path, "EXE")) runServerCommand(shortPath, registerServer);
   else callLibraryServer(path, registerServer);
+  if (kept > 0 && kept < sizeof before) win::SetCurrentDirectory(before);
 }
 
 }  // namespace remvex

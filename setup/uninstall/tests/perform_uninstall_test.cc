@@ -259,3 +259,66 @@ TEST_F(UndoTest, AbortWhileTheEngineServerRunsStopsAfterTheSubSystem) {
 }
 
 }  // namespace
+
+namespace {
+
+// The doubles' log lines that hold every one of parts.
+std::size_t doubleCalls(const TestMachine& m, const std::vector<std::string>& parts) {
+  const std::string text = TestMachine::readText(m.stateDir() + "/doubles.log");
+  std::size_t n = 0, start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    bool all = true;
+    for (const auto& p : parts) all = all && line.find(p) != std::string::npos;
+    n += all;
+    start = end + 1;
+  }
+  return n;
+}
+
+const char* kDoublesIni = "[doubles]\nconfig = $STATE/doubles.ini\nlog = $STATE/doubles.log\n";
+
+TEST_F(UndoTest, ServersAreUnregisteredAndRestoredOnesRegisteredAgain) {
+  struct Case {
+    const char* name;
+    bool rollback;
+    std::vector<std::vector<std::string>> calls;  // parts of doubles' log lines, one line each
+    std::vector<std::vector<std::string>> absent;
+  };
+  const Case cases[] = {
+      {"full uninstall",
+       false,
+       {{"SERVER.EXE /UNREGSERVER"}, {"\"call\":\"DllUnregisterServer\""}},
+       {{"/REGSERVER"}, {"\"call\":\"DllRegisterServer\""}}},
+      {"rollback of the server's overwrite",
+       true,
+       {{"SERVER.EXE /REGSERVER"}},
+       {{"/UNREGSERVER"}, {"\"call\":\"DllUnregisterServer\""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    use(kDoublesIni);
+    TestMachine::writeText(machine_->stateDir() + "/doubles.ini", "");
+    remvex_tests::install(REMVEX_PROBE, machine_->hostC("APP/SERVER.EXE"));
+    remvex_tests::install(REMVEX_PROBE, machine_->hostC("APP/BACKUP/SERVER.EXE"));
+    remvex_tests::install(REMVEX_COMSERVER_DOUBLE, machine_->hostC("APP/SERVER.DLL"));
+    remvex_tests::install(REMVEX_OLE32_DOUBLE, machine_->hostC("WINDOWS/SYSTEM/OLE32.DLL"));
+    machine_->makeFile("APP/PLAIN.DLL", "no library");
+    auto state = read(kHeader + lines({"File Copy: C:\\APP\\SERVER.EXE", "Self-Register: C:\\APP\\SERVER.EXE",
+                                       "File Copy: C:\\APP\\SERVER.DLL", "Self-Register: C:\\APP\\SERVER.DLL",
+                                       "File Copy: C:\\APP\\PLAIN.DLL", "Self-Register: C:\\APP\\PLAIN.DLL"}) +
+                      kHeader +
+                      lines({"File Overwrite: C:\\APP\\SERVER.EXE", "Backup Copy: C:\\APP\\BACKUP\\SERVER.EXE",
+                             "Self-Register: C:\\APP\\SERVER.EXE"}));
+    remvex::Run().rollback = c.rollback;
+    undo(state);
+    for (const auto& parts : c.calls) EXPECT_EQ(doubleCalls(*machine_, parts), 1u) << parts[0];
+    for (const auto& parts : c.absent) EXPECT_EQ(doubleCalls(*machine_, parts), 0u) << parts[0];
+    EXPECT_EQ(doubleCalls(*machine_, {"PLAIN.DLL"}), 0u);
+    EXPECT_EQ(exists("APP/SERVER.DLL"), c.rollback);
+  }
+}
+
+}  // namespace
