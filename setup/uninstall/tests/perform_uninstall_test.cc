@@ -19,6 +19,7 @@
 #include "win/error.h"
 #include "win/library.h"
 #include "win/registry.h"
+#include "win/services.h"
 #include "win/system.h"
 #include "win/window.h"
 #include "win_testing/test_machine.h"
@@ -135,6 +136,9 @@ TEST_F(UndoTest, ProgressTextsComeInStepOrder) {
   EXPECT_EQ(remvex::Progress().done, 7u);
   EXPECT_EQ(host("APP/OTHER.INI"), "[a]\r\nb=old\r\n");
   EXPECT_TRUE(remvex::Progress().shown);
+  win::SC_HANDLE manager = win::OpenSCManager(nullptr, nullptr, win::SC_MANAGER_CONNECT);
+  EXPECT_EQ(win::OpenService(manager, "DemoSvc", win::SERVICE_QUERY_STATUS), nullptr);
+  win::CloseServiceHandle(manager);
 }
 
 TEST_F(UndoTest, EmptyListsGiveTotalOneAndNoAction) {
@@ -319,6 +323,21 @@ TEST_F(UndoTest, ServersAreUnregisteredAndRestoredOnesRegisteredAgain) {
     EXPECT_EQ(doubleCalls(*machine_, {"PLAIN.DLL"}), 0u);
     EXPECT_EQ(exists("APP/SERVER.DLL"), c.rollback);
   }
+}
+
+TEST_F(UndoTest, LibraryIsLeftAloneWithoutOle) {
+  use(kDoublesIni);
+  TestMachine::writeText(machine_->stateDir() + "/doubles.ini", "[ole32]\ninitialize = 0x80004005\n");
+  remvex_tests::install(REMVEX_COMSERVER_DOUBLE, machine_->hostC("APP/SERVER.DLL"));
+  auto state = read(kHeader + lines({"File Copy: C:\\APP\\SERVER.DLL", "Self-Register: C:\\APP\\SERVER.DLL"}));
+  undo(state);  // no OLE32.DLL at all
+  EXPECT_EQ(doubleCalls(*machine_, {"\"double\":\"comserver\""}), 0u);
+  remvex_tests::install(REMVEX_OLE32_DOUBLE, machine_->hostC("WINDOWS/SYSTEM/OLE32.DLL"));
+  remvex_tests::install(REMVEX_COMSERVER_DOUBLE, machine_->hostC("APP/SERVER.DLL"));
+  state = read(kHeader + lines({"File Copy: C:\\APP\\SERVER.DLL", "Self-Register: C:\\APP\\SERVER.DLL"}));
+  undo(state);  // OleInitialize fails
+  EXPECT_EQ(doubleCalls(*machine_, {"\"call\":\"OleInitialize\""}), 1u);
+  EXPECT_EQ(doubleCalls(*machine_, {"\"call\":\"DllUnregisterServer\""}), 0u);
 }
 
 }  // namespace
