@@ -16,6 +16,7 @@
 #include "start/main_window.h"
 #include "start/platform_info.h"
 #include "undo/progress_text.h"
+#include "undo/shared_question.h"
 #include "win/error.h"
 #include "win/library.h"
 #include "win/registry.h"
@@ -338,6 +339,68 @@ TEST_F(UndoTest, LibraryIsLeftAloneWithoutOle) {
   undo(state);  // OleInitialize fails
   EXPECT_EQ(doubleCalls(*machine_, {"\"call\":\"OleInitialize\""}), 1u);
   EXPECT_EQ(doubleCalls(*machine_, {"\"call\":\"DllUnregisterServer\""}), 0u);
+}
+
+TEST_F(UndoTest, SharedSystemFilesStayWhileCountedOrKept) {
+  struct Case {
+    const char* name;
+    win::DWORD type;
+    std::vector<std::uint8_t> count;
+    int answer;          // the question's answer (not silent), 0: silent
+    bool fileKept;
+    bool valueKept;
+  };
+  const Case cases[] = {
+      {"count of three as text", win::REG_SZ, {'3', 0}, 0, true, true},
+      {"last use, silent", win::REG_DWORD, {1, 0, 0, 0}, 0, true, false},
+      {"last use, answered Yes", win::REG_DWORD, {1, 0, 0, 0}, 1007, false, false},
+      {"last use, answered No", win::REG_DWORD, {1, 0, 0, 0}, 1006, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    use();
+    remvex::Run().silent = c.answer == 0;
+    remvex::SharedFileQuestion() = [&](const std::string&) { return c.answer; };
+    machine_->makeFile("WINDOWS/SYSTEM/SHARED.DLL", "x");
+    win::HKEY k = nullptr;
+    win::RegCreateKeyEx(win::HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", 0,
+                        nullptr, 0, win::KEY_ALL_ACCESS, nullptr, &k, nullptr);
+    win::RegSetValueEx(k, "C:\\WINDOWS\\SYSTEM\\SHARED.DLL", 0, c.type, c.count.data(),
+                       static_cast<win::DWORD>(c.count.size()));
+    auto state = read(kHeader + lines({"File Copy: C:\\WINDOWS\\SYSTEM\\SHARED.DLL"}));
+    undo(state);
+    EXPECT_EQ(exists("WINDOWS/SYSTEM/SHARED.DLL"), c.fileKept);
+    win::DWORD size = 0;
+    EXPECT_EQ(win::RegQueryValueEx(k, "C:\\WINDOWS\\SYSTEM\\SHARED.DLL", nullptr, nullptr, nullptr, &size) ==
+                  win::ERROR_SUCCESS,
+              c.valueKept);
+    win::RegCloseKey(k);
+    remvex::SharedFileQuestion() = nullptr;
+  }
+}
+
+TEST_F(UndoTest, IconsOfTheUndoneInstallationsAreRemoved) {
+  struct Case {
+    const char* name;
+    bool rollback;
+    const char* left;  // the stand-in's groups afterwards
+  };
+  const Case cases[] = {
+      {"full uninstall", false, ""},
+      {"rollback keeps the first installation's icon", true, "[Demo]\nReadme\tC:\\APP\\README.TXT\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    use();
+    TestMachine::writeText(machine_->stateDir() + "/groups.txt",
+                           "[Demo]\nReadme\tC:\\APP\\README.TXT\nDemo\tC:\\APP\\DEMO.EXE\n");
+    auto state = read(kHeader +
+                      lines({"Icon Group: Demo", "Icon Name: Readme", "Icon Cmd: C:\\APP\\README.TXT"}) +
+                      kHeader + lines({"Icon Group: Demo", "Icon Name: Demo", "Icon Cmd: C:\\APP\\DEMO.EXE"}));
+    remvex::Run().rollback = c.rollback;
+    undo(state);
+    EXPECT_EQ(TestMachine::readText(machine_->stateDir() + "/groups.txt"), c.left);
+  }
 }
 
 }  // namespace
