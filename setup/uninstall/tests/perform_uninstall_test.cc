@@ -403,4 +403,35 @@ TEST_F(UndoTest, IconsOfTheUndoneInstallationsAreRemoved) {
   }
 }
 
+TEST_F(UndoTest, ProgramsRunFirstAndAreWaitedFor) {
+  use(kDoublesIni);
+  openWizard();
+  TestMachine::writeText(machine_->stateDir() + "/doubles.ini", "");
+  remvex_tests::install(REMVEX_PROBE, machine_->hostC("APP/CLEAN.EXE"));
+  remvex_tests::install(REMVEX_PROBE, machine_->hostC("APP/TIDY.EXE"));
+  auto state = read(kHeader + lines({"Execute Path: C:\\APP\\CLEAN.EXE", "Execute Name: Cleaner",
+                                     "Execute Program: C:\\APP\\TIDY.EXE"}));
+  undo(state);
+  ASSERT_GE(shownTexts().size(), 2u);
+  EXPECT_EQ(shownTexts()[0].text, "\r\n\r\nExecuting External Program:\r\nCleaner");
+  EXPECT_EQ(shownTexts()[1].text, "\r\n\r\nExecuting External Program:\r\nC:\\APP\\TIDY.EXE");
+  EXPECT_EQ(doubleCalls(*machine_, {"\"call\":\"start\"", "CLEAN.EXE"}), 1u);
+  EXPECT_EQ(doubleCalls(*machine_, {"\"call\":\"start\"", "TIDY.EXE"}), 1u);
+}
+
+TEST_F(UndoTest, RollbackRestoresEditedFilesFromTheirBackups) {
+  use();
+  machine_->makeFile("CONFIG.SYS", "edited");
+  machine_->makeFile("APP/BACKUP/CONFIG.SYS", "original");
+  const std::string log = kHeader + kHeader + lines({"File Edit: C:\\CONFIG.SYS", "Backup Copy: C:\\APP\\BACKUP\\CONFIG.SYS"});
+  auto state = read(log);
+  undo(state);  // a full uninstall leaves an edited file
+  EXPECT_EQ(host("CONFIG.SYS"), "edited");
+  state = read(log);
+  remvex::Run().rollback = true;
+  undo(state);
+  EXPECT_EQ(host("CONFIG.SYS"), "original");
+  EXPECT_FALSE(exists("APP/BACKUP/CONFIG.SYS"));
+}
+
 }  // namespace
