@@ -47,6 +47,8 @@ inline constexpr int kBusyDeletePauseMs = 50;
 inline constexpr unsigned kRestartResourceType = 300;
 inline constexpr unsigned kRestartResourceId = 30202;
 inline constexpr const char* kRestartFileName = "_MSRSTRT.EXE";
+// Written first under this name, then renamed to the one above.
+inline constexpr const char* kRestartStagingName = "_MSRSTRT.NEW";
 
 // A message text after the '|' expansion and the "%s" replacement is cut to this size.
 inline constexpr std::size_t kMessageSize = 1024;
@@ -60,5 +62,16 @@ inline constexpr const char* kMessage35 = "Removing Registry Key:\r\n";
 inline constexpr const char* kMessage36 = "Restoring Registry Value:\r\n";
 inline constexpr const char* kMessage37 = "Removing Program Icon:\r\n";
 inline constexpr const char* kMessage56 = "Removing Registry Tree:\r\n";
+
+}  // namespace remvex
+
+namespace remvex {
+
+// The undo's work buffers and waits.
+inline constexpr std::size_t kProgmanBufferSize = 16384;  // one Program Manager answer
+inline constexpr unsigned kServiceDeleteWaitMs = 3500;    // after a deleted service
+inline constexpr unsigned kProgressWaitMs = 10;           // after each progress text
+inline constexpr unsigned kUndoTimerId = 8298;
+inline constexpr std::size_t kActionTextSize = 64;        // one action text, NUL included
 
 }  // namespace remvex

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/types.h"
+
 namespace remvex {
 
 struct RunState {
@@ -16,6 +18,13 @@ struct RunState {
   bool rollback = false;
   bool restartNeeded = false;         // a busy file was staged for replacement at restart
   bool ownExecutableDeleted = false;  // the undo deleted the program's own file
+  win::HWND mainWindow = nullptr;
+  win::HWND wizard = nullptr;  // the modeless wizard page, when one is open
+  int uninstallMode = 1000;    // 1000 automatic, 1001 custom
+  bool cancel = false;         // the wizard's Cancel was confirmed
+  bool dialogLibrary = false;  // CTL3D32.DLL loaded and registered
+  bool noToAll = false;        // "No to All" was chosen for shared files
+  unsigned tempNameCounter = 0;  // next number tried for a "~QDU%04x.TMP" name
 };
 
 // The one run state of the process.

@@ -57,6 +57,8 @@ const std::map<int, const char*>& table() {
       {41, "The following sub-systems were configured during the installation.  Select those sub-systems that you "
            "want to remove."},
       {44, "Removing Sub-System:\r\n"},
+      {45, "Performing uninstall of the %s...\n\nPress the Cancel button to stop the uninstall process and exit this "
+           "program."},
       {55, "The following registry trees were added during the installation. Select those registry keys that you "
            "want removed, including all of their sub-keys."},
       {56, kMessage56},

@@ -41,6 +41,7 @@ struct DirectoryRecord {
   std::string path;  // ends with a backslash
   std::uint32_t selected = 0;
   std::uint16_t tree = 0, installation = 0;
+  std::uint16_t madeDir = 0;  // the last installation whose "Made Dir:" line names it
 };
 struct IniFileRecord {
   std::string name;
@@ -66,6 +67,7 @@ struct RegistryRestoreRecord {
   std::string key, name;
   std::vector<std::string> oldData;  // the texts; stored NUL-separated with an empty one last
   std::string rollbackOldData;
+  std::vector<std::string> rollbackOldTexts;  // every text of the latest "RegDB Old:" group
   std::uint32_t root = 0, type = 0, selected = 0;
   std::uint16_t installation = 0;
 };
@@ -117,6 +119,7 @@ struct LogState {
   bool hasSubSystem = false;
   std::string subSystem;
   std::uint32_t subSystemSelected = 0;
+  std::uint16_t subSystemInstallation = 0;  // the installation of the last "SubSystem: B" line
   ItemLists lists;
 };
 

@@ -246,10 +246,10 @@ void Reader::madeDir() {
     std::size_t n = std::min(r.path.size(), path.size());
     if (!EqualNoCase(r.path.substr(0, n), path.substr(0, n))) continue;
     r.path.resize(n);
-    r.installation = state_.installations;
+    r.installation = r.madeDir = state_.installations;
     return;
   }
-  state_.lists.directories.add({path, 0, 0, state_.installations});
+  state_.lists.directories.add({path, 0, 0, state_.installations, state_.installations});
 }
 
 void Reader::fileTree() {
@@ -395,10 +395,11 @@ void Reader::registryKey() {
   for (auto& r : state_.lists.registryRestore.records())
     if (EqualNoCase(r.key, key) && EqualNoCase(r.name, name) && r.root == root && r.type == type) {
       r.rollbackOldData = old.front();
+      r.rollbackOldTexts = old;
       r.installation = now;
       return;
     }
-  RegistryRestoreRecord r{key, name, old, old.front(), root, type, 0, now};
+  RegistryRestoreRecord r{key, name, old, old.front(), old, root, type, 0, now};
   state_.lists.registryRestore.add(std::move(r));
 }
 
@@ -510,6 +511,7 @@ bool Reader::dispatch() {
       state_.subSystem = name;
       state_.hasSubSystem = true;
       state_.subSystemSelected = 0;
+      state_.subSystemInstallation = state_.installations;
     }
   } else if (is("Made Dir: ")) madeDir();
   else if (is("File Tree: ")) fileTree();

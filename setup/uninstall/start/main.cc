@@ -18,6 +18,7 @@
 #include "start/self_removal.h"
 #include "start/settings.h"
 #include "string_table.h"
+#include "undo/perform_uninstall.h"
 #include "win/common_dialogs.h"
 #include "win/dialog.h"
 #include "win/files.h"
@@ -89,8 +90,14 @@ std::string normalRun(win::HWND window, const std::string& logPath, bool titleAr
   win::SetCursor(cursor);
   if (result != 0) return "";
   if (!state.windowTitle.empty()) win::SetWindowText(window, state.windowTitle.c_str());
-  win::SetCurrentDirectory("\\");
-  win::PostMessage(win::HWND_BROADCAST, win::WM_WININICHANGE, 0, 0);
+  if (run.automatic) run.uninstallMode = 1000;
+  if (!run.cancel) {
+    // Named absolutely before the current directory moves to the drive's root.
+    const std::string absoluteLog = remvex::NormalizePath(logPath, true);
+    win::SetCurrentDirectory("\\");
+    remvex::PerformUninstall(absoluteLog, state);
+    win::PostMessage(win::HWND_BROADCAST, win::WM_WININICHANGE, 0, 0);
+  }
   if (run.restartNeeded && !run.silent) {
     const std::string text = remvex::LoadMessage(run.iniPath, 68);
     const std::string caption = remvex::LoadMessage(run.iniPath, 25);
@@ -118,8 +125,9 @@ void endOfRun(const std::string& module, const std::string& tempCopy, bool noTem
   if (!run.restartNeeded) return;
   if (run.platform == 1) {
     if (!restartProgram.empty()) win::WinExec(restartProgram.c_str(), win::SW_SHOW);
+    else remvex::RequestReboot();
   } else {
-    win::ExitWindowsEx(0, 0xFFFFFFFF);
+    win::ExitWindowsEx(win::EWX_REBOOT, 0xFFFFFFFF);
   }
 }
 
@@ -154,6 +162,7 @@ int main() {
   win::HINSTANCE instance = win::GetModuleHandle(nullptr);
   win::HWND window = remvex::CreateMainWindow(instance, command.title.value_or(""));
   if (!window) win::ExitProcess(0);
+  run.mainWindow = window;
 
   if (command.secondStage && !command.logPath.empty()) {
     remvex::RunSecondStage(window, command.logPath);
@@ -164,6 +173,7 @@ int main() {
   win::SetErrorMode(win::SEM_NOOPENFILEERRORBOX);
   remvex::DialogLibrary dialogs;
   dialogs.Load(instance, run.newShell);
+  run.dialogLibrary = dialogs.present();
   std::string logPath = command.logPath;
   if (logPath.empty()) logPath = askLogPath(window, run.iniPath);
   std::string logDirectory;

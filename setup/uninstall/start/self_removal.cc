@@ -4,7 +4,10 @@
 #include "log/path_names.h"
 #include "start/command_line.h"
 #include "start/reboot_delete.h"
+#include "win/access_rights.h"
 #include "win/files.h"
+#include "win/process.h"
+#include "win/restart.h"
 #include "win/resource.h"
 
 namespace remvex {
@@ -35,11 +38,31 @@ std::string WriteRestartProgram() {
                                       win::MAKEINTRESOURCE(kRestartResourceId));
   if (!bytes) return "";
   const std::string path = WindowsDirectoryFile(kRestartFileName);
-  win::HFILE file = win::_lcreat(path.c_str(), 0);
-  if (file == win::HFILE_ERROR) return "";
-  bool whole = win::_lwrite(file, reinterpret_cast<const char*>(bytes->data), bytes->size) == bytes->size;
-  win::_lclose(file);
-  return whole ? path : "";
+  const std::string staging = WindowsDirectoryFile(kRestartStagingName);
+  // A file made new here, so nothing planted under the name is written through.
+  win::HANDLE file = win::CreateFile(staging.c_str(), win::GENERIC_WRITE, 0, nullptr, win::CREATE_NEW,
+                                     win::FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == win::INVALID_HANDLE_VALUE) return "";
+  win::DWORD written = 0;
+  bool whole = win::WriteFile(file, bytes->data, static_cast<win::DWORD>(bytes->size), &written, nullptr) &&
+               written == bytes->size;
+  win::CloseHandle(file);
+  if (whole && win::MoveFileEx(staging.c_str(), path.c_str(), win::MOVEFILE_REPLACE_EXISTING)) return path;
+  win::DeleteFile(staging.c_str());
+  return "";
+}
+
+void RequestReboot() {
+  win::HANDLE token = nullptr;
+  if (win::OpenProcessToken(win::GetCurrentProcess(), win::TOKEN_ADJUST_PRIVILEGES | win::TOKEN_QUERY, &token)) {
+    win::TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = win::SE_PRIVILEGE_ENABLED;
+    if (win::LookupPrivilegeValue(nullptr, win::SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+      win::AdjustTokenPrivileges(token, win::FALSE, &privileges, 0, nullptr, nullptr);
+    win::CloseHandle(token);
+  }
+  win::ExitWindowsEx(win::EWX_REBOOT, 0);
 }
 
 void DeleteIniFile(const std::string& iniPath) {

@@ -16,9 +16,13 @@ std::string MakeTemporaryCopy(const std::string& moduleFile, int platform);
 std::string SecondStageCommand(const std::string& tempCopy, const std::string& programFile,
                                const std::string& logDirectory);
 
-// Writes the embedded restart program to _MSRSTRT.EXE in the Windows directory; its path, ""
-// when it could not be written.
+// Writes the embedded restart program to _MSRSTRT.EXE in the Windows directory (a new file
+// renamed over it); its path, "" when it could not be written whole.
 std::string WriteRestartProgram();
+
+// Asks for the restart itself (the shutdown privilege enabled first): used when the restart
+// program could not be written.
+void RequestReboot();
 
 // Deletes the program's INI file (a run that made no temporary copy).
 void DeleteIniFile(const std::string& iniPath);

@@ -1,4 +1,6 @@
-// Deleting files and removing directories as the undo steps do.
+// Deleting files and removing directories as the undo steps do: single files
+// with their help indexes, patterns, directory trees (with their guards) and
+// the restore of a file from its backup, at the next restart when it is busy.
 #pragma once
 
 #include <string>
@@ -18,8 +20,29 @@ int DeleteOneFile(const std::string& path);
 // success.
 int RemoveDir(const std::string& path);
 
-// Removes directory after its subdirectories, deleting their files when deleteFiles is set;
-// refuses paths under 4 characters and the Windows and System directories.
+// Clears the attributes and deletes; a ".HLP" file takes its ".GID" and ".FTS" along.
+void DeleteFileWithHelpIndex(const std::string& path);
+
+// Deletes a file (restoring it from backup when restore is set) or every file matching a
+// pattern. 1 when it acted, 0 when a pattern was refused: a wildcard in the Windows or System
+// directory or at a drive root.
+int RemoveOrRestoreFile(const std::string& path, const std::string& backup, bool restore);
+
+// Copies backup over target; when target is busy, stages the copy beside it and schedules the
+// replacement for the next restart (the backup goes only once the schedule is written).
+void ReplaceFileAtReboot(const std::string& backup, const std::string& target);
+
+// "~QDU%04x.TMP" in target's directory: the first such name that does not exist, counting on
+// from the run's last one.
+std::string MakeUniqueTempName(const std::string& target);
+
+// The directory of a path's absolute form (dots resolved) is a drive root, the Windows or
+// System directory, or one of their ancestors.
+bool IsProtectedDirectory(const std::string& directory);
+
+// Removes directory after its subdirectories, deleting their files when deleteFiles is set.
+// Refuses protected directories (above) and paths under 4 characters; a link is removed as a
+// link, never entered.
 void RemoveDirectoryTree(const std::string& directory, bool deleteFiles);
 
 }  // namespace remvex
