@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/types.h"
+
 namespace remvex {
 
 struct RunState {
@@ -16,6 +18,7 @@ struct RunState {
   bool rollback = false;
   bool restartNeeded = false;         // a busy file was staged for replacement at restart
   bool ownExecutableDeleted = false;  // the undo deleted the program's own file
+  win::HWND wizard = nullptr;  // the modeless wizard page, when one is open
 };
 
 // The one run state of the process.

@@ -1,0 +1,191 @@
+// The wizard and the shared-file question in this process, scripted through
+// the answers file: paging, selections, the rollback choice, the cancel
+// question and the pressed button of the shared-file question.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "program_run.h"
+#include "run_state.h"
+#include "start/main_window.h"
+#include "win/library.h"
+#include "win/window.h"
+#include "win_testing/test_machine.h"
+#include "wizard/shared_dlg.h"
+#include "wizard/wizard_run.h"
+
+namespace {
+
+using win_testing::TestMachine;
+
+class WizardDialogsTest : public ::testing::Test {
+ protected:
+  // A fresh machine with these answers, and a main window titled "Uninstall Demo".
+  void use(const std::string& answers) {
+    machine_.reset();
+    machine_ = std::make_unique<TestMachine>(std::string(remvex_tests::kUiIni) + "[system]\nscreen = 800x600\n");
+    TestMachine::writeText(machine_->stateDir() + "/answers.txt", answers);
+    remvex::Run() = {};
+    remvex::Wizard() = {};
+    remvex::Screen() = {};
+    win::HINSTANCE instance = win::GetModuleHandle(nullptr);
+    remvex::CreateTitleFont(instance, remvex::StartSettings{});
+    ASSERT_NE(remvex::RegisterMainClass(instance), 0);
+    const std::string title = "Uninstall Demo";
+    ASSERT_EQ(remvex::CreateMainWindow(instance, 0, &title, true), 1);
+  }
+  // Runs the wizard over log; true unless cancelled.
+  bool runWizard(remvex::LogState& log, bool automatic = false) {
+    remvex::WizardSetup setup;
+    setup.instance = win::GetModuleHandle(nullptr);
+    setup.owner = remvex::MainWindow();
+    setup.automatic = automatic;
+    remvex::Run().automatic = automatic;
+    setup.rollback = &remvex::Run().rollback;
+    return remvex::RunWizard(setup, log);
+  }
+  void TearDown() override {
+    remvex::CloseWizard();
+    if (remvex::MainWindow()) win::DestroyWindow(remvex::MainWindow());
+    remvex::FreeTitleFont();
+  }
+  // The texts control id was given, in order.
+  std::vector<std::string> textsOf(int id) const {
+    std::vector<std::string> out;
+    const std::string marker = "\"id\":" + std::to_string(id) + ",\"text\":\"";
+    for (const std::string& line : remvex_tests::transcriptLines(*machine_, {"\"ev\":\"text\"", marker})) {
+      const auto at = line.find(marker) + marker.size();
+      out.push_back(line.substr(at, line.rfind('"') - at));
+    }
+    return out;
+  }
+  std::size_t count(const std::vector<std::string>& parts) const {
+    return remvex_tests::transcriptLines(*machine_, parts).size();
+  }
+
+  std::unique_ptr<TestMachine> machine_;
+};
+
+remvex::LogState iniFilesLog(std::uint32_t selected) {
+  remvex::LogState log;
+  log.title = "Demo";
+  log.lists.iniFiles.add({"C:\\WINDOWS\\DEMO.INI", selected, 1});
+  log.lists.iniFiles.add({"C:\\WINDOWS\\MORE.INI", selected, 1});
+  return log;
+}
+
+TEST_F(WizardDialogsTest, CustomPagesPassEmptyListsAndKeepSelections) {
+  struct Case {
+    const char* name;
+    std::uint32_t before;
+    const char* answers;
+    std::uint32_t after;
+  };
+  const Case cases[] = {
+      {"Select All", 0, "106 1 check 1001=1\n106 3\n106 1\n106 5\n106 1\n106 1\n", 1},
+      {"Select None", 1, "106 1 check 1001=1\n106 77\n106 1\n106 5\n106 1\n106 1\n", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    use(c.answers);
+    remvex::LogState log = iniFilesLog(c.before);
+    EXPECT_TRUE(runWizard(log));
+    EXPECT_TRUE(remvex::Wizard().finish);
+    EXPECT_EQ(remvex::Wizard().uninstallMode, remvex::kCustomMode);
+    EXPECT_EQ(textsOf(1005), (std::vector<std::string>{"Select Uninstall Method", "Select INI Files to Remove",
+                                                       "Perform Uninstall", "Select INI Files to Remove",
+                                                       "Perform Uninstall"}));
+    EXPECT_EQ(textsOf(1), (std::vector<std::string>{"&Finish", "&Next >", "&Finish"}));
+    for (const auto& r : log.lists.iniFiles.records()) EXPECT_EQ(r.selected, c.after);
+    TearDown();
+  }
+}
+
+TEST_F(WizardDialogsTest, AutomaticPagesAndTheRollbackChoice) {
+  struct Case {
+    const char* name;
+    bool offered;
+    const char* answers;
+    std::vector<std::string> titles;
+    bool rollback;
+  };
+  const Case cases[] = {
+      {"Yes on the rollback page", true, "106 1\n106 1 check 1000=1\n106 1\n",
+       {"Select Uninstall Method", "Perform Rollback", "Perform Uninstall"}, true},
+      {"No on the rollback page", true, "106 1\n106 1 check 1001=1\n106 1\n",
+       {"Select Uninstall Method", "Perform Rollback", "Perform Uninstall"}, false},
+      {"back from perform to the rollback page and the method", true, "106 1\n106 1\n106 5\n106 5\n106 1\n106 1\n106 1\n",
+       {"Select Uninstall Method", "Perform Rollback", "Perform Uninstall", "Perform Rollback",
+        "Select Uninstall Method", "Perform Rollback", "Perform Uninstall"},
+       false},
+      {"no offer: straight to perform", false, "106 1\n106 1\n", {"Select Uninstall Method", "Perform Uninstall"}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    use(c.answers);
+    remvex::LogState log;
+    log.title = "Demo";
+    log.rollbackOffered = c.offered;
+    EXPECT_TRUE(runWizard(log));
+    EXPECT_EQ(textsOf(1005), c.titles);
+    EXPECT_EQ(remvex::Run().rollback, c.rollback);
+    EXPECT_EQ(remvex::Wizard().uninstallMode, remvex::kAutomaticMode);
+    TearDown();
+  }
+}
+
+TEST_F(WizardDialogsTest, CancelAsksAndYesStopsTheWizard) {
+  struct Case {
+    const char* name;
+    const char* answers;
+    bool cancelled;
+  };
+  const Case cases[] = {
+      {"Yes", "106 2\n\"Uninstall\" 6\n", true},
+      {"No goes on", "106 2\n\"Uninstall\" 7\n106 1\n106 1\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    use(c.answers);
+    remvex::LogState log = iniFilesLog(0);
+    EXPECT_EQ(runWizard(log), !c.cancelled);
+    EXPECT_EQ(remvex::WizardCancelled(), c.cancelled);
+    EXPECT_EQ(remvex::Wizard().finish, !c.cancelled);
+    EXPECT_EQ(count({"\"ev\":\"messagebox\"", "\"caption\":\"Uninstall\"",
+                     "\"text\":\"Are you sure you want to cancel the uninstall?\"", "\"buttons\":[6,7]"}),
+              1u);
+    if (c.cancelled) {
+      EXPECT_FALSE(win::IsWindowVisible(remvex::Run().wizard));
+    }
+    TearDown();
+  }
+}
+
+TEST_F(WizardDialogsTest, SharedQuestionReturnsThePressedButton) {
+  struct Case {
+    const char* name;
+    const char* answers;
+    int pressed;
+  };
+  const Case cases[] = {
+      {"Yes", "104 1007\n", remvex::kSharedYes},
+      {"No", "104 1006\n", remvex::kSharedNo},
+      {"No to All is the default", "", remvex::kSharedNoToAll},
+      {"closing keeps the file", "104 2\n", remvex::kSharedNo},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    use(c.answers);
+    EXPECT_EQ(remvex::AskSharedFile("C:\\WINDOWS\\SYSTEM\\SHARED.DLL"), c.pressed);
+    const std::string text =
+        "\"text\":\"The system indicates that the following shared file is no longer used by any programs and may be "
+        "deleted.\\u000a\\u000aC:\\\\WINDOWS\\\\SYSTEM\\\\SHARED.DLL\\u000a\\u000aIf any programs are still using "
+        "this file and it is removed those programs may not function. Leaving this file will not harm your system.";
+    EXPECT_EQ(count({"\"ev\":\"dialog\"", "\"key\":\"104\"", "\"title\":\"Remove Shared Component\"", text}), 1u)
+        << TestMachine::readText(machine_->stateDir() + "/t.jsonl");
+    TearDown();
+  }
+}
+
+}  // namespace
