@@ -9,10 +9,15 @@
 #include "program_run.h"
 #include "run_state.h"
 #include "start/main_window.h"
+#include "win/dialog.h"
 #include "win/library.h"
 #include "win/window.h"
 #include "win_testing/test_machine.h"
+#include "win/gdi.h"
+#include "win/message.h"
+#include "wizard/progress_bar.h"
 #include "wizard/shared_dlg.h"
+#include "wizard/widen.h"
 #include "wizard/wizard_run.h"
 
 namespace {
@@ -36,8 +41,9 @@ class WizardDialogsTest : public ::testing::Test {
     ASSERT_EQ(remvex::CreateMainWindow(instance, 0, &title, true), 1);
   }
   // Runs the wizard over log; true unless cancelled.
-  bool runWizard(remvex::LogState& log, bool automatic = false) {
+  bool runWizard(remvex::LogState& log, bool automatic = false, bool dialogLibrary = false) {
     remvex::WizardSetup setup;
+    setup.dialogLibrary = dialogLibrary;
     setup.instance = win::GetModuleHandle(nullptr);
     setup.owner = remvex::MainWindow();
     setup.automatic = automatic;
@@ -160,6 +166,62 @@ TEST_F(WizardDialogsTest, CancelAsksAndYesStopsTheWizard) {
     }
     TearDown();
   }
+}
+
+TEST_F(WizardDialogsTest, ProgressBarPaintsDarkBlueBlocks) {
+  struct Case {
+    const char* name;
+    bool dialogLibrary;
+    win::RECT inside;
+    std::uint32_t total, done;
+    std::size_t blocks;
+  };
+  const Case cases[] = {
+    {"half of 200 x 12, framed without the dialog library", false, {10, 20, 210, 32}, 10, 5, 13},
+    {"with the dialog library no frame", true, {10, 20, 210, 32}, 10, 5, 13},
+    {"3 pixels high draws nothing", false, {10, 20, 210, 23}, 10, 5, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    use("");
+    remvex::LogState log;
+    runWizard(log, true, c.dialogLibrary);
+    remvex::Wizard().progress = c.inside;
+    remvex::SetProgressFigures(c.total, c.done, true);
+    win::InvalidateRect(remvex::Run().wizard, nullptr, win::TRUE);
+    win::UpdateWindow(remvex::Run().wizard);
+    const auto blocks = remvex_tests::transcriptLines(*machine_, {"\"call\":\"ExtTextOut\""});
+    EXPECT_EQ(blocks.size(), c.blocks);
+    if (!blocks.empty()) {
+      EXPECT_NE(blocks.front().find("\"options\":\"0x00000006\",\"rect\":[10,21,15,31]"), std::string::npos)
+          << blocks.front();
+      EXPECT_NE(blocks.front().find("\"bkcolor\":\"#00007f\""), std::string::npos) << blocks.front();
+    }
+    EXPECT_EQ(count({"\"call\":\"FrameRect\"", "\"rect\":[9,19,211," + std::to_string(c.inside.bottom + 1) + "]"}),
+              c.dialogLibrary ? 0u : 1u);
+    remvex::SetProgressFigures(1, 0, false);
+    TearDown();
+  }
+}
+
+TEST_F(WizardDialogsTest, ControlsGetTheOneLightDialogFont) {
+  use("");
+  remvex::Screen().charSet = 238;
+  remvex::LogState log;
+  runWizard(log, true);
+  win::HFONT font = remvex::DialogFont();
+  ASSERT_NE(font, nullptr);
+  win::LOGFONTA logFont{};
+  ASSERT_EQ(win::GetObject(font, sizeof logFont, &logFont), static_cast<int>(sizeof logFont));
+  EXPECT_EQ(logFont.lfWeight, 300);
+  EXPECT_EQ(logFont.lfCharSet, 238);
+  EXPECT_STREQ(logFont.lfFaceName, "MS Sans Serif");
+  for (int id : {1002, 1003, 1, 2})
+    EXPECT_EQ(reinterpret_cast<win::HFONT>(win::SendDlgItemMessage(remvex::Run().wizard, id, win::WM_GETFONT, 0, 0)),
+              font)
+        << id;
+  EXPECT_EQ(reinterpret_cast<win::HFONT>(win::SendDlgItemMessage(remvex::Run().wizard, 1005, win::WM_GETFONT, 0, 0)),
+            remvex::Screen().titleFont);
 }
 
 TEST_F(WizardDialogsTest, SharedQuestionReturnsThePressedButton) {
