@@ -88,6 +88,26 @@ TEST(MainWindowTest, GradientBandsInTheDrawingTrace) {
   }
 }
 
+TEST(MainWindowTest, PaletteHoldsTheBandColours) {
+  TestMachine m(remvex_tests::kUiIni);
+  remvex::Screen() = {};
+  remvex::StartSettings settings;
+  settings.gradientStart = {300, 10, 255};
+  settings.gradientDelta = {-300, 0, -255};
+  remvex::CreateTitleFont(nullptr, settings);
+  win::PALETTEENTRY entries[96] = {};
+  ASSERT_EQ(win::GetPaletteEntries(remvex::Screen().palette, 0, 96, entries), 96u);
+  for (int b : {0, 1, 48, 95}) {
+    EXPECT_EQ(entries[b].peRed, remvex::BandChannel(300, -300, b)) << b;
+    EXPECT_EQ(entries[b].peGreen, 10) << b;
+    EXPECT_EQ(entries[b].peBlue, remvex::BandChannel(255, -255, b)) << b;
+    EXPECT_EQ(entries[b].peFlags, 0) << b;
+  }
+  EXPECT_EQ(entries[0].peRed, 255);
+  EXPECT_EQ(entries[48].peBlue, 127);
+  remvex::FreeTitleFont();
+}
+
 TEST(MainWindowTest, BandChannelsFollowIntegerArithmetic) {
   struct Case {
     int start, delta, band, channel;
