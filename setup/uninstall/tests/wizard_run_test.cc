@@ -32,6 +32,8 @@ struct Case {
   std::vector<std::vector<std::string>> present;  // each: parts of one transcript line
   std::vector<std::vector<std::string>> absent;
   std::vector<std::string> doubles;  // parts of the doubles' log
+  std::vector<std::string> noDoubles;  // parts the doubles' log lacks
+  bool dialogLibrary = false;
 };
 
 TEST(WizardRunTest, Table) {
@@ -93,7 +95,19 @@ TEST(WizardRunTest, Table) {
        "",
        {{kWizard}},
        {},
-       {"\"call\":\"Ctl3dSubclassDlgEx\",\"hwnd\":65540,\"flags\":56"}},
+       {"\"call\":\"Ctl3dSubclassDlgEx\",\"hwnd\":65540,\"flags\":56"},
+       {},
+       true},
+      {"no subclassing without the new shell",
+       "[system]\nshell4 = 0\nversion = 3.51\n",
+       "",
+       "",
+       "",
+       {{kWizard}},
+       {},
+       {"\"call\":\"Ctl3dRegister\""},
+       {"Ctl3dSubclassDlgEx"},
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -102,7 +116,7 @@ TEST(WizardRunTest, Table) {
     TestMachine::writeText(m.stateDir() + "/answers.txt", c.answers);
     TestMachine::writeText(m.stateDir() + "/doubles.ini", "");
     remvex_tests::install(REMVEX32_PROGRAM, m.hostC("APP/REMVEX32.EXE"));
-    if (!c.doubles.empty()) remvex_tests::install(REMVEX_CTL3D_DOUBLE, m.hostC("WINDOWS/SYSTEM/CTL3D32.DLL"));
+    if (c.dialogLibrary) remvex_tests::install(REMVEX_CTL3D_DOUBLE, m.hostC("WINDOWS/SYSTEM/CTL3D32.DLL"));
     m.makeFile("APP/INSTALL.LOG", kLog);
     if (*c.programIni) m.makeFile("APP/REMVEX32.INI", c.programIni);
     EXPECT_EQ(remvex_tests::run(std::string("C:\\APP\\REMVEX32.EXE ") + c.switches + "C:\\APP\\INSTALL.LOG"), 0u);
@@ -113,6 +127,7 @@ TEST(WizardRunTest, Table) {
       EXPECT_TRUE(remvex_tests::transcriptLines(m, parts).empty()) << parts[0] << "\n" << all;
     const std::string doubles = TestMachine::readText(m.stateDir() + "/doubles.log");
     for (const auto& p : c.doubles) EXPECT_NE(doubles.find(p), std::string::npos) << p << "\n" << doubles;
+    for (const auto& p : c.noDoubles) EXPECT_EQ(doubles.find(p), std::string::npos) << p << "\n" << doubles;
     EXPECT_TRUE(std::filesystem::exists(m.hostC("APP/INSTALL.LOG")));
     EXPECT_TRUE(win_testing::waitNoProcess());
   }
