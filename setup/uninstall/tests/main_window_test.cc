@@ -1,6 +1,7 @@
 // The background window in this process: the 96 gradient bands in the drawing
 // trace (RGB brushes, or palette indexes from 8 bits per pixel on), the clamped
 // channels, the window itself and the title font.
+#include <span>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "start/main_window.h"
 #include "win/gdi.h"
 #include "win/library.h"
+#include "win/message.h"
 #include "win/window.h"
 #include "win_testing/test_machine.h"
 
@@ -105,6 +107,36 @@ TEST(MainWindowTest, PaletteHoldsTheBandColours) {
   }
   EXPECT_EQ(entries[0].peRed, 255);
   EXPECT_EQ(entries[48].peBlue, 127);
+  remvex::FreeTitleFont();
+}
+
+TEST(MainWindowTest, PaletteMessagesRealiseTheGradientAgain) {
+  TestMachine m(remvex_tests::kUiIni);
+  remvex::Screen() = {};
+  win::HINSTANCE instance = win::GetModuleHandle(nullptr);
+  remvex::CreateTitleFont(instance, remvex::StartSettings{});
+  ASSERT_NE(remvex::RegisterMainClass(instance), 0);
+  ASSERT_EQ(remvex::CreateMainWindow(instance, 0, nullptr, false), 1);
+  win::HWND window = remvex::MainWindow();
+  // Another program's palette takes the system palette.
+  win::HDC screen = win::GetDC(nullptr);
+  unsigned char storage[sizeof(win::LOGPALETTE) + 95 * sizeof(win::PALETTEENTRY)] = {};
+  auto* other = reinterpret_cast<win::LOGPALETTE*>(storage);
+  other->palVersion = 0x300;
+  other->palNumEntries = 96;
+  for (auto& e : std::span(other->palPalEntry, 96)) e = {200, 200, 200, 0};
+  win::HPALETTE foreign = win::CreatePalette(other);
+  win::HPALETTE previous = win::SelectPalette(screen, foreign, win::FALSE);
+  win::RealizePalette(screen);
+  win::SelectPalette(screen, previous, win::FALSE);
+  win::DeleteObject(foreign);
+  win::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(win::SendMessage(window, win::WM_PALETTECHANGED, reinterpret_cast<win::WPARAM>(window), 0), 0);
+  EXPECT_EQ(win::SendMessage(window, win::WM_PALETTECHANGED, 0x12345, 0), 96);
+  EXPECT_EQ(win::SendMessage(window, win::WM_QUERYNEWPALETTE, 0, 0), 0);  // already realised
+  EXPECT_EQ(remvex_tests::transcriptLines(m, {"\"ev\":\"invalidate\"", "\"hwnd\":65536"}).size(), 1u);
+  EXPECT_EQ(win::SendMessage(window, win::WM_ERASEBKGND, 0, 0), 1);
+  win::DestroyWindow(window);
   remvex::FreeTitleFont();
 }
 

@@ -40,11 +40,6 @@ void pumpUntilChosen(win::HWND wizard) {
 
 }  // namespace
 
-WizardState& Wizard() {
-  static WizardState state;
-  return state;
-}
-
 bool RunWizard(const WizardSetup& setup, LogState& log) {
   WizardState& w = Wizard();
   w.log = &log;
