@@ -1,6 +1,8 @@
 // The wizard and the shared-file question in this process, scripted through
 // the answers file: paging, selections, the rollback choice, the cancel
 // question and the pressed button of the shared-file question.
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -41,10 +43,11 @@ class WizardDialogsTest : public ::testing::Test {
     ASSERT_EQ(remvex::CreateMainWindow(instance, 0, &title, true), 1);
   }
   // Runs the wizard over log; true unless cancelled.
-  bool runWizard(remvex::LogState& log, bool automatic = false, bool dialogLibrary = false) {
+  bool runWizard(remvex::LogState& log, bool automatic = false, bool dialogLibrary = false,
+                 win::HINSTANCE instance = win::GetModuleHandle(nullptr)) {
     remvex::WizardSetup setup;
     setup.dialogLibrary = dialogLibrary;
-    setup.instance = win::GetModuleHandle(nullptr);
+    setup.instance = instance;
     setup.owner = remvex::MainWindow();
     setup.automatic = automatic;
     remvex::Run().automatic = automatic;
@@ -168,6 +171,19 @@ TEST_F(WizardDialogsTest, CancelAsksAndYesStopsTheWizard) {
   }
 }
 
+TEST_F(WizardDialogsTest, WithoutItsDialogOnlyAnAutomaticRunGoesOn) {
+  for (bool automatic : {false, true}) {
+    SCOPED_TRACE(automatic);
+    use("");
+    remvex::LogState log = iniFilesLog(1);
+    // A module without the wizard's template.
+    EXPECT_EQ(runWizard(log, automatic, false, win::GetModuleHandle("KERNEL32.DLL")), automatic);
+    EXPECT_EQ(remvex::WizardCancelled(), !automatic);
+    EXPECT_EQ(remvex::Run().wizard, nullptr);
+    TearDown();
+  }
+}
+
 TEST_F(WizardDialogsTest, ProgressBarPaintsDarkBlueBlocks) {
   struct Case {
     const char* name;
@@ -246,6 +262,15 @@ TEST_F(WizardDialogsTest, SharedQuestionReturnsThePressedButton) {
         "this file and it is removed those programs may not function. Leaving this file will not harm your system.";
     EXPECT_EQ(count({"\"ev\":\"dialog\"", "\"key\":\"104\"", "\"title\":\"Remove Shared Component\"", text}), 1u)
         << TestMachine::readText(machine_->stateDir() + "/t.jsonl");
+    // Centred on the 800 x 600 screen.
+    const auto shown = remvex_tests::transcriptLines(*machine_, {"\"ev\":\"dialog\"", "\"key\":\"104\""});
+    ASSERT_EQ(shown.size(), 1u);
+    int l = 0, t = 0, r = 0, b = 0;
+    ASSERT_EQ(std::sscanf(shown[0].c_str() + shown[0].find("\"rect\":["), "\"rect\":[%d,%d,%d,%d]", &l, &t, &r, &b), 4);
+    EXPECT_LE(std::abs(l + r - 800), 1) << l << " " << r;
+    EXPECT_LE(std::abs(t + b - 600), 1) << t << " " << b;
+    EXPECT_NE(shown[0].find("{\"id\":1,\"class\":\"Button\",\"text\":\"No to &All\",\"style\":\"0x50010001\""),
+              std::string::npos);
     TearDown();
   }
 }

@@ -58,7 +58,11 @@ bool RunWizard(const WizardSetup& setup, LogState& log) {
   win::EnableWindow(setup.owner, win::FALSE);
   win::HWND wizard = win::CreateDialogParam(setup.instance, win::MAKEINTRESOURCE(kWizardDialogId), setup.owner,
                                             ItemDlg, 0);
-  if (!wizard) return true;
+  if (!wizard) {
+    // Without the wizard nobody chose: only an automatic run goes on.
+    if (!setup.automatic) w.cancel = true;
+    return !w.cancel;
+  }
   Run().wizard = wizard;
   if (!setup.automatic) pumpUntilChosen(wizard);
   return !w.cancel;

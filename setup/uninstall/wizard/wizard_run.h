@@ -22,7 +22,8 @@ struct WizardSetup {
 };
 
 // Opens the wizard over log (automatic: on the perform page) unless silent, and pumps until
-// Finish or Cancel unless automatic. False when the user cancelled.
+// Finish or Cancel unless automatic. False when the user cancelled, or when an interactive
+// run that is not automatic could not make the wizard.
 bool RunWizard(const WizardSetup& setup, LogState& log);
 
 // True once a Cancel was confirmed.
