@@ -17,6 +17,8 @@
 #include "win_testing/test_machine.h"
 #include "win/gdi.h"
 #include "win/message.h"
+#include "win/controls.h"
+#include "wizard/item_dlg.h"
 #include "wizard/progress_bar.h"
 #include "wizard/shared_dlg.h"
 #include "wizard/widen.h"
@@ -182,6 +184,25 @@ TEST_F(WizardDialogsTest, WithoutItsDialogOnlyAnAutomaticRunGoesOn) {
     EXPECT_EQ(remvex::Run().wizard, nullptr);
     TearDown();
   }
+}
+
+TEST_F(WizardDialogsTest, ListPageShowsEveryLineWithItsSelectionAndWidth) {
+  use("");
+  remvex::LogState log = iniFilesLog(0);
+  log.lists.iniFiles.records()[1].selected = 1;
+  log.lists.iniFiles.add({"C:\\X.INI", 0, 1});
+  runWizard(log, true);
+  remvex::Wizard().page = 4;
+  remvex::FillWizardPage();
+  win::HWND wizard = remvex::Run().wizard;
+  ASSERT_EQ(win::SendDlgItemMessage(wizard, 1003, win::LB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(remvex::Wizard().itemCount, 3);
+  for (int i : {0, 1, 2}) EXPECT_EQ(win::SendDlgItemMessage(wizard, 1003, win::LB_GETSEL, i, 0) > 0, i == 1) << i;
+  // The widest line, 19 characters of the dialog font's 6 pixels.
+  EXPECT_EQ(win::SendDlgItemMessage(wizard, 1003, win::LB_GETHORIZONTALEXTENT, 0, 0), 114);
+  EXPECT_TRUE(win::IsWindowVisible(win::GetDlgItem(wizard, 1003)));
+  EXPECT_FALSE(win::IsWindowVisible(win::GetDlgItem(wizard, 1000)));
+  EXPECT_FALSE(win::IsWindowVisible(win::GetDlgItem(wizard, 1004)));
 }
 
 TEST_F(WizardDialogsTest, ProgressBarPaintsDarkBlueBlocks) {

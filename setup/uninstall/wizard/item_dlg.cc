@@ -1,5 +1,6 @@
 #include "wizard/item_dlg.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
