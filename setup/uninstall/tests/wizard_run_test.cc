@@ -47,7 +47,9 @@ TEST(WizardRunTest, Table) {
          control(5, "\"class\":\"Button\",\"text\":\"< &Back\""), control(2, "\"class\":\"Button\",\"text\":\"Cancel\""),
          control(3, "\"class\":\"Button\",\"text\":\"Select &All\""),
          control(77, "\"class\":\"Button\",\"text\":\"&Select None\""),
-         control(1005, "\"class\":\"Static\",\"text\":\"Select Uninstall Method\""),
+         // 85, 6, 172 x 30 units are 128 to 386 pixels, widened by a sixth of each.
+         control(1005, "\"class\":\"Static\",\"text\":\"Select Uninstall Method\",\"style\":\"0x50000080\","
+                       "\"visible\":true,\"enabled\":true,\"rect\":[149,10,450,59]"),
          control(1002, "\"class\":\"Static\",\"text\":\"Welcome to the Demo uninstall program.\\u000a\\u000aYou can "
                        "choose to automatically uninstall this software or to choose exactly which changes will be "
                        "made to your system.\""),
