@@ -225,7 +225,7 @@ TEST_F(WizardDialogsTest, ProgressBarPaintsDarkBlueBlocks) {
     runWizard(log, true, c.dialogLibrary);
     remvex::Wizard().progress = c.inside;
     remvex::SetProgressFigures(c.total, c.done, true);
-    win::InvalidateRect(remvex::Run().wizard, nullptr, win::TRUE);
+    remvex::InvalidateProgressArea();
     win::UpdateWindow(remvex::Run().wizard);
     const auto blocks = remvex_tests::transcriptLines(*machine_, {"\"call\":\"ExtTextOut\""});
     EXPECT_EQ(blocks.size(), c.blocks);
@@ -236,6 +236,9 @@ TEST_F(WizardDialogsTest, ProgressBarPaintsDarkBlueBlocks) {
     }
     EXPECT_EQ(count({"\"call\":\"FrameRect\"", "\"rect\":[9,19,211," + std::to_string(c.inside.bottom + 1) + "]"}),
               c.dialogLibrary ? 0u : 1u);
+    const std::string area = "\"rect\":[" + std::to_string(c.inside.left) + "," + std::to_string(c.inside.top) + "," +
+                             std::to_string(c.inside.right) + "," + std::to_string(c.inside.bottom) + "],\"erase\":false";
+    EXPECT_EQ(count({"\"ev\":\"invalidate\"", area}), 1u);
     remvex::SetProgressFigures(1, 0, false);
     TearDown();
   }

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "constants.h"
+#include "run_state.h"
 #include "win/gdi.h"
+#include "win/window.h"
+#include "wizard/wizard_state.h"
 
 namespace remvex {
 
@@ -33,6 +36,10 @@ std::vector<win::RECT> ProgressBlocks(const win::RECT& inside, std::uint32_t tot
                       static_cast<win::LONG>(inside.left + right), inside.bottom - 1});
   }
   return blocks;
+}
+
+void InvalidateProgressArea() {
+  if (Run().wizard) win::InvalidateRect(Run().wizard, &Wizard().progress, win::FALSE);
 }
 
 void PaintProgressBar(win::HDC dc, const win::RECT& inside, const ProgressFigures& f, bool dialogLibrary) {

@@ -24,6 +24,9 @@ void SetProgressFigures(std::uint32_t total, std::uint32_t done, bool shown);
 // 1 pixel inside top and bottom, none when pitch - 3 <= 0; no block passes the right edge.
 std::vector<win::RECT> ProgressBlocks(const win::RECT& inside, std::uint32_t total, std::uint32_t done);
 
+// Invalidates the wizard's progress rectangle (no erase) so that the bar is painted again.
+void InvalidateProgressArea();
+
 // Paints the blocks in dark blue, and a black frame just outside without the dialog library.
 void PaintProgressBar(win::HDC dc, const win::RECT& inside, const ProgressFigures& figures, bool dialogLibrary);
 
