@@ -63,6 +63,22 @@ inline constexpr const char* kMessage36 = "Restoring Registry Value:\r\n";
 inline constexpr const char* kMessage37 = "Removing Program Icon:\r\n";
 inline constexpr const char* kMessage56 = "Removing Registry Tree:\r\n";
 
+// The background window and the wizard.
+inline constexpr int kGradientBands = 96;
+inline constexpr const char* kMainClassName = "QDTXUninstall";
+inline constexpr unsigned kMainIconId = 101;
+inline constexpr unsigned kSharedDialogId = 104;
+inline constexpr unsigned kWizardBitmapId = 105;
+inline constexpr unsigned kWizardDialogId = 106;
+inline constexpr int kWizardBitmapWidth = 122;
+inline constexpr int kWizardBitmapHeight = 262;
+// The wizard's list lines are cut to this many characters (a registry value's old text to 255).
+inline constexpr std::size_t kListLineLimit = 1023;
+inline constexpr std::size_t kOldTextLimit = 255;
+// The progress blocks' colour (dark blue) and the Ctl3dSubclassDlgEx flags.
+inline constexpr unsigned kProgressColour = 0x7F0000;
+inline constexpr unsigned kCtl3dDialogFlags = 0x38;
+
 }  // namespace remvex
 
 namespace remvex {

@@ -8,6 +8,10 @@
 
 namespace remvex {
 
+// Uninstall modes.
+inline constexpr int kAutomaticMode = 1000;
+inline constexpr int kCustomMode = 1001;
+
 struct RunState {
   int platform = 2;            // 1 Windows NT, 2 other Win32
   bool newShell = false;       // major version 4 or more
@@ -20,7 +24,7 @@ struct RunState {
   bool ownExecutableDeleted = false;  // the undo deleted the program's own file
   win::HWND mainWindow = nullptr;
   win::HWND wizard = nullptr;  // the modeless wizard page, when one is open
-  int uninstallMode = 1000;    // 1000 automatic, 1001 custom
+  int uninstallMode = kAutomaticMode;
   bool cancel = false;         // the wizard's Cancel was confirmed
   bool dialogLibrary = false;  // CTL3D32.DLL loaded and registered
   bool noToAll = false;        // "No to All" was chosen for shared files

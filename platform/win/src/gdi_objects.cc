@@ -496,6 +496,19 @@ HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground) {
   return previous;
 }
 
+UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries) {
+  auto& state = gdiState();
+  std::lock_guard lock(state.mutex);
+  auto p = detail::gdiObject<detail::GdiPalette>(palette);
+  if (!p) return 0;
+  const std::size_t size = p->entries.size();
+  if (!entries) return static_cast<UINT>(size);
+  if (start >= size) return 0;
+  const std::size_t n = std::min<std::size_t>(count, size - start);
+  std::copy_n(p->entries.begin() + static_cast<std::ptrdiff_t>(start), n, entries);
+  return static_cast<UINT>(n);
+}
+
 UINT RealizePalette(HDC hdc) {
   auto& state = gdiState();
   std::lock_guard lock(state.mutex);

@@ -165,6 +165,31 @@ TEST(GdiTest, RealizingAPaletteCountsTheEntriesThatChange) {
   ReleaseDC(nullptr, screen);
 }
 
+TEST(GdiTest, PaletteEntriesAreReadBack) {
+  TestMachine m;
+  BYTE storage[sizeof(LOGPALETTE) + 2 * sizeof(PALETTEENTRY)] = {};
+  auto* lp = reinterpret_cast<LOGPALETTE*>(storage);
+  lp->palVersion = 0x300;
+  lp->palNumEntries = 3;
+  lp->palPalEntry[0] = PALETTEENTRY{1, 2, 3, 0};
+  lp->palPalEntry[1] = PALETTEENTRY{4, 5, 6, 0};
+  lp->palPalEntry[2] = PALETTEENTRY{7, 8, 9, 0};
+  HPALETTE pal = CreatePalette(lp);
+  struct Case {
+    UINT start, count, copied;
+    BYTE firstRed;
+  };
+  const Case cases[] = {{0, 3, 3, 1}, {1, 5, 2, 4}, {2, 1, 1, 7}, {3, 1, 0, 0}};
+  for (const Case& c : cases) {
+    PALETTEENTRY out[4] = {};
+    EXPECT_EQ(GetPaletteEntries(pal, c.start, c.count, out), c.copied) << c.start;
+    EXPECT_EQ(out[0].peRed, c.firstRed) << c.start;
+  }
+  EXPECT_EQ(GetPaletteEntries(pal, 0, 0, nullptr), 3u);
+  EXPECT_EQ(GetPaletteEntries(nullptr, 0, 3, nullptr), 0u);
+  EXPECT_TRUE(DeleteObject(pal));
+}
+
 TEST(GdiTest, TextIsMeasuredWithTheFixedMetrics) {
   TestMachine m;
   HDC dc = GetDC(nullptr);

@@ -29,6 +29,8 @@
 #include "win/restart.h"
 #include "win/show_commands.h"
 #include "win/window.h"
+#include "wizard/shared_dlg.h"
+#include "wizard/wizard_run.h"
 
 namespace {
 
@@ -74,9 +76,26 @@ std::string askLogPath(win::HWND owner, const std::string& iniPath) {
   return win::GetOpenFileName(&ofn) ? std::string(file) : std::string();
 }
 
+remvex::WizardSetup wizardSetup(win::HWND window, const remvex::DialogLibrary& dialogs) {
+  const remvex::RunState& run = remvex::Run();
+  remvex::WizardSetup setup;
+  setup.instance = win::GetModuleHandle(nullptr);
+  setup.owner = window;
+  setup.automatic = run.automatic;
+  setup.silent = run.silent;
+  setup.newShell = run.newShell;
+  setup.rollback = &remvex::Run().rollback;
+  setup.dialogLibrary = dialogs.present();
+  if (dialogs.present())
+    setup.subclassDialog = win::procAddress<remvex::SubclassDialogProc>(dialogs.module(), "Ctl3dSubclassDlgEx");
+  setup.iniPath = run.iniPath;
+  return setup;
+}
+
 // Reads the log and, when it was read, runs the undo with its questions; the log directory
 // for the second stage ("" when the log was not read).
-std::string normalRun(win::HWND window, const std::string& logPath, bool titleArgument) {
+std::string normalRun(win::HWND window, const std::string& logPath, bool titleArgument,
+                      const remvex::DialogLibrary& dialogs) {
   remvex::RunState& run = remvex::Run();
   remvex::ReaderSettings settings;
   settings.platform = run.platform;
@@ -90,7 +109,7 @@ std::string normalRun(win::HWND window, const std::string& logPath, bool titleAr
   win::SetCursor(cursor);
   if (result != 0) return "";
   if (!state.windowTitle.empty()) win::SetWindowText(window, state.windowTitle.c_str());
-  if (run.automatic) run.uninstallMode = 1000;
+  remvex::RunWizard(wizardSetup(window, dialogs), state);
   if (!run.cancel) {
     // Named absolutely before the current directory moves to the drive's root.
     const std::string absoluteLog = remvex::NormalizePath(logPath, true);
@@ -101,9 +120,10 @@ std::string normalRun(win::HWND window, const std::string& logPath, bool titleAr
   if (run.restartNeeded && !run.silent) {
     const std::string text = remvex::LoadMessage(run.iniPath, 68);
     const std::string caption = remvex::LoadMessage(run.iniPath, 25);
-    if (win::MessageBox(window, text.c_str(), caption.c_str(), win::MB_OKCANCEL) == win::IDCANCEL)
+    if (win::MessageBox(run.wizard, text.c_str(), caption.c_str(), win::MB_OKCANCEL) == win::IDCANCEL)
       run.restartNeeded = false;
   }
+  remvex::CloseWizard();
   remvex::ReportStatusMif(state.product);
   return state.logDirectory;
 }
@@ -157,16 +177,19 @@ int main() {
   run.rollback = command.rollback;
   if (!command.silent && !remvex::PassInstanceGuard()) win::ExitProcess(0);
   const remvex::StartSettings settings = remvex::ReadStartSettings(run.iniPath);
-  (void)settings;
-
   win::HINSTANCE instance = win::GetModuleHandle(nullptr);
-  win::HWND window = remvex::CreateMainWindow(instance, command.title.value_or(""));
-  if (!window) win::ExitProcess(0);
+  remvex::CreateTitleFont(instance, settings);
+  const bool shown = !command.silent && !command.secondStage && !settings.noBackground;
+  if (!remvex::RegisterMainClass(instance) ||
+      !remvex::CreateMainWindow(instance, win::SW_SHOWNORMAL, command.title ? &*command.title : nullptr, shown))
+    win::ExitProcess(0);
+  win::HWND window = remvex::MainWindow();
   run.mainWindow = window;
 
   if (command.secondStage && !command.logPath.empty()) {
     remvex::RunSecondStage(window, command.logPath);
     remvex::EndMainWindow(window);
+    remvex::FreeTitleFont();
     win::ExitProcess(0);
   }
 
@@ -174,11 +197,13 @@ int main() {
   remvex::DialogLibrary dialogs;
   dialogs.Load(instance, run.newShell);
   run.dialogLibrary = dialogs.present();
+  remvex::SharedFileQuestion() = remvex::AskSharedFile;
   std::string logPath = command.logPath;
   if (logPath.empty()) logPath = askLogPath(window, run.iniPath);
   std::string logDirectory;
-  if (!logPath.empty()) logDirectory = normalRun(window, logPath, command.title.has_value());
+  if (!logPath.empty()) logDirectory = normalRun(window, logPath, command.title.has_value(), dialogs);
   remvex::EndMainWindow(window);
+  remvex::FreeTitleFont();
   dialogs.Release(instance);
   endOfRun(module, tempCopy, noTemporaryCopy, logDirectory);
   win::ExitProcess(0);

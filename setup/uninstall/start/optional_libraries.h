@@ -17,6 +17,7 @@ class DialogLibrary {
   // Unregisters and frees it.
   void Release(win::HINSTANCE instance);
   bool present() const { return registered_; }
+  win::HMODULE module() const { return module_; }
 
  private:
   win::HMODULE module_ = nullptr;

@@ -3,6 +3,7 @@
 #include "constants.h"
 #include "log/path_names.h"
 #include "win/dde.h"
+#include "wizard/dde_callback.h"
 
 namespace remvex {
 
@@ -11,11 +12,6 @@ namespace {
 constexpr win::DWORD kRequestTimeoutMs = 5000;
 constexpr win::DWORD kExecuteTimeoutMs = 1000;
 constexpr win::DWORD kClientFlags = 0x3F000;
-
-win::HDDEDATA clientCallback(win::UINT, win::UINT, win::HCONV, win::HSZ, win::HSZ, win::HDDEDATA, win::ULONG_PTR,
-                             win::ULONG_PTR) {
-  return nullptr;
-}
 
 std::string request(ProgmanSession& session, const std::string& item) {
   win::HSZ name = win::DdeCreateStringHandle(session.instance, item.c_str(), win::CP_WINANSI);
@@ -58,7 +54,7 @@ bool sendable(const std::string& name) { return name.find_first_of("[]()\"") == 
 }  // namespace
 
 void ReadProgmanGroups(ProgmanSession& session) {
-  if (win::DdeInitialize(&session.instance, clientCallback, kClientFlags, 0) != win::DMLERR_NO_ERROR) return;
+  if (win::DdeInitialize(&session.instance, DdeCallback, kClientFlags, 0) != win::DMLERR_NO_ERROR) return;
   win::HSZ progman = win::DdeCreateStringHandle(session.instance, "PROGMAN", win::CP_WINANSI);
   session.conversation = win::DdeConnect(session.instance, progman, progman, nullptr);
   win::DdeFreeStringHandle(session.instance, progman);

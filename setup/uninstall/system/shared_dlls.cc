@@ -32,10 +32,6 @@ bool askDelete(const std::string& path) {
 
 }  // namespace
 
-std::string SharedFileQuestionText(const std::string& path) {
-  return FormatMessage1(LoadMessage(Run().iniPath, 38), path) + LoadMessage(Run().iniPath, 39);
-}
-
 int DecrementSharedDllCount(const std::string& path) {
   if (!Run().newShell) return 0;
   win::HKEY key = nullptr;

@@ -11,10 +11,3 @@ namespace remvex {
 int DecrementSharedDllCount(const std::string& path);
 
 }  // namespace remvex
-
-namespace remvex {
-
-// The question shown for a shared file: message 38 with the path, then message 39.
-std::string SharedFileQuestionText(const std::string& path);
-
-}  // namespace remvex

@@ -65,7 +65,10 @@ class UndoTest : public ::testing::Test {
     remvex::Run().platform = platform.platform;
     remvex::Run().newShell = platform.newShell;
     remvex::Run().silent = true;
-    remvex::Run().mainWindow = remvex::CreateMainWindow(win::GetModuleHandle(nullptr), "Uninstall");
+    const std::string title = "Uninstall";
+    remvex::RegisterMainClass(win::GetModuleHandle(nullptr));
+    remvex::CreateMainWindow(win::GetModuleHandle(nullptr), 0, &title, false);
+    remvex::Run().mainWindow = remvex::MainWindow();
   }
   // A wizard stand-in whose action control records what it is given.
   void openWizard() {
@@ -73,7 +76,7 @@ class UndoTest : public ::testing::Test {
     wc.lpfnWndProc = recorderProc;
     wc.lpszClassName = "ActionRecorder";
     win::RegisterClass(&wc);
-    win::HWND wizard = win::CreateWindowEx(0, "Remvex32Main", "wizard", 0, 0, 0, 400, 300, nullptr, nullptr,
+    win::HWND wizard = win::CreateWindowEx(0, "QDTXUninstall", "wizard", 0, 0, 0, 400, 300, nullptr, nullptr,
                                            nullptr, nullptr);
     win::CreateWindowEx(0, "ActionRecorder", "", win::WS_CHILD, 0, 0, 100, 30, wizard,
                         reinterpret_cast<win::HMENU>(static_cast<std::uintptr_t>(1004)), nullptr, nullptr);

@@ -18,6 +18,8 @@ using win_testing::TestMachine;
 const std::string kHeader = "***  Installation Started 02/25/2003 14:05  ***\r\nTitle: Demo\r\n";
 const char* kBox = "\"ev\":\"messagebox\"";
 const char* kPlexa = "\"caption\":\"Plexa Installer Uninstall\"";
+// A text given to the main window, the first window of the run.
+const char* kMainText = "\"ev\":\"text\",\"hwnd\":65536,";
 
 struct Case {
   const char* name;
@@ -85,7 +87,7 @@ TEST(ProgramMessagesTest, Table) {
        {{"APP/INSTALL.LOG", kHeader}},
        "",
        "",
-       {{"\"ev\":\"text\"", "\"text\":\"Uninstall Demo\""}},
+       {{kMainText, "\"text\":\"Uninstall Demo\""}},
        {{"\"ev\":\"file-dialog\""}, {kBox}}},
       {"switches alone ask for the log; Cancel ends the run",
        "",
@@ -100,15 +102,15 @@ TEST(ProgramMessagesTest, Table) {
        "/a",
        "open C:\\DATA\\INSTALL.LOG\n",
        {{"\"ev\":\"file-dialog\"", "\"answer\":\"C:\\\\DATA\\\\INSTALL.LOG\""},
-        {"\"ev\":\"text\"", "\"text\":\"Uninstall Demo\""}},
+        {kMainText, "\"text\":\"Uninstall Demo\""}},
        {{kBox}}},
       {"a title argument names the window",
        "",
        {{"APP/INSTALL.LOG", kHeader}},
        "/a /r C:\\APP\\INSTALL.LOG My Product",
        "",
-       {{"\"ev\":\"window-create\"", "\"title\":\"My Product\""}},
-       {{"\"ev\":\"text\""}}},
+       {{"\"ev\":\"window-create\"", "\"title\":\" \""}, {kMainText, "\"text\":\"My Product\""}},
+       {{kMainText, "Uninstall Demo"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

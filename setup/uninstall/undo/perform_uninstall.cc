@@ -26,7 +26,6 @@ namespace remvex {
 
 namespace {
 
-constexpr int kAutomaticMode = 1000;
 constexpr int kActionMessages[] = {29, 30, 31, 32, 33, 34, 35, 36, 37, 40, 44, 56, 57, 58};
 
 class Undo {

@@ -281,6 +281,9 @@ HPALETTE CreatePalette(const LOGPALETTE* palette);
 HPALETTE SelectPalette(HDC hdc, HPALETTE palette, BOOL forceBackground);
 // Maps the DC's palette onto the system palette; returns how many entries changed.
 UINT RealizePalette(HDC hdc);
+// Copies up to count entries from start; the number copied (with no buffer: the palette's
+// entry count), 0 for an unknown palette or a start past its end. A query: no transcript line.
+UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries);
 HMETAFILE SetMetaFileBitsEx(UINT size, const BYTE* data);
 BOOL PlayMetaFile(HDC hdc, HMETAFILE metafile);
 BOOL DeleteMetaFile(HMETAFILE metafile);
