@@ -99,6 +99,18 @@ TEST_F(LibraryCallTest, SkippingIntoTheEndMarkEndsTheRun) {
   EXPECT_EQ(logged(), "");
 }
 
+TEST_F(LibraryCallTest, A33rdLoopHeadIsAnInvalidRecord) {
+  useActionDouble("");
+  std::string nested;
+  for (int i = 0; i < 33; ++i)
+    nested += "call flags=0x13 library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"\"\n";
+  load(nested);
+  EXPECT_EQ(runAll(), merl::kAbort);
+  std::vector<std::string> shown = aborts();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].rfind("M7: ", 0), 0u) << shown[0];
+}
+
 // Whether the action double had been called when the copy dialog was closed.
 std::string* g_doublesLogAtClose = nullptr;
 LibraryCallTest* g_test = nullptr;

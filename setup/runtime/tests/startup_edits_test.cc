@@ -168,8 +168,10 @@ TEST_F(StartupEditTest, NamedFileBackupOnlyWithFlag4AndOnlyWhenItExisted) {
   EXPECT_EQ(call(f25, "4\x7F" "C:\\APP\\T.TXT\x7F" "B"), 0);
   EXPECT_EQ(file("APP/T.001"), "A\r\n");
   EXPECT_EQ(logged(), "File Edit: C:\\APP\\T.TXT\r\nBackup Copy: C:\\APP\\T.001\r\n");
+  std::string before = logged();
   EXPECT_EQ(call(f25, "4\x7F" "C:\\APP\\NEW.TXT\x7F" "FIRST"), 0);
   EXPECT_EQ(file("APP/NEW.TXT"), "FIRST\r\n");
+  EXPECT_EQ(logged(), before);
   EXPECT_FALSE(exists("APP/NEW.001"));
   EXPECT_EQ(value("RESTART"), "");
   EXPECT_EQ(block().editedFileFlags, 0);
@@ -311,7 +313,8 @@ TEST_F(StartupEditTest, AFailedCopyLeavesTheFileAndReportsIt) {
   } cases[] = {{"short-write = C:\\~QDTX382.TMP 10\n"},
                {"read-error = C:\\AUTOEXEC.BAT\n"},
                {"busy = C:\\AUTOEXEC.BAT\n"},
-               {"create = C:\\AUTOEXEC.001\n"}};
+               {"create = C:\\AUTOEXEC.001\n"},
+               {"create = C:\\~QDTX382.TMP\n"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failure);
     use(std::string("[failures]\n") + c.failure);
