@@ -99,6 +99,16 @@ TEST_F(LibraryCallTest, SkippingIntoTheEndMarkEndsTheRun) {
   EXPECT_EQ(logged(), "");
 }
 
+TEST_F(LibraryCallTest, AnOwnExportNeverLoadsTheNamedLibrary) {
+  useActionDouble("");
+  load("call flags=8 library=\"C:\\\\APP\\\\ACT.DLL\" function=\"f3\" params=\"\"\nlog text=\"E\"\n");
+  EXPECT_EQ(runAll(), merl::kExit);
+  EXPECT_EQ(logged(), "E");
+  EXPECT_EQ(win::GetModuleHandle("C:\\APP\\ACT.DLL"), nullptr);
+  EXPECT_EQ(doublesLog(), "");
+  EXPECT_TRUE(aborts().empty());
+}
+
 TEST_F(LibraryCallTest, A33rdLoopHeadIsAnInvalidRecord) {
   useActionDouble("");
   std::string nested;
