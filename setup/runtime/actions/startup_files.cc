@@ -135,10 +135,15 @@ bool OpenBootDriveFile(const char* name, EditedFile& file) {
     chosen[0] = 'C';
     file.read = openForReading(chosen + name);
   }
-  if (!file.existed() && !canCreateIn(chosen)) {
-    chosen[0] = 'A';
-    file.read = openForReading(chosen + name);
-    if (!file.existed() && !canCreateIn(chosen)) return false;
+  if (!file.existed()) {
+    // A new file goes to the boot drive, else C:, else A:.
+    if (canCreateIn(root)) {
+      chosen = root;
+    } else if (!canCreateIn(chosen)) {
+      chosen[0] = 'A';
+      file.read = openForReading(chosen + name);
+      if (!file.existed() && !canCreateIn(chosen)) return false;
+    }
   }
   file.path = chosen + name;
   file.tempPath = chosen + kStartupTempName;

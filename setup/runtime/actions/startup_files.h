@@ -38,9 +38,10 @@ bool ReadTextLines(win::HANDLE file, std::vector<std::string>& lines);
 int WriteTextLine(win::HANDLE file, std::string_view text);
 
 // The boot drive's file name: the drive of COMSPEC (letter, ':', '\'), else of the system
-// directory, upper-cased, then C: and A: as fallbacks; the read handle and a new temporary
-// copy in the same root. False, with file.path naming the boot-drive file, when no temporary
-// copy can be made.
+// directory, upper-cased; the file is read there or on C:, else on A:, and a missing file is
+// made on the first of the boot drive, C: and A: that takes a new file. Gives the read handle
+// and a new temporary copy in the same root. False, with file.path naming the boot-drive
+// file, when no temporary copy can be made.
 bool OpenBootDriveFile(const char* name, EditedFile& file);
 
 // path (a full path) for reading and a new temporary copy tempName in its directory. False when

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "interp/action_params.h"
@@ -93,6 +95,31 @@ TEST_F(StartupEditTest, AMissingAutoexecIsCreatedWithoutBackupOrEditLines) {
   EXPECT_EQ(logged(), "");
   EXPECT_FALSE(exists("AUTOEXEC.001"));
   EXPECT_EQ(block().editedFileFlags, 0);
+}
+
+TEST_F(StartupEditTest, TheBootDriveComesFromComspecThenTheSystemDirectoryThenC) {
+  std::filesystem::path root = std::filesystem::temp_directory_path() / ("startup-drives-" + std::to_string(::getpid()));
+  struct Case {
+    std::string comspec;
+    const char* existing;  // the drive that holds AUTOEXEC.BAT before, or null
+    const char* drive;     // the drive whose AUTOEXEC.BAT is edited or made
+  } cases[] = {{"d:\\COMMAND.COM", nullptr, "D"}, {"D:\\COMMAND.COM", "C", "C"}, {"E:\\COMMAND.COM", nullptr, "C"},
+               {"COMMAND.COM", nullptr, "C"},      {"", nullptr, "C"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.comspec);
+    std::filesystem::remove_all(root);
+    for (const char* drive : {"C", "D"}) std::filesystem::create_directories(root / drive);
+    if (c.existing) machine().writeText((root / c.existing / "AUTOEXEC.BAT").string(), "PATH C:\\DOS\r\n");
+    std::string env = c.comspec.empty() ? "" : "[env]\nCOMSPEC = " + c.comspec + "\n";
+    use("[drives]\nC = " + (root / "C").string() + "\nD = " + (root / "D").string() + "\n" + env,
+        "[system]\nplatform = 9x\n");
+    EXPECT_EQ(call(f0, "C:\\APP"), 0);
+    for (const char* drive : {"C", "D"}) {
+      std::string text = machine().readText((root / drive / "AUTOEXEC.BAT").string());
+      EXPECT_EQ(text.find("C:\\APP") != std::string::npos, std::string(drive) == c.drive) << drive << ": " << text;
+    }
+  }
+  std::filesystem::remove_all(root);
 }
 
 TEST_F(StartupEditTest, OnNtTheRegistryPathGainsTheDirectory) {
