@@ -59,4 +59,7 @@ inline constexpr std::size_t kWhileStackSize = 128;
 inline constexpr std::size_t kTempListSize = 512;
 inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
 
+// Bytes of a start-up file the edits read at most (a larger file is a read error).
+inline constexpr std::size_t kStartupFileLimit = 1 << 20;
+
 }  // namespace merl

@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "actions/action_table.h"
+#include "entry/run_seams.h"
+#include "interp/action_params.h"
 #include "interp/loop_stack.h"
 #include "interp/abort_message.h"
 #include "interp/skip_block.h"
@@ -29,19 +32,16 @@ WORD clampedCount(DWORD count) {
   return static_cast<WORD>(count > static_cast<DWORD>(kReportedCountLimit) ? kReportedCountLimit : count);
 }
 
-// Calls proc with block, the variable count going in and coming back through it.
+// Calls proc with block; the variable count an outside library reports comes back through it.
 template <typename Block>
-int callWith(Block& block, ExternalActionProc proc, char* parameters) {
-  VariableStore& store = variables();
-  block.variableCount = store.count;
-  block.runState = run().runState;
-  block.parameterText = parameters;
+int callWith(Block& block, ExternalActionProc proc) {
   int result = proc(&block);
-  store.count = clampedCount(block.variableCount);
+  variables().count = clampedCount(block.variableCount);
   return result;
 }
 
-// Calls the function; false when the library or the function cannot be found.
+// Calls the function; false when the library or the function cannot be found. A library of the
+// preferred load gets the external block and is freed again; one of the fallback keeps loaded.
 bool callLibrary(const std::string& library, const std::string& function, char* parameters, int& result) {
   bool preferred = true;
   win::HMODULE module = win::LoadLibraryEx(library.c_str(), nullptr, 0);
@@ -55,13 +55,20 @@ bool callLibrary(const std::string& library, const std::string& function, char* 
     if (preferred) win::FreeLibrary(module);
     return false;
   }
-  ScriptHeader& h = scriptHeader();
   if (preferred) {
-    result = callWith(h.externalParams, proc, parameters);
+    result = callWith(RefreshExternalParams(parameters), proc);
     win::FreeLibrary(module);
   } else {
-    result = callWith(h.internalParams, proc, parameters);
+    result = callWith(RefreshInternalParams(parameters), proc);
   }
+  return true;
+}
+
+// A numbered action of the runtime: never a library load, nothing read back.
+bool callOwnExport(const std::string& function, char* parameters, int& result) {
+  NumberedAction action = FindOwnExport(function);
+  if (!action) return false;
+  result = action(&RefreshInternalParams(parameters));
   return true;
 }
 
@@ -69,8 +76,7 @@ bool callLibrary(const std::string& library, const std::string& function, char* 
 
 int LibraryCallRecord(const Record& record) {
   BYTE flags = record.flags();
-  // (The copy dialog has nothing to close until the copy progress display exists.)
-  (void)kCloseCopyDialog;
+  if (flags & kCloseCopyDialog) runSeams().closeCopyDialog();
   bool loop = (flags & kLoopHead) == kLoopHead;
   if (loop) {
     if (!loopStack().push(record.at())) return invalidRecord();
@@ -84,8 +90,9 @@ int LibraryCallRecord(const Record& record) {
   std::vector<char> parameters(kLongTextSize);
   ExpandVars(parameters.data(), record.languageString(0), kLongTextSize);
   int result = 0;
-  // The runtime's own numbered actions are not exported yet: such a call finds no function.
-  if ((flags & kNumberedAction) || !callLibrary(library, function, parameters.data(), result)) {
+  bool found = (flags & kNumberedAction) ? callOwnExport(function, parameters.data(), result)
+                                         : callLibrary(library, function, parameters.data(), result);
+  if (!found) {
     ShowAbortMessage(kMessageNoLibrary, library);
     return kAbort;
   }

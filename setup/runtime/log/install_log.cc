@@ -239,6 +239,7 @@ void SwitchLog(DWORD value, std::string_view path) {
 void SetLogPath(std::string_view path) { copyText(logState().logPath, kPathBufferSize, path); }
 const char* LogPath() { return logState().logPath; }
 bool LogIsOpen() { return logState().handle != win::INVALID_HANDLE_VALUE; }
+HANDLE LogHandle() { return logState().handle; }
 bool LogIsSuspended() { return logState().suspended; }
 const char* TempLogPath() { return logState().tempPath; }
 

@@ -72,6 +72,8 @@ void SwitchLog(win::DWORD value, std::string_view path);
 void SetLogPath(std::string_view path);
 const char* LogPath();
 bool LogIsOpen();
+// The open log's file handle (INVALID_HANDLE_VALUE when none is open), as action blocks carry it.
+win::HANDLE LogHandle();
 bool LogIsSuspended();
 // The temporary log's path (empty when none is open).
 const char* TempLogPath();

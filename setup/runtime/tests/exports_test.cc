@@ -53,6 +53,11 @@ TEST(Exports, TheScreenServicesDiskPromptAndDdeCallbackAreExported) {
     EXPECT_TRUE(defined.count(name)) << name;
 }
 
+TEST(Exports, TheStartupEditActionsAreExportedUndecorated) {
+  const std::set<std::string> defined = definedDynamicNames(MERL0132_FILE);
+  for (const char* name : {"f0", "f1", "f2", "f3", "f21", "f25", "f35"}) EXPECT_TRUE(defined.count(name)) << name;
+}
+
 TEST(Exports, DllMainKeepsTheModuleHandleForEveryReason) {
   win::HINSTANCE previous = merl::ownModule();
   for (win::DWORD reason : {1u, 2u, 3u, 0u}) {

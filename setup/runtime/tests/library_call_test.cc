@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "entry/run_seams.h"
 #include "script/variables.h"
 #include "script_run.h"
 #include "win/library.h"
@@ -12,6 +13,9 @@ namespace {
 
 
 class LibraryCallTest : public merl_testing::ScriptRunTest {
+ public:
+  using ScriptRunTest::doublesLog;
+
  protected:
   std::string value(const char* name) {
     char v[256];
@@ -73,6 +77,8 @@ TEST_F(LibraryCallTest, ResultsDecideBlocksAndLoops) {
   } cases[] = {
       {0x02, "0", "E", merl::kExit},    {0x02, "1", "BE", merl::kExit}, {0x01, "1", "", merl::kAbort},
       {0x00, "1", "BE", merl::kExit},   {0x13, "1,1,0", "BBBE", merl::kExit},
+      {0x00, "0", "BE", merl::kExit},   {0x01, "0", "BE", merl::kExit}, {0x03, "0", "E", merl::kExit},
+      {0x03, "1,1,0", "BBE", merl::kExit}, {0x13, "0", "BE", merl::kExit},
   };
   for (const Case& c : cases) {
     useActionDouble(std::string("results = ") + c.results + "\n");
@@ -84,6 +90,54 @@ TEST_F(LibraryCallTest, ResultsDecideBlocksAndLoops) {
     EXPECT_EQ(logged(), c.log) << c.flags << " " << c.results;
     EXPECT_EQ(byteAt("head", 1), c.flags);
   }
+}
+
+TEST_F(LibraryCallTest, SkippingIntoTheEndMarkEndsTheRun) {
+  useActionDouble("results = 0\n");
+  load("call flags=2 library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"\"\nlog text=\"B\"\n");
+  EXPECT_EQ(runAll(), merl::kEndMark);
+  EXPECT_EQ(logged(), "");
+}
+
+TEST_F(LibraryCallTest, AnOwnExportNeverLoadsTheNamedLibrary) {
+  useActionDouble("");
+  load("call flags=8 library=\"C:\\\\APP\\\\ACT.DLL\" function=\"f3\" params=\"\"\nlog text=\"E\"\n");
+  EXPECT_EQ(runAll(), merl::kExit);
+  EXPECT_EQ(logged(), "E");
+  EXPECT_EQ(win::GetModuleHandle("C:\\APP\\ACT.DLL"), nullptr);
+  EXPECT_EQ(doublesLog(), "");
+  EXPECT_TRUE(aborts().empty());
+}
+
+TEST_F(LibraryCallTest, A33rdLoopHeadIsAnInvalidRecord) {
+  useActionDouble("");
+  std::string nested;
+  for (int i = 0; i < 33; ++i)
+    nested += "call flags=0x13 library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"\"\n";
+  load(nested);
+  EXPECT_EQ(runAll(), merl::kAbort);
+  std::vector<std::string> shown = aborts();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].rfind("M7: ", 0), 0u) << shown[0];
+}
+
+// Whether the action double had been called when the copy dialog was closed.
+std::string* g_doublesLogAtClose = nullptr;
+LibraryCallTest* g_test = nullptr;
+
+TEST_F(LibraryCallTest, Flag4ClosesTheCopyDialogBeforeTheCall) {
+  useActionDouble("");
+  load("call flags=4 library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"\"\n");
+  std::string atClose = "not closed";
+  g_doublesLogAtClose = &atClose;
+  g_test = this;
+  merl::RunSeams saved = merl::runSeams();
+  merl::runSeams().closeCopyDialog = [] { *g_doublesLogAtClose = g_test->doublesLog(); };
+  EXPECT_EQ(runAll(), merl::kExit);
+  merl::runSeams() = saved;
+  EXPECT_EQ(atClose.find("SetVars"), std::string::npos) << atClose;
+  EXPECT_NE(atClose, "not closed");
+  EXPECT_NE(doublesLog().find("SetVars"), std::string::npos);
 }
 
 }  // namespace

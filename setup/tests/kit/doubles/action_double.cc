@@ -1,5 +1,6 @@
 // Action library double (merl_action_double.so), export "SetVars". It logs
-// the block it got (either form, told apart by the size field), then applies
+// the block it got (either form, told apart by the size field; "raw" holds its
+// bytes as hex), then applies
 // its parameter text: fields separated by 0x7F, "NAME=VALUE" sets a variable
 // and "NAME+=N" adds N to a counter variable, both written into the block's
 // tables with the count raised for new names. [action] update_screen and
@@ -43,6 +44,8 @@ BlockView viewOf(void* block, win::JsonObject& fields) {
   BlockView v;
   win::WORD size = *static_cast<win::WORD*>(block);
   fields.add("size", size);
+  if (size == merl::kExternalActionParamsSize || size == merl::kActionParamsSize)
+    fields.add("raw", merl_doubles::hexBytes(block, size));
   if (size == merl::kExternalActionParamsSize) {
     auto* b = static_cast<merl::ExternalActionParams*>(block);
     v = {true, b->names, b->values, b->slotLimit, b->nameSlotSize, b->valueSlotSize, b->variableCount, b->parameterText};

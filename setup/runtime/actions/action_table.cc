@@ -1,0 +1,25 @@
+// One table of the numbered actions by export name.
+#include "actions/action_table.h"
+
+namespace merl {
+
+namespace {
+
+struct OwnExport {
+  std::string_view name;
+  NumberedAction action;
+};
+
+constexpr OwnExport kOwnExports[] = {
+    {"f0", f0}, {"f1", f1}, {"f2", f2}, {"f3", f3}, {"f21", f21}, {"f25", f25}, {"f35", f35},
+};
+
+}  // namespace
+
+NumberedAction FindOwnExport(std::string_view name) {
+  for (const OwnExport& e : kOwnExports)
+    if (e.name == name) return e.action;
+  return nullptr;
+}
+
+}  // namespace merl
