@@ -33,11 +33,21 @@ RawProgress rawProgress() {
   return {static_cast<long long>(setup.bytesDone) + setup.readOffset - mainState().dataBaseOffset, h.totalBytes};
 }
 
-// The nearest whole percentage of done in total (done <= total, total >= 1).
+// The nearest whole percentage of done in total (done <= total, total >= 1), halves rounded up.
 BYTE nearestPercentage(unsigned long long done, unsigned long long total) {
-  unsigned long long percentage = done * 100 / total;
-  if (percentage < 100 && done - total * percentage / 100 >= total / 200) ++percentage;
-  return static_cast<BYTE>(percentage);
+  return static_cast<BYTE>((done * 200 + total) / (total * 2));
+}
+
+// Done clamped to 0..total, total at least 1.
+struct Clamped {
+  unsigned long long done, total;
+};
+
+Clamped clampedProgress() {
+  RawProgress raw = rawProgress();
+  unsigned long long t = raw.total > 0 ? static_cast<unsigned long long>(raw.total) : 1;
+  unsigned long long d = raw.done > 0 ? std::min(static_cast<unsigned long long>(raw.done), t) : 0;
+  return {d, t};
 }
 
 void runSlideSwitch(ProgressFigures& figures) {
@@ -66,10 +76,11 @@ int filePerMille(const ProgressFigures& figures) {
 
 void showThroughLibrary(ProgressUpdateProc update, const char* text) {
   ActionParams& block = progressBlock();
-  DWORD done = 0, total = 1;
-  GetProgressFraction(done, total);
-  HWND owner = update(kProgressShow, scriptHeader().dialogPosition, &block, text, PerMille(done, total),
-                      filePerMille(progressFigures()));
+  DWORD scaledDone = 0, scaledTotal = 1;
+  GetProgressFraction(scaledDone, scaledTotal);
+  Clamped progress = clampedProgress();
+  HWND owner = update(kProgressShow, scriptHeader().dialogPosition, &block, text,
+                      PerMille(progress.done, progress.total), filePerMille(progressFigures()));
   if (owner && ConfirmCancel(owner)) run().setup()->abortFlag = 1;
 }
 
@@ -108,9 +119,7 @@ int PerMille(unsigned long long part, unsigned long long whole) {
 }
 
 BYTE GetProgressFraction(DWORD& done, DWORD& total) {
-  RawProgress raw = rawProgress();
-  unsigned long long t = raw.total > 0 ? static_cast<unsigned long long>(raw.total) : 1;
-  unsigned long long d = raw.done > 0 ? std::min(static_cast<unsigned long long>(raw.done), t) : 0;
+  auto [d, t] = clampedProgress();
   ProgressFigures& figures = progressFigures();
   figures.percentage = nearestPercentage(d, t);
   while (t > kProgressScaleLimit) d /= 10, t /= 10;
@@ -128,7 +137,7 @@ void StartFileProgress(DWORD size) {
 
 void ShowCopyProgress(const char* text) {
   CopyProgressLink& progress = run().state<CopyProgressLink>();
-  progress.showing = true;
+  if (text) progress.showing = true;
   if (ProgressUpdateProc update = progressLibrary()) {
     showThroughLibrary(update, text);
     return;
@@ -172,10 +181,12 @@ HWND OpenCopyDialog(const std::string& text) {
 }
 
 void ReopenCopyProgress(const std::string& text) {
-  if (progressLibrary())
-    ShowCopyProgress(nullptr);
-  else
+  if (!progressLibrary()) {
     OpenCopyDialog(text);
+    return;
+  }
+  run().state<CopyProgressLink>().showing = true;
+  ShowCopyProgress(nullptr);
 }
 
 }  // namespace merl

@@ -54,7 +54,8 @@ void StartFileProgress(DWORD size);
 int PerMille(unsigned long long part, unsigned long long whole);
 
 // Shows text (null: the progress only) in the copy dialog's 3829 or through "Update" (1, ...);
-// a window handed back by "Update" owns the cancel question, whose first answer sets the abort flag.
+// a window handed back by "Update" owns the cancel question, whose first answer sets the abort
+// flag. A text marks the copy progress as showing.
 void ShowCopyProgress(const char* text);
 
 // Hides the copy progress: "Update" (2, ...), or the copy dialog destroyed and the main window

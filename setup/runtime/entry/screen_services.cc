@@ -76,10 +76,12 @@ extern "C" win::INT UpdateScreen(win::INT flag) {
   merl::Run* current = merl::currentRun();
   if (!current) return 0;
   merl::CopyProgressLink& progress = current->state<merl::CopyProgressLink>();
-  if (merl::mainState().progress)
-    merl::ShowCopyProgress(nullptr);
-  else if (progress.copyDialog)
+  if (merl::mainState().progress) {
+    // The library's display is refreshed only while the copy progress shows.
+    if (progress.showing) merl::ShowCopyProgress(nullptr);
+  } else if (progress.copyDialog) {
     merl::invalidateCopyBar(progress.copyDialog);
+  }
   merl::PumpUntilTimer(merl::kUpdateScreenPauseMs, flag != 0 && merl::PauseAllowed());
   return 0;
 }

@@ -122,10 +122,13 @@ win::HWND recordUpdate(win::INT command, win::INT, merl::ActionParams*, win::LPC
   return nullptr;
 }
 
-TEST_F(ScreenServicesTest, UpdateScreenRefreshesTheProgressLibraryWithoutText) {
+TEST_F(ScreenServicesTest, UpdateScreenRefreshesTheShowingProgressLibraryWithoutText) {
   start("C:\\SETUP\\SETUP.EXE", false);
   updates.clear();
   merl::mainState().progress = recordUpdate;
+  UpdateScreen(0);  // no copy progress showing
+  EXPECT_TRUE(updates.empty());
+  scope_->run().state<merl::CopyProgressLink>().showing = true;
   UpdateScreen(0);
   EXPECT_EQ(updates, std::vector<std::string>{"1 none"});
 }
