@@ -22,8 +22,8 @@ char Base36DigitChar(int value) {
 std::string PieceName(std::string_view base, unsigned number) {
   char name[kHeaderPathLength + 4] = {};
   std::string cut(base.substr(0, kHeaderPathLength));
-  std::snprintf(name, sizeof name, "%s%c%c%c", cut.c_str(), Base36DigitChar(static_cast<int>(number / (kBase * kBase) % kBase)),
-                Base36DigitChar(static_cast<int>(number / kBase % kBase)), Base36DigitChar(static_cast<int>(number % kBase)));
+  auto digit = [number](unsigned place) { return Base36DigitChar(static_cast<int>(number / place % kBase)); };
+  std::snprintf(name, sizeof name, "%s%c%c%c", cut.c_str(), digit(kBase * kBase), digit(kBase), digit(1));
   return name;
 }
 

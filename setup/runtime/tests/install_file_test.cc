@@ -72,7 +72,8 @@ TEST_F(InstallFileTest, AReadErrorIsAskedAndRetryCopiesAgainFromTheSameOffset) {
     EXPECT_EQ(boxes()[0], "M18: %s|M37: %s");
     std::string buttons;
     for (const merl_kit::JsonValue& b : shown[0]["controls"].items())
-      if (b["id"].integer() <= 3 && b["visible"].boolean()) buttons += std::to_string(b["id"].integer()) + b["text"].text() + " ";
+      if (b["id"].integer() <= 3 && b["visible"].boolean())
+        buttons += std::to_string(b["id"].integer()) + b["text"].text() + " ";
     EXPECT_EQ(buttons, "1M38: %s 3M39: %s ");  // style 0x43: two choices, no Cancel
   }
 }

@@ -22,11 +22,13 @@ class InternetTransferTest : public merl_testing::CopyFixture {
     if (library) merl::mainState().supportPaths[merl::kSupportInternet] = placeDouble(MERL_INTERNET_DOUBLE, "NET.DLL");
   }
   void TearDown() override { merl::RemoveSupportFiles(); }
+  long long mainWindowValue() { return static_cast<long long>(win::handleValue(setup_.mainWindow)); }
+  // The main window's timer 1234 as "timer-set <ms>" and "timer-killed 0", sets first.
   std::vector<std::string> timerEvents() {
     std::vector<std::string> out;
     for (const char* kind : {"timer-set", "timer-killed"})
       for (const merl_kit::JsonValue& e : events(kind))
-        if (e["id"].integer() == 1234 && e["hwnd"].integer() == static_cast<long long>(win::handleValue(setup_.mainWindow)))
+        if (e["id"].integer() == 1234 && e["hwnd"].integer() == mainWindowValue())
           out.push_back(std::string(kind) + " " + std::to_string(e["ms"].integer()));
     return out;
   }
@@ -71,7 +73,7 @@ TEST_F(InternetTransferTest, TheLibraryGetsTheRecordsFieldsAndIsLoadedOnce) {
   std::vector<merl_kit::JsonValue> t1 = calls("internet", "t1");
   ASSERT_EQ(t1.size(), 2u);
   EXPECT_EQ(t1[0]["source"].text(), "p001");
-  EXPECT_EQ(t1[0]["main_window"].integer(), static_cast<long long>(win::handleValue(setup_.mainWindow)));
+  EXPECT_EQ(t1[0]["main_window"].integer(), mainWindowValue());
   EXPECT_EQ(t1[0]["bytes_done"].integer(), 77);
   EXPECT_EQ(t1[0]["a"].integer() * 100 + t1[0]["b"].integer(), 1020);
   EXPECT_GE(t1[0]["timer_messages"].integer(), 3);
