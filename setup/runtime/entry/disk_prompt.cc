@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "constants.h"
+#include "entry/copy_progress.h"
 #include "entry/screen_services.h"
 #include "script/script_header.h"
 #include "script/variables.h"
@@ -19,15 +20,17 @@ namespace merl {
 
 inline constexpr DWORD kDiskBeepOption = 0x800;
 inline constexpr std::size_t kSavedStatusSize = 261;  // 260 characters and the NUL
+inline constexpr long kLastDiskNumber = 99;          // "W%02d" has room for two digits
 
 std::string diskFileName(std::string programName, long number) {
-  char ending[24];
+  if (programName.size() < 3 || number > kLastDiskNumber) return "";
+  char ending[4];
   if (number > 1)
     std::snprintf(ending, sizeof ending, "W%02ld", number);
   else
     std::snprintf(ending, sizeof ending, "EXE");
-  programName.resize(programName.size() >= 3 ? programName.size() - 3 : 0);
-  return programName + ending;
+  programName.replace(programName.size() - 3, 3, ending);
+  return programName;
 }
 
 long diskNumberOf(DWORD readOffset, DWORD firstDiskOffset, DWORD diskSize) {
@@ -61,21 +64,27 @@ struct HiddenProgress {
     char text[kSavedStatusSize] = {};
     if (progress.copyDialog) win::GetDlgItemText(progress.copyDialog, kCopyStatusControl, text, sizeof text);
     status = text;
-    progress.closeCopyDialog();
+    CloseCopyDialog();
     hidden = true;
   }
 };
 
-// Opens the disk file, asking for the disk until it opens or the user gives up.
+HANDLE openDiskFile(const std::string& name) {
+  if (name.empty()) return win::INVALID_HANDLE_VALUE;
+  std::string path = installDirectory() + name;
+  return win::CreateFile(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr, win::OPEN_EXISTING, 0,
+                         nullptr);
+}
+
+// Opens the disk file (none is found without a name), asking for the disk until it opens or
+// the user gives up.
 bool openDisk(SetupRec& setup, const std::string& name) {
   CopyProgressLink& progress = run().state<CopyProgressLink>();
   HiddenProgress hiddenProgress;
   for (int round = 0; round < kDiskPromptRounds; ++round) {
-    std::string path = installDirectory() + name;
-    setup.installFile = win::CreateFile(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
-                                        win::OPEN_EXISTING, 0, nullptr);
+    setup.installFile = openDiskFile(name);
     if (setup.installFile != win::INVALID_HANDLE_VALUE) {
-      if (hiddenProgress.hidden) progress.reopenCopyProgress(hiddenProgress.status);
+      if (hiddenProgress.hidden) ReopenCopyProgress(hiddenProgress.status);
       UpdateScreen(0);
       return true;
     }

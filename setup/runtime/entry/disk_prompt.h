@@ -27,7 +27,8 @@ struct DiskDialogLink : RunState {
 };
 
 // The name of disk number of a setup program named programName: disk 1 ends in "EXE",
-// disk n > 1 in "W%02d" in place of the last three characters.
+// disk n > 1 in "W%02d" in place of the last three characters. Empty (no disk file) for a
+// name shorter than three characters or a disk above 99.
 std::string diskFileName(std::string programName, long number);
 
 // The disk number of the read offset: 1 without a disk size, else

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "constants.h"
+#include "entry/copy_progress.h"
 #include "entry/ctl3d_setup.h"
 #include "entry/dde_server.h"
 #include "entry/main_state.h"
 #include "entry/mif_status.h"
+#include "entry/placed_graphics.h"
 #include "entry/restart.h"
 #include "entry/runtime_bitmaps.h"
 #include "entry/run_seams.h"
@@ -57,7 +59,7 @@ void writeFinalLine(SetupRec& setup, int result) {
 }
 
 void closeDown(SetupRec& setup) {
-  runSeams().closeCopyDialog();
+  CloseCopyDialog();
   if (setup.installFile && setup.installFile != win::INVALID_HANDLE_VALUE) win::CloseHandle(setup.installFile);
   setup.installFile = win::INVALID_HANDLE_VALUE;
   CloseLog();
@@ -89,7 +91,7 @@ void destroyMainWindow(SetupRec& setup) {
 }
 
 void freeRunMemory(SetupRec& setup) {
-  runSeams().freeGraphics();
+  FreeGraphics();
   if (setup.drawingObject) win::DeleteObject(setup.drawingObject);
   setup.drawingObject = nullptr;
   if (setup.scriptMemory) win::GlobalFree(setup.scriptMemory);

@@ -2,6 +2,8 @@
 #include "entry/screen_services.h"
 
 #include "constants.h"
+#include "entry/copy_progress.h"
+#include "entry/main_state.h"
 #include "script/script_header.h"
 #include "ui/pump.h"
 #include "win/clock.h"
@@ -74,16 +76,20 @@ extern "C" win::INT UpdateScreen(win::INT flag) {
   merl::Run* current = merl::currentRun();
   if (!current) return 0;
   merl::CopyProgressLink& progress = current->state<merl::CopyProgressLink>();
-  if (progress.progressLibrary)
-    progress.showCopyProgress(nullptr);
-  else if (progress.copyDialog)
+  if (merl::mainState().progress) {
+    // The library's display is refreshed only while the copy progress shows.
+    if (progress.showing) merl::ShowCopyProgress(nullptr);
+  } else if (progress.copyDialog) {
     merl::invalidateCopyBar(progress.copyDialog);
+  }
   merl::PumpUntilTimer(merl::kUpdateScreenPauseMs, flag != 0 && merl::PauseAllowed());
   return 0;
 }
 
 extern "C" win::INT HandleFtp(win::DWORD first, win::DWORD second, win::DWORD third) {
   merl::Run* current = merl::currentRun();
-  merl::TransferControlProc control = current ? current->state<merl::TransferLink>().control : nullptr;
+  // The library is freed at the end of the run; its functions go with it.
+  merl::TransferControlProc control =
+      current && merl::mainState().internetLibrary ? current->state<merl::TransferLink>().control : nullptr;
   return control ? control(first, second, third) : 0;
 }

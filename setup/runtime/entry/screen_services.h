@@ -1,11 +1,8 @@
 // The screen services the runtime exports to the setup program (UpdateScreen,
-// HandleFtp) and the timed wait PumpUntilTimer they rest on. What they need of
-// the copy progress and of the internet transfer library comes through two run
-// states that those routines fill (CopyProgressLink, TransferLink).
+// HandleFtp) and the timed wait PumpUntilTimer they rest on, with the run states
+// of the copy progress and of the internet transfer library they read.
 #pragma once
 
-#include <functional>
-#include <string>
 #include <string_view>
 
 #include "merl/outside_libraries.h"
@@ -23,22 +20,18 @@ inline constexpr int kCopyBarControl = 3830;
 // Its status text.
 inline constexpr int kCopyStatusControl = 3829;
 
-// The copy progress as the screen services and the disk prompt see it.
+// The copy progress as the screen services and the disk prompt see it (copy_progress.h
+// fills it).
 struct CopyProgressLink : RunState {
-  bool progressLibrary = false;  // the progress library's "Update" is loaded
-  bool showing = false;          // a status text is showing
-  HWND copyDialog = nullptr;     // the copy progress dialog while it is open
-  // ShowCopyProgress: the text, or null to refresh the display only.
-  std::function<void(const char* text)> showCopyProgress = [](const char*) {};
-  // CloseCopyDialog.
-  std::function<void()> closeCopyDialog = [] {};
-  // Shows the copy progress again with the status text it had when the disk prompt closed it.
-  std::function<void(const std::string& text)> reopenCopyProgress = [](const std::string&) {};
+  bool showing = false;       // a status text is showing
+  HWND copyDialog = nullptr;  // the copy progress dialog while it is open
 };
 
-// The internet transfer library's "t2", once the transfer has looked it up.
+// The internet transfer library once InternetTransfer has loaded it (internet_transfer.h).
 struct TransferLink : RunState {
-  TransferControlProc control = nullptr;
+  bool loadTried = false;
+  TransferProc transfer = nullptr;        // "t1"
+  TransferControlProc control = nullptr;  // "t2", what HandleFtp forwards to
 };
 
 // Without wait, one pass of PumpMessages. With wait, starts timer 8297 on the main window for

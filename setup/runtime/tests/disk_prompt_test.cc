@@ -6,14 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "entry/copy_progress.h"
 #include "entry/screen_services.h"
 #include "json_reader.h"
 #include "runtime_test.h"
 #include "script/script_header.h"
 #include "script/variables.h"
+#include "win/dialog.h"
 #include "win/files.h"
 #include "win/library.h"
 #include "win/process.h"
+#include "win/window.h"
 
 namespace {
 
@@ -27,6 +30,13 @@ class DiskPromptTest : public merl_testing::RuntimeTest {
     for (const std::string& f : files) machine().makeFile("SETUP/" + f, f);
     setup_ = {};
     setup_.setupInstance = win::GetModuleHandle(nullptr);
+    win::WNDCLASSA wc{};
+    wc.lpfnWndProc = win::DefWindowProc;
+    wc.hInstance = setup_.setupInstance;
+    wc.lpszClassName = "DiskTestMain";
+    win::RegisterClass(&wc);
+    setup_.mainWindow = win::CreateWindowEx(0, "DiskTestMain", "Setup", win::WS_POPUP, 0, 0, 640, 480, nullptr,
+                                            nullptr, wc.hInstance, nullptr);
     setup_.installFile = win::INVALID_HANDLE_VALUE;
     scope_.reset();
     scope_ = std::make_unique<merl::RunScope>(&setup_);
@@ -100,6 +110,10 @@ TEST_F(DiskPromptTest, TheReadOffsetChoosesTheDiskItsNameAndBase) {
       {500, 1000, 100, "SETUP.EXE", "1", 0},
       {1500, 1000, 100, "SETUP.W02", "2", 900},
       {11000, 1000, 0, "SETUP.W12", "12", 11000},
+      {850000, 1000000, 200000, "SETUP.W02", "2", 800000},  // position 50,000 in the disk file
+      {799999, 1000000, 200000, "SETUP.EXE", "1", 0},
+      {11000000, 1000000, 200000, "SETUP.W12", "12", 10800000},
+      {11000000, 0, 200000, "SETUP.EXE", "1", 0},
   };
   for (const Case& c : cases) {
     start({"SETUP.EXE", "SETUP.W02", "SETUP.W12"}, c.diskSize, c.firstDisk);
@@ -151,20 +165,66 @@ TEST_F(DiskPromptTest, AMissingDiskIsAskedForUntilItOpensOrTheUserGivesUp) {
   }
 }
 
-TEST_F(DiskPromptTest, TheCopyProgressIsClosedOnceAndShownAgainWithItsText) {
+TEST_F(DiskPromptTest, TheCopyDialogIsClosedOnceAndComesBackWithItsText) {
   start({}, 0);
-  merl::CopyProgressLink& progress = scope_->run().state<merl::CopyProgressLink>();
-  progress.showing = true;
-  std::vector<std::string> calls;
-  progress.closeCopyDialog = [&] { calls.push_back("close"); };
-  progress.reopenCopyProgress = [&](const std::string& text) { calls.push_back("reopen " + text); };
+  setup_.optionWord = 0x800;
+  win::HWND first = merl::OpenCopyDialog("C:\\APP\\X.DLL");
+  ASSERT_TRUE(first);
   int dialogs = 0;
   scope_->run().state<merl::DiskDialogLink>().show = [&] {
+    EXPECT_FALSE(win::IsWindow(first));
+    EXPECT_TRUE(win::IsWindowEnabled(setup_.mainWindow));
     if (++dialogs == 2) machine().makeFile("SETUP/SETUP.EXE", "x");
     return merl::DiskDialogOutcome{1, false};
   };
   EXPECT_EQ(DiskPrompt(0, 0), 0);
-  EXPECT_EQ(calls, (std::vector<std::string>{"close", "reopen "}));
+  EXPECT_EQ(dialogs, 2);
+  EXPECT_EQ(beeps(), 2);
+  // The transcript: 1538 made, destroyed before the first prompt, made again.
+  std::vector<std::string> seen;
+  for (merl_kit::JsonValue& l : merl_kit::parseJsonLines(machine().readText(machine().stateDir() + "/t.jsonl"))) {
+    std::string ev = l["ev"].text();
+    if (ev == "dialog") seen.push_back("dialog " + l["key"].text());
+    if (ev == "window-destroy" && l["hwnd"].integer() == static_cast<long long>(win::handleValue(first)))
+      seen.push_back("destroyed");
+    if (ev == "beep") seen.push_back("beep");
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"dialog #1538", "destroyed", "beep", "beep", "dialog #1538"}));
+  win::HWND again = scope_->run().state<merl::CopyProgressLink>().copyDialog;
+  ASSERT_TRUE(again);
+  char text[64] = {};
+  win::GetDlgItemText(again, merl::kCopyStatusControl, text, sizeof text);
+  EXPECT_STREQ(text, "C:\\APP\\X.DLL");
+  EXPECT_FALSE(win::IsWindowEnabled(setup_.mainWindow));
+  merl::CloseCopyDialog();
+}
+
+TEST_F(DiskPromptTest, AGivenUpDiskLeavesTheCopyDialogClosed) {
+  for (int answer : {merl::kDiskDialogGiveUp, -1}) {
+    start({}, 0);
+    merl::OpenCopyDialog("C:\\APP\\X.DLL");
+    scope_->run().state<merl::DiskDialogLink>().show = [&] { return merl::DiskDialogOutcome{answer, false}; };
+    EXPECT_EQ(DiskPrompt(0, 0), 1) << answer;
+    EXPECT_EQ(setup_.abortFlag, 1u);
+    EXPECT_FALSE(scope_->run().state<merl::CopyProgressLink>().copyDialog);
+    EXPECT_TRUE(win::IsWindowEnabled(setup_.mainWindow));
+  }
+}
+
+TEST_F(DiskPromptTest, AShortProgramNameOrADiskAbove99IsAMissingDisk) {
+  struct Case {
+    const char* module;
+    win::DWORD readOffset;
+  } cases[] = {{"C:\\SETUP\\AB", 0}, {"C:\\SETUP\\SETUP.EXE", 100 * 1000}};
+  for (const Case& c : cases) {
+    start({"SETUP.EXE", "AB", "SETUP.W99"}, 1000);
+    ASSERT_TRUE(win::declareModulePath(c.module));
+    setup_.readOffset = c.readOffset;
+    setup_.silentFlag = 1;
+    EXPECT_EQ(DiskPrompt(0, 0), 1) << c.module;
+    EXPECT_EQ(setup_.abortFlag, 1u);
+    EXPECT_FALSE(open());
+  }
 }
 
 TEST(DiskFileName, DiskOneEndsInExeLaterDisksInTheirNumber) {
@@ -173,7 +233,7 @@ TEST(DiskFileName, DiskOneEndsInExeLaterDisksInTheirNumber) {
     long number;
     const char* name;
   } cases[] = {{"SETUP.EXE", 1, "SETUP.EXE"}, {"SETUP.EXE", 2, "SETUP.W02"}, {"SETUP.EXE", 12, "SETUP.W12"},
-               {"SETUP.EXE", 100, "SETUP.W100"}, {"AB", 3, "W03"}};
+               {"SETUP.EXE", 99, "SETUP.W99"}, {"SETUP.EXE", 100, ""}, {"AB", 3, ""}, {"ABC", 1, "EXE"}};
   for (const Case& c : cases) EXPECT_EQ(merl::diskFileName(c.program, c.number), c.name) << c.number;
   EXPECT_EQ(merl::diskNumberOf(0xFFFFFF00u, 0x200, 0x1000), 0x100001);  // no 32-bit wrap
   EXPECT_EQ(merl::diskNumberOf(5000, 0, 0x80000000u), 1);              // a negative disk size

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "constants.h"
+#include "entry/main_state.h"
 #include "json_reader.h"
 #include "runtime_test.h"
 #include "script/script_header.h"
@@ -115,14 +116,21 @@ TEST_F(ScreenServicesTest, WaitEndsEvenWhenTheMainWindowNeverClearsTheFlag) {
   EXPECT_EQ(timerEvents().back(), "timer-killed 8297");
 }
 
-TEST_F(ScreenServicesTest, UpdateScreenRefreshesTheProgressLibraryWithoutText) {
+std::vector<std::string> updates;
+win::HWND recordUpdate(win::INT command, win::INT, merl::ActionParams*, win::LPCSTR text, win::INT, win::INT) {
+  updates.push_back(std::to_string(command) + (text ? " text" : " none"));
+  return nullptr;
+}
+
+TEST_F(ScreenServicesTest, UpdateScreenRefreshesTheShowingProgressLibraryWithoutText) {
   start("C:\\SETUP\\SETUP.EXE", false);
-  merl::CopyProgressLink& progress = scope_->run().state<merl::CopyProgressLink>();
-  std::vector<bool> texts;
-  progress.progressLibrary = true;
-  progress.showCopyProgress = [&](const char* text) { texts.push_back(text != nullptr); };
+  updates.clear();
+  merl::mainState().progress = recordUpdate;
+  UpdateScreen(0);  // no copy progress showing
+  EXPECT_TRUE(updates.empty());
+  scope_->run().state<merl::CopyProgressLink>().showing = true;
   UpdateScreen(0);
-  EXPECT_EQ(texts, std::vector<bool>{false});
+  EXPECT_EQ(updates, std::vector<std::string>{"1 none"});
 }
 
 TEST_F(ScreenServicesTest, UpdateScreenRepaintsTheCopyBarOnePixelWiderWithoutErasing) {
@@ -165,8 +173,11 @@ TEST(HandleFtp, ForwardsToT2OnceKnownElseZero) {
   merl::RunScope scope(&setup);
   EXPECT_EQ(HandleFtp(1, 2, 3), 0);
   scope.run().state<merl::TransferLink>().control = fakeControl;
+  EXPECT_EQ(HandleFtp(1, 2, 3), 0);  // the library is not (or no longer) loaded
+  merl::mainState().internetLibrary = win::handleFromValue<win::HINSTANCE>(1);
   EXPECT_EQ(HandleFtp(4, 5, 6), 77);
   EXPECT_EQ(seen[0] * 100 + seen[1] * 10 + seen[2], 456u);
+  merl::mainState().internetLibrary = nullptr;
 }
 
 }  // namespace
