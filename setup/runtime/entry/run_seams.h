@@ -1,5 +1,5 @@
 // What MerlMain calls in routines that live elsewhere (the copy dialog,
-// self-registration, graphics, the extract choice): one
+// self-registration, graphics): one
 // replaceable function each, so the run works before those routines exist and tests
 // can watch them.
 #pragma once
@@ -17,10 +17,6 @@ struct RunSeams {
   void (*closeCopyDialog)() = [] {};
   // Runs the queued self-registrations.
   void (*selfRegister)() = [] {};
-  // Extract mode without a target: the multiple choice of dialog 107 over the file names with
-  // prompt; the chosen indexes in list order (default: none, until the list dialog takes it).
-  std::vector<std::size_t> (*chooseExtractFiles)(const std::vector<std::string>& names, std::string_view prompt) =
-      [](const std::vector<std::string>&, std::string_view) { return std::vector<std::size_t>(); };
   // Frees the placed graphics and their drawing objects.
   void (*freeGraphics)() = [] {};
 };
