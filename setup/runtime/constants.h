@@ -59,4 +59,7 @@ inline constexpr std::size_t kWhileStackSize = 128;
 inline constexpr std::size_t kTempListSize = 512;
 inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
 
+// Characters a directory search pattern or found path may have; longer ones are skipped.
+inline constexpr std::size_t kSearchPathLength = 259;
+
 }  // namespace merl

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "constants.h"
 #include "merl/setup_interface.h"
 #include "run.h"
 
@@ -25,9 +26,7 @@ inline constexpr BYTE kSkipFixedDrives = 0x02;
 inline constexpr BYTE kNetworkDrives = 0x06;
 inline constexpr int kDepthLimitShift = 3;
 
-// Characters a search pattern or found path may have; longer ones are skipped.
-inline constexpr std::size_t kSearchPathLength = 259;
-inline constexpr std::size_t kSearchTextSize = 260;
+inline constexpr std::size_t kSearchTextSize = kSearchPathLength + 1;
 
 // What f13, f22 and f29 ask of the busy dialog, and what it found.
 struct SearchRequest : RunState {
