@@ -9,6 +9,7 @@
 #include "entry/dll_main.h"
 #include "json_reader.h"
 #include "runtime_test.h"
+#include "script/script_header.h"
 #include "win/clock.h"
 #include "win/library.h"
 
@@ -123,6 +124,8 @@ TEST_F(SearchDlgTest, TheDialogWaitsOneTimerTickIgnoresCommandsAndRunsTheMode) {
   r.setFileName("P.DLL");
   r.setMessage("Looking for P.DLL");
   r.mode = merl::kSearchPath;
+  merl::scriptHeader().dialogPosition = 8;
+  merl::scriptHeader().placementMode = true;
   std::uint64_t start = win::GetTickCount();
   EXPECT_EQ(merl::RunSearchDialog(nullptr), 1);
   EXPECT_GE(win::GetTickCount() - start, 250u);
@@ -134,11 +137,17 @@ TEST_F(SearchDlgTest, TheDialogWaitsOneTimerTickIgnoresCommandsAndRunsTheMode) {
   EXPECT_STREQ(r.foundPath, "");
   merl::searchSeams() = saved;
   std::string message;
-  for (merl_kit::JsonValue& line : merl_kit::parseJsonLines(machine().readText(machine().stateDir() + "/t.jsonl")))
-    if (line["ev"].text() == "dialog" && line["key"].text() == "103")
-      for (const merl_kit::JsonValue& c : line["controls"].items())
-        if (c["id"].integer() == 1005) message = c["text"].text();
+  long long left = -1, top = -1, width = 0, height = 0;
+  for (merl_kit::JsonValue& line : merl_kit::parseJsonLines(machine().readText(machine().stateDir() + "/t.jsonl"))) {
+    if (line["ev"].text() != "dialog" || line["key"].text() != "103") continue;
+    for (const merl_kit::JsonValue& c : line["controls"].items())
+      if (c["id"].integer() == 1005) message = c["text"].text();
+    left = line["rect"][0].integer(), top = line["rect"][1].integer();
+    width = line["rect"][2].integer() - left, height = line["rect"][3].integer() - top;
+  }
   EXPECT_EQ(message, "Looking for P.DLL");
+  EXPECT_EQ(left, (800 - width) / 2);  // always centred
+  EXPECT_EQ(top, (600 - height) / 2);
 }
 
 }  // namespace
