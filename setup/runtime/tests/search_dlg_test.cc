@@ -101,7 +101,7 @@ TEST_F(SearchDlgTest, LinkLoopsAndTreesDeeperThanAPathEndWithoutAMatch) {
   std::filesystem::create_directories(c + "/L");
   std::filesystem::create_directory_symlink(c + "/L", c + "/L/LOOP");
   std::string deep = c;
-  for (int i = 0; i < 300; ++i) deep += "/D";
+  for (int i = 0; i < 300; ++i) deep += "/DEEPER";  // a path past 259 characters after 37 levels
   std::filesystem::create_directories(deep);
   machine().writeText(deep + "/X.DLL", "x");
   EXPECT_EQ(search("X.DLL", 0), "");
