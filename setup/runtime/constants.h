@@ -61,5 +61,7 @@ inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
 
 // Bytes of a start-up file the edits read at most (a larger file is a read error).
 inline constexpr std::size_t kStartupFileLimit = 1 << 20;
+// Characters a directory search pattern or found path may have; longer ones are skipped.
+inline constexpr std::size_t kSearchPathLength = 259;
 
 }  // namespace merl

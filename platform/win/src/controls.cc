@@ -45,6 +45,21 @@ void describeItems(ListState& s, JsonObject& out, bool multiple) {
     if (multiple ? s.items[i].selected : static_cast<int>(i) == s.current) selected.add(static_cast<std::uint64_t>(i));
   }
   out.add("items", items).add("selected", selected);
+  if (!s.tabStops.empty()) {
+    JsonArray stops;
+    for (int t : s.tabStops) stops.add(t);
+    out.add("tabstops", stops);
+  }
+}
+
+// A font given to the control other than its dialog's own: face, height and weight.
+void describeFont(Window& w, JsonObject& out) {
+  if (!w.font) return;
+  auto parent = w.parent ? windowState().find(w.parent) : nullptr;
+  auto* d = parent ? dialogOf(*parent) : nullptr;
+  LOGFONTA f{};
+  if ((d && d->font == w.font) || GetObject(w.font, sizeof f, &f) == 0) return;
+  out.add("font", JsonObject().add("face", std::string(f.lfFaceName)).add("height", f.lfHeight).add("weight", f.lfWeight));
 }
 
 }  // namespace
@@ -74,6 +89,7 @@ bool isMultipleSelection(const Window& w) {
 }
 
 void describeControlState(Window& w, JsonObject& out) {
+  describeFont(w, out);
   if (auto* b = stateOf<ButtonState>(w)) {
     if (isCheckBox(w) || isRadioButton(w)) out.add("checked", static_cast<std::uint64_t>(b->check));
   } else if (auto* l = stateOf<ListState>(w)) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "win/answers.h"
 #include "win/clock.h"
 #include "win/error.h"
+#include "win/gdi.h"
 
 namespace {
 
@@ -366,6 +368,38 @@ TEST(DialogTest, TheDialogLineShowsKeyTitleFontCloseAndControls) {
         "{\"id\":2,\"class\":\"Button\",\"text\":\"Cancel\",\"style\":\"0x40010000\",\"visible\":false"})
     EXPECT_NE(d.find(part), std::string::npos) << part << "\n" << d;
   EXPECT_EQ(ui_test::events(f.m, "dialog-end").size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DialogTest, TheDialogLineShowsAControlsOwnFontAndAListsTabStops) {
+  DialogFixture f("107 1\n");
+  static HFONT given = nullptr;
+  struct Styled {
+    static INT_PTR proc(HWND d, UINT m, WPARAM w, LPARAM l) {
+      if (m == WM_INITDIALOG) {
+        LOGFONTA font{};
+        font.lfHeight = -15;
+        font.lfWeight = 700;
+        std::strncpy(font.lfFaceName, "Arial", LF_FACESIZE - 1);
+        given = CreateFontIndirect(&font);
+        SendDlgItemMessage(d, 1001, WM_SETFONT, reinterpret_cast<WPARAM>(given), FALSE);
+        const int stops[] = {64, 98, 140};
+        SendDlgItemMessage(d, 1010, LB_SETTABSTOPS, 3, reinterpret_cast<LPARAM>(stops));
+      }
+      return endOnCommand(d, m, w, l);
+    }
+  };
+  EXPECT_EQ(run(107, Styled::proc), 1);
+  DeleteObject(given);
+  auto dialogs = ui_test::events(f.m, "dialog");
+  ASSERT_EQ(dialogs.size(), 1u);
+  const std::string& d = dialogs[0];
+  EXPECT_NE(d.find("\"font\":{\"face\":\"Arial\",\"height\":-15,\"weight\":700}"), std::string::npos) << d;
+  EXPECT_EQ(d.find("\"weight\":400"), std::string::npos) << "the dialog's own font is not repeated\n" << d;
+  EXPECT_NE(d.find("\"tabstops\":[64,98,140]"), std::string::npos) << d;
 }
 
 }  // namespace

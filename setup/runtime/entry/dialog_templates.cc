@@ -52,6 +52,26 @@ std::string languageDialogTemplate() {
   return b.bytes();
 }
 
+// Template 1538, hidden at creation: Cancel, the bar frame and the current file's text.
+std::string copyDialogTemplate() {
+  DialogTemplateBuilder b(kDialogStyle & ~win::WS_VISIBLE, 0, 0, 170, 69);
+  b.font(8, "MS Sans Serif")
+      .control(win::kButtonClassOrdinal, "Cancel", 2, kChild | win::BS_DEFPUSHBUTTON | win::WS_TABSTOP, 60, 52, 50, 14)
+      .control(win::kStaticClassOrdinal, "", 3830, kChild | win::SS_BLACKRECT, 5, 33, 160, 14)
+      .control(win::kStaticClassOrdinal, "", 3829, kChild | win::SS_LEFT | win::SS_NOPREFIX | win::WS_GROUP, 5, 10, 160,
+               22);
+  return b.bytes();
+}
+
+// Template 103 has no caption: one centred line of text.
+std::string searchDialogTemplate() {
+  DialogTemplateBuilder b(win::WS_POPUP | win::DS_MODALFRAME | win::DS_SETFONT | win::WS_VISIBLE, 60, 80, 237, 21);
+  b.font(8, "MS Sans Serif")
+      .control(win::kStaticClassOrdinal, "", 1005, kChild | win::SS_CENTER | win::SS_NOPREFIX | win::WS_GROUP, 10, 6,
+               215, 9);
+  return b.bytes();
+}
+
 // 181 x 49 units.
 std::string messageDialogTemplate() {
   DialogTemplateBuilder b(win::WS_POPUP | win::DS_MODALFRAME | win::DS_SETFONT | win::WS_CAPTION | win::WS_SYSMENU, 0,

@@ -11,6 +11,10 @@ namespace merl {
 std::string pathNameDialogTemplate();
 // Template 107, the list dialog.
 std::string languageDialogTemplate();
+// Template 1538, the copy progress.
+std::string copyDialogTemplate();
+// Template 103, the busy dialog of a search.
+std::string searchDialogTemplate();
 // Template 114, the message box: text 1005, then OK (1), No (3) and Cancel (2).
 std::string messageDialogTemplate();
 

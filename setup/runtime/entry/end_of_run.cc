@@ -21,6 +21,7 @@
 #include "log/install_log.h"
 #include "script/script_header.h"
 #include "script/variables.h"
+#include "ui/dialog_look.h"
 #include "ui/message_dlg.h"
 #include "win/files.h"
 #include "win/gdi.h"
@@ -134,6 +135,7 @@ int EndRun(int result, int* exitCode, char* program, char* arguments) {
   destroyMainWindow(setup);
   ReleaseStartUp();
   freeRunMemory(setup);
+  DeleteDialogFont();
   return result == kGoOn ? 0 : 1;
 }
 

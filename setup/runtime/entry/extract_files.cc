@@ -5,12 +5,12 @@
 #include "entry/dll_main.h"
 #include "entry/install_file.h"
 #include "entry/main_state.h"
-#include "entry/run_seams.h"
 #include "files/file_utils.h"
 #include "files/paths.h"
 #include "interp/opcodes.h"
 #include "merl/setup_interface.h"
 #include "ui/file_error_message.h"
+#include "ui/language_dlg.h"
 #include "script/script_header.h"
 #include "script/script_image.h"
 #include "text/copy_text.h"
@@ -135,7 +135,7 @@ void saveChosen(const std::vector<ExtractFileEntry>& list) {
   for (const ExtractFileEntry& e : list) names.push_back(ExtractName(e.name));
   const char* prompt = scriptMessage(kExtractPromptMessage);
   std::string filter = saveFilter();
-  for (std::size_t i : runSeams().chooseExtractFiles(names, prompt ? prompt : "")) {
+  for (std::size_t i : ChooseExtractFiles(list, prompt ? prompt : "")) {
     if (i >= list.size() || stopped()) continue;
     char file[kPathBufferSize] = {};
     copyText(file, sizeof file, names[i]);

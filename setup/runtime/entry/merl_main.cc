@@ -18,6 +18,7 @@
 #include "merl/setup_interface.h"
 #include "script/script_image.h"
 #include "system/platform_flags.h"
+#include "ui/dialog_look.h"
 #include "ui/message_box_dlg.h"
 #include "ui/message_dlg.h"
 #include "win/library.h"
@@ -25,9 +26,6 @@
 namespace merl {
 
 namespace {
-
-constexpr DWORD kFontOptionShift = 9;
-constexpr DWORD kFontOptionMask = 3;
 
 void allocateBuffers(MainState& m) {
   m.workTexts.assign(3 * kWorkBufferSize, '\0');
@@ -38,8 +36,7 @@ void allocateBuffers(MainState& m) {
 }
 
 void chooseDialogFont(SetupRec& setup) {
-  DWORD style = (setup.optionWord >> kFontOptionShift) & kFontOptionMask;
-  run().state<DialogFontSettings>().light = style == 2 || (style == 1 && run().platform.majorAbove3);
+  run().state<DialogFontSettings>().light = LightDialogFont(setup.optionWord, run().platform.majorAbove3);
 }
 
 // The disk-prompt dialog block, read into memory of its in-memory size (and never less than

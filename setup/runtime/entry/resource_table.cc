@@ -13,6 +13,8 @@ namespace {
 const std::string kPathNameTemplate = pathNameDialogTemplate();
 const std::string kLanguageTemplate = languageDialogTemplate();
 const std::string kMessageDialog = messageDialogTemplate();
+const std::string kCopyTemplate = copyDialogTemplate();
+const std::string kSearchTemplate = searchDialogTemplate();
 
 const std::string kBitmaps[] = {placeholderBitmap(2),  placeholderBitmap(3),  placeholderBitmap(4),
                                 placeholderBitmap(5),  placeholderBitmap(6),  placeholderBitmap(10),
@@ -35,6 +37,8 @@ const win::ResourceEntry kResources[] = {
      static_cast<win::DWORD>(kMessageDialog.size())},
     {win::RT_DIALOG_ID, nullptr, 1539, nullptr, kPathNameTemplate.data(),
      static_cast<win::DWORD>(kPathNameTemplate.size())},
+    {win::RT_DIALOG_ID, nullptr, 1538, nullptr, kCopyTemplate.data(), static_cast<win::DWORD>(kCopyTemplate.size())},
+    {win::RT_DIALOG_ID, nullptr, 103, nullptr, kSearchTemplate.data(), static_cast<win::DWORD>(kSearchTemplate.size())},
 };
 
 }  // namespace

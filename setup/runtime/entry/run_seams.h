@@ -1,5 +1,4 @@
-// What MerlMain calls in routines that live elsewhere (self-registration, the
-// extract choice): one
+// What MerlMain calls in routines that live elsewhere (self-registration): one
 // replaceable function each, so the run works before those routines exist and tests
 // can watch them.
 #pragma once
@@ -15,10 +14,6 @@ namespace merl {
 struct RunSeams {
   // Runs the queued self-registrations.
   void (*selfRegister)() = [] {};
-  // Extract mode without a target: the multiple choice of dialog 107 over the file names with
-  // prompt; the chosen indexes in list order (default: none, until the list dialog takes it).
-  std::vector<std::size_t> (*chooseExtractFiles)(const std::vector<std::string>& names, std::string_view prompt) =
-      [](const std::vector<std::string>&, std::string_view) { return std::vector<std::size_t>(); };
 };
 
 // The seams MerlMain uses (one set for the process; tests replace members and put them back).

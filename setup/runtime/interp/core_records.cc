@@ -1,5 +1,6 @@
 #include "interp/core_records.h"
 
+#include "entry/copy_progress.h"
 #include "interp/conditions.h"
 #include "interp/loop_stack.h"
 #include "interp/opcodes.h"
@@ -16,7 +17,7 @@ int NothingRecord(const Record&) { return kNextRecord; }
 int MessageBoxRecord(const Record& record) {
   std::string title = expanded(record.languageString(0), kTitleSize);
   std::string text = expanded(record.languageString(1), kMessageTextSize);
-  // (The copy dialog has nothing to close until the copy progress display exists.)
+  CloseCopyDialog();
   int answer = MessageDlg(nullptr, text, title, record.flags());
   if (answer == kAnswerCancel) return kAbort;
   if (answer == kAnswerSecond) return SkipAsElse();

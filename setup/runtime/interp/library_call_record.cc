@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "actions/action_table.h"
-#include "entry/run_seams.h"
+#include "entry/copy_progress.h"
 #include "interp/action_params.h"
 #include "interp/loop_stack.h"
 #include "interp/abort_message.h"
@@ -76,7 +76,7 @@ bool callOwnExport(const std::string& function, char* parameters, int& result) {
 
 int LibraryCallRecord(const Record& record) {
   BYTE flags = record.flags();
-  if (flags & kCloseCopyDialog) runSeams().closeCopyDialog();
+  if (flags & kCloseCopyDialog) CloseCopyDialog();
   bool loop = (flags & kLoopHead) == kLoopHead;
   if (loop) {
     if (!loopStack().push(record.at())) return invalidRecord();

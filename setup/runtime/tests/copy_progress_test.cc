@@ -137,7 +137,9 @@ TEST_F(CopyProgressTest, AWindowFromUpdateAsksTheCancelQuestionAndOnlyYesAborts)
     EXPECT_EQ(setup_.abortFlag, c.abortFlag) << c.answer;
     std::vector<std::string> shown = boxes();
     ASSERT_EQ(shown.size(), c.questions);
-    if (c.questions) EXPECT_EQ(shown[0], "M18: %s|M31: %s");
+    if (c.questions) {
+      EXPECT_EQ(shown[0], "M18: %s|M31: %s");
+    }
     TearDown();
     library_ = nullptr;
   }

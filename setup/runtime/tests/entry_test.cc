@@ -12,6 +12,7 @@
 #include "entry/restart.h"
 #include "entry/support_files.h"
 #include "entry/switches.h"
+#include "json_reader.h"
 #include "runtime_test.h"
 #include "script/variables.h"
 #include "system/platform_flags.h"
@@ -180,7 +181,7 @@ TEST_F(EntryTest, RestartAnswersFollowRestartAndThePlatform) {
   }
 }
 
-TEST_F(EntryTest, WithoutATargetEachChosenFileGoesWhereItsSaveDialogSays) {
+TEST_F(EntryTest, WithoutATargetEachFileChosenInTheListGoesWhereItsSaveDialogSays) {
   merl_asm::AssemblyResult a = merl_asm::assembleSource(
       "header {\n language { name=\"L\" title=\"T\" m19=\"Pick files\" }\n}\n"
       "install_file {\n data a = text(\"AAA\")\n data b = text(\"BB\")\n}\n"
@@ -188,7 +189,7 @@ TEST_F(EntryTest, WithoutATargetEachChosenFileGoesWhereItsSaveDialogSays) {
       "install { start=start(b) end=end(b) size=size(b) dest=\"B.TXT\" desc=\"b\" hook=\"\" }\n",
       "x.mas", "");
   ASSERT_TRUE(a.ok) << a.error;
-  start("", std::string(a.assembly.installFile.begin(), a.assembly.installFile.end()));
+  start("transcript = $STATE/t.jsonl\n", std::string(a.assembly.installFile.begin(), a.assembly.installFile.end()));
   std::vector<merl::BYTE> image(a.assembly.image.begin(), a.assembly.image.end());
   image.push_back('?');
   merl::run().scriptImage = image.data();
@@ -196,21 +197,26 @@ TEST_F(EntryTest, WithoutATargetEachChosenFileGoesWhereItsSaveDialogSays) {
   merl::run().runState = merl::kStateExtract;
   merl::mainState().dataBaseOffset = a.assembly.layout.dataBase;
   machine().makeFile("OUT/.keep");
-  answers("save C:\\OUT\\SECOND.TXT\n");
-  static std::vector<std::string> offered;
-  static std::string prompt;
-  merl::RunSeams saved = merl::runSeams();
-  merl::runSeams().chooseExtractFiles = [](const std::vector<std::string>& names, std::string_view p) {
-    offered = names;
-    prompt = std::string(p);
-    return std::vector<std::size_t>{1};
-  };
+  answers("107 1 select 1010=1\nsave C:\\OUT\\SECOND.TXT\n");
   EXPECT_EQ(merl::RunExtract(), merl::kEndMark);
-  merl::runSeams() = saved;
-  EXPECT_EQ(offered, (std::vector<std::string>{"A.TXT", "B.TXT"}));
-  EXPECT_EQ(prompt, "Pick files");
   EXPECT_EQ(hostText("C:\\OUT\\SECOND.TXT"), "BB");
   EXPECT_EQ(entriesIn(machine().hostC("OUT")), 2u);
+  std::vector<merl_kit::JsonValue> lists;
+  for (merl_kit::JsonValue& line : merl_kit::parseJsonLines(machine().readText(machine().stateDir() + "/t.jsonl")))
+    if (line["ev"].text() == "dialog" && line["key"].text() == "107") lists.push_back(line);
+  ASSERT_EQ(lists.size(), 1u);
+  std::vector<std::string> items;
+  std::string description;
+  for (const merl_kit::JsonValue& c : lists[0]["controls"].items()) {
+    if (c["id"].integer() == 1001) description = c["text"].text();
+    if (c["id"].integer() == 1008) {
+      EXPECT_FALSE(c["visible"].boolean());
+    }
+    if (c["id"].integer() != 1010) continue;
+    for (const merl_kit::JsonValue& item : c["items"].items()) items.push_back(item.text().substr(0, 6));
+  }
+  EXPECT_EQ(description, "Pick files");
+  EXPECT_EQ(items, (std::vector<std::string>{"A.TXT\t", "B.TXT\t"}));
 }
 
 TEST_F(EntryTest, TheRuntimeCarriesItsBitmapsAndFilterStrings) {

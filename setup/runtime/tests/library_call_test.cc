@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "entry/run_seams.h"
+#include "entry/copy_progress.h"
+#include "entry/screen_services.h"
 #include "script/variables.h"
 #include "script_run.h"
 #include "win/library.h"
@@ -121,22 +122,24 @@ TEST_F(LibraryCallTest, A33rdLoopHeadIsAnInvalidRecord) {
   EXPECT_EQ(shown[0].rfind("M7: ", 0), 0u) << shown[0];
 }
 
-// Whether the action double had been called when the copy dialog was closed.
-std::string* g_doublesLogAtClose = nullptr;
-LibraryCallTest* g_test = nullptr;
-
 TEST_F(LibraryCallTest, Flag4ClosesTheCopyDialogBeforeTheCall) {
   useActionDouble("");
   load("call flags=4 library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"\"\n");
-  std::string atClose = "not closed";
-  g_doublesLogAtClose = &atClose;
-  g_test = this;
-  merl::RunSeams saved = merl::runSeams();
-  merl::runSeams().closeCopyDialog = [] { *g_doublesLogAtClose = g_test->doublesLog(); };
+  const win::HWND dialog = merl::OpenCopyDialog("Copying");
+  ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(runAll(), merl::kExit);
-  merl::runSeams() = saved;
-  EXPECT_EQ(atClose.find("SetVars"), std::string::npos) << atClose;
-  EXPECT_NE(atClose, "not closed");
+  EXPECT_EQ(merl::run().state<merl::CopyProgressLink>().copyDialog, nullptr);
+  // In the transcript the dialog goes before the library is loaded.
+  int destroyed = -1, loaded = -1, n = 0;
+  for (merl_kit::JsonValue& line : merl_kit::parseJsonLines(machine().readText(machine().stateDir() + "/t.jsonl"))) {
+    if (destroyed < 0 && line["ev"].text() == "window-destroy" &&
+        line["hwnd"].integer() == static_cast<long long>(reinterpret_cast<std::uintptr_t>(dialog)))
+      destroyed = n;
+    if (loaded < 0 && line["ev"].text() == "library-load") loaded = n;
+    ++n;
+  }
+  EXPECT_GE(destroyed, 0);
+  EXPECT_GT(loaded, destroyed);
   EXPECT_NE(doublesLog().find("SetVars"), std::string::npos);
 }
 

@@ -205,3 +205,38 @@ TEST_F(WholeRunTest, TheStatusReportIsMadeTwiceWithTheHeaderProduct) {
 
 }  // namespace
 }  // namespace merl_testing
+
+namespace merl_testing {
+namespace {
+
+TEST_F(WholeRunTest, ExtractWithoutATargetOffersTheListInTheCommonFontWhichTheEndDeletes) {
+  machine(machineIni("9x", "[ui]\nanswers = $STATE/answers.txt\n"));
+  kit().machine().writeText(kit().stateDir() + "/answers.txt",
+                            "107 2 select 1010=1 notify 1010=2\nsave C:\\OUT\\PICKED.TXT\n");
+  std::filesystem::create_directories(kit().hostPath("C:\\OUT"));
+  kit().assemble(demoHeader() + kExtractData + installRecord("a", "%INST%\\\\A.TXT") + installRecord("c", "C.TXT"));
+  runOk({"--screen", "800x600"}, "/X");
+  EXPECT_EQ(kit().fileText("C:\\OUT\\PICKED.TXT"), "C");
+  std::vector<merl_kit::JsonValue> lists;
+  for (merl_kit::JsonValue& d : kit().transcript("dialog"))
+    if (d["key"].text() == "107") lists.push_back(d);
+  ASSERT_EQ(lists.size(), 1u);
+  const merl_kit::JsonValue& d = lists[0];
+  long long w = d["rect"][2].integer() - d["rect"][0].integer(), h = d["rect"][3].integer() - d["rect"][1].integer();
+  EXPECT_EQ(d["rect"][0].integer(), (800 - w) / 2);
+  EXPECT_EQ(d["rect"][1].integer(), (600 - h) / 2);
+  // The common font: made once, bold, and deleted before the run ends.
+  std::vector<unsigned long long> bold;
+  for (merl_kit::JsonValue& g : kit().transcript("gdi"))
+    if (g["call"].text() == "CreateFontIndirect" && g["weight"].integer() == 700) bold.push_back(g["object"].integer());
+  ASSERT_EQ(bold.size(), 1u);
+  for (const merl_kit::JsonValue& c : d["controls"].items()) EXPECT_EQ(c["font"]["weight"].integer(), 700);
+  bool deleted = false;
+  for (merl_kit::JsonValue& g : kit().transcript("gdi"))
+    if (g["call"].text() == "DeleteObject" && static_cast<unsigned long long>(g["object"].integer()) == bold[0])
+      deleted = g["ok"].boolean();
+  EXPECT_TRUE(deleted);
+}
+
+}  // namespace
+}  // namespace merl_testing

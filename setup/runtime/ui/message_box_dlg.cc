@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/dialog_look.h"
 #include "ui/message_dlg.h"
 #include "ui/pump.h"
 #include "win/controls.h"
@@ -140,6 +141,7 @@ void initDialog(HWND dialog) {
   bool noClose = call.flags & (kMsgNoClose | kMsgAlternative);
   win::EnableMenuItem(win::GetSystemMenu(dialog, win::FALSE), win::SC_CLOSE,
                       win::MF_BYCOMMAND | (noClose ? win::MF_GRAYED : win::MF_ENABLED));
+  PlaceDialog(dialog, kPlaceByHeader);
 }
 
 }  // namespace

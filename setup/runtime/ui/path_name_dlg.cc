@@ -4,6 +4,7 @@
 
 #include "run.h"
 #include "script/script_header.h"
+#include "ui/dialog_look.h"
 #include "ui/dialog_texts.h"
 #include "ui/message_dlg.h"
 #include "win/dialog.h"
@@ -21,6 +22,7 @@ const char* messageOr(int k, const char* fallback) {
 }
 
 void initDialog(HWND dialog) {
+  SetupDialogLook(dialog);
   DialogTexts& texts = dialogTexts();
   win::SetDlgItemText(dialog, 1, messageOr(kOkTextMessage, "OK"));
   win::SetDlgItemText(dialog, 2, messageOr(kCancelTextMessage, "Cancel"));
@@ -29,6 +31,7 @@ void initDialog(HWND dialog) {
   win::SetDlgItemText(dialog, kPathPromptId, texts.prompt);
   win::SetDlgItemText(dialog, kPathDescriptionId, texts.description);
   win::SetDlgItemText(dialog, kPathNoteId, messageOr(kPathNoteMessage, ""));
+  PlaceDialog(dialog, kPlaceByHeader);
 }
 
 }  // namespace
