@@ -8,10 +8,11 @@
 #include "interp/cursor.h"
 #include "script/script_header.h"
 #include "script/variables.h"
+#include "ui/copy_dlg.h"
+#include "ui/dialog_look.h"
+#include "ui/dialog_texts.h"
 #include "ui/message_dlg.h"
-#include "win/answers.h"
 #include "win/dialog.h"
-#include "win/dialog_template.h"
 #include "win/window.h"
 
 namespace merl {
@@ -84,24 +85,6 @@ void showThroughLibrary(ProgressUpdateProc update, const char* text) {
   if (owner && ConfirmCancel(owner)) run().setup()->abortFlag = 1;
 }
 
-win::INT_PTR bareCopyDialogProc(HWND, win::UINT message, win::WPARAM, win::LPARAM) {
-  return message == win::WM_INITDIALOG ? win::TRUE : win::FALSE;
-}
-
-// A copy dialog of its own until the real template and procedure are linked in: the status
-// text and the bar frame.
-HWND createBareCopyDialog(HWND owner) {
-  std::string bytes = win::DialogTemplateBuilder(win::WS_POPUP | win::WS_CAPTION, 0, 0, 200, 60)
-                          .control(win::kStaticClassOrdinal, "", kCopyStatusControl, win::WS_CHILD | win::WS_VISIBLE,
-                                   8, 8, 184, 10)
-                          .control(win::kStaticClassOrdinal, "", kCopyBarControl, win::WS_CHILD | win::WS_VISIBLE, 8,
-                                   30, 184, 12)
-                          .bytes();
-  win::nameNextDialog(kCopyDialogId);
-  return win::CreateDialogIndirectParam(ownModule(), reinterpret_cast<const win::DLGTEMPLATE*>(bytes.data()),
-                                        static_cast<DWORD>(bytes.size()), owner, bareCopyDialogProc, 0);
-}
-
 void forgetCopyDialog(CopyProgressLink& progress) {
   progress.copyDialog = nullptr;
   run().state<OpenDialogs>().progressDialog = nullptr;
@@ -110,8 +93,6 @@ void forgetCopyDialog(CopyProgressLink& progress) {
 }  // namespace
 
 ProgressFigures& progressFigures() { return run().state<ProgressFigures>(); }
-
-CopyDialogLink::CopyDialogLink() : create(createBareCopyDialog) {}
 
 int PerMille(unsigned long long part, unsigned long long whole) {
   if (whole == 0) return 0;
@@ -163,11 +144,10 @@ void CloseCopyDialog() {
 HWND OpenCopyDialog(const std::string& text) {
   CopyProgressLink& progress = run().state<CopyProgressLink>();
   if (!progress.copyDialog) {
-    CopyDialogLink& link = run().state<CopyDialogLink>();
     HWND main = run().setup()->mainWindow;
-    HWND dialog = link.create(main);
+    HWND dialog = win::CreateDialogParam(dialogModule(), win::MAKEINTRESOURCE(kCopyDialogId), main, CopyDlg, 0);
     if (!dialog) return nullptr;
-    link.place(dialog, kCopyDialogPlacement);
+    PlaceDialog(dialog, kCopyDialogPlacement);
     progress.copyDialog = dialog;
     run().state<OpenDialogs>().progressDialog = dialog;
     win::SetDlgItemText(dialog, kCopyStatusControl, text.c_str());

@@ -1,7 +1,6 @@
 // The copy progress: the progress figures (and the slide switch they drive), the
 // status text in the copy dialog 1538 or through the progress library's "Update",
-// and closing it. The copy dialog's own procedure and placement come through
-// CopyDialogLink.
+// and opening and closing the copy dialog.
 #pragma once
 
 #include <functional>
@@ -9,10 +8,10 @@
 
 #include "entry/placed_graphics.h"
 #include "entry/screen_services.h"
+#include "ui/copy_dlg.h"
 
 namespace merl {
 
-inline constexpr int kCopyDialogId = 1538;
 // PlaceDialog's mode for the copy dialog.
 inline constexpr int kCopyDialogPlacement = 2;
 
@@ -33,14 +32,6 @@ struct ProgressFigures : RunState {
 };
 
 ProgressFigures& progressFigures();
-
-// How the copy dialog is made and placed. The defaults make a bare 1538 with the status text
-// 3829 and the bar frame 3830 and leave it where it is.
-struct CopyDialogLink : RunState {
-  std::function<HWND(HWND owner)> create;
-  std::function<void(HWND dialog, int mode)> place = [](HWND, int) {};
-  CopyDialogLink();
-};
 
 // The progress numbers: done and total scaled to at most 2,000,000 each (done at most total,
 // total at least 1); returns the percentage (0-100, the nearest), which is kept, and runs the

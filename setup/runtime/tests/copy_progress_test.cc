@@ -10,6 +10,7 @@
 #include "entry/main_state.h"
 #include "interp/cursor.h"
 #include "script/variables.h"
+#include "ui/dialog_look.h"
 #include "win/dialog.h"
 
 namespace {
@@ -163,19 +164,22 @@ TEST_F(CopyProgressTest, WithoutTheLibraryTheCopyDialogShowsTheTextAndCloseDestr
   merl::CloseCopyDialog();  // nothing left to close
   std::vector<merl_kit::JsonValue> made = events("dialog");
   ASSERT_EQ(made.size(), 1u);
-  EXPECT_EQ(made[0]["key"].text(), "#1538");
+  EXPECT_EQ(made[0]["key"].text(), "1538");
 }
 
-TEST_F(CopyProgressTest, TheCopyDialogIsMadeAndPlacedThroughItsLink) {
+TEST_F(CopyProgressTest, TheCopyDialogIsPlacedByCodeAndOpenedOnce) {
   begin();
-  std::vector<int> placed;
-  merl::CopyDialogLink& link = run_().state<merl::CopyDialogLink>();
-  link.place = [&](win::HWND, int mode) { placed.push_back(mode); };
-  ASSERT_TRUE(merl::OpenCopyDialog("x"));
-  EXPECT_EQ(placed, std::vector<int>{2});
+  const win::HWND dialog = merl::OpenCopyDialog("x");
+  ASSERT_TRUE(dialog);
+  win::RECT opened{}, placed{};
+  win::GetWindowRect(dialog, &opened);
+  merl::PlaceDialog(dialog, 2);
+  win::GetWindowRect(dialog, &placed);
+  EXPECT_EQ(opened.left, placed.left);
+  EXPECT_EQ(opened.top, placed.top);
+  EXPECT_EQ(merl::OpenCopyDialog("y"), dialog);
+  EXPECT_FALSE(win::IsWindowEnabled(setup_.mainWindow));
   merl::CloseCopyDialog();
-  link.create = [](win::HWND) -> win::HWND { return nullptr; };
-  EXPECT_FALSE(merl::OpenCopyDialog("x"));
   EXPECT_TRUE(win::IsWindowEnabled(setup_.mainWindow));
 }
 

@@ -189,7 +189,7 @@ TEST_F(DiskPromptTest, TheCopyDialogIsClosedOnceAndComesBackWithItsText) {
       seen.push_back("destroyed");
     if (ev == "beep") seen.push_back("beep");
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{"dialog #1538", "destroyed", "beep", "beep", "dialog #1538"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"dialog 1538", "destroyed", "beep", "beep", "dialog 1538"}));
   win::HWND again = scope_->run().state<merl::CopyProgressLink>().copyDialog;
   ASSERT_TRUE(again);
   char text[64] = {};

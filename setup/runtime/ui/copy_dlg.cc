@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "entry/copy_progress.h"
 #include "entry/main_state.h"
 #include "entry/screen_services.h"
 #include "script/script_header.h"
@@ -97,9 +98,7 @@ void askCancel(HWND dialog) {
 
 CopyProgressFigures CopyDialogState::defaultFigures() {
   CopyProgressFigures f;
-  f.done = run().setup() ? run().setup()->bytesDone : 0;
-  f.total = scriptHeader().totalBytes ? scriptHeader().totalBytes : 1;
-  f.percent = static_cast<int>(static_cast<unsigned long long>(f.done) * 100 / f.total);
+  f.percent = GetProgressFraction(f.done, f.total);
   return f;
 }
 

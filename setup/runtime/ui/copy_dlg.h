@@ -27,8 +27,7 @@ struct CopyProgressFigures {
 // coordinates) and where the figures come from.
 struct CopyDialogState : RunState {
   win::RECT inner{};
-  // GetProgressFraction's done, total and percentage. Until the progress routines provide it:
-  // the setup record's bytes done of the header's total bytes.
+  // GetProgressFraction's done, total and percentage (tests may feed their own).
   std::function<CopyProgressFigures()> getProgressFraction = defaultFigures;
 
   static CopyProgressFigures defaultFigures();
