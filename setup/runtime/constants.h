@@ -59,4 +59,7 @@ inline constexpr std::size_t kWhileStackSize = 128;
 inline constexpr std::size_t kTempListSize = 512;
 inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
 
+// Directory levels below the pattern's own that DeleteFiles goes down at most.
+inline constexpr int kDeleteDepthLimit = 32;
+
 }  // namespace merl

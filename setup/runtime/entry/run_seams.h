@@ -1,5 +1,5 @@
 // What MerlMain calls in routines that live elsewhere (the copy dialog,
-// self-registration, graphics, the extract choice): one
+// graphics, the extract choice): one
 // replaceable function each, so the run works before those routines exist and tests
 // can watch them.
 #pragma once
@@ -15,8 +15,6 @@ namespace merl {
 struct RunSeams {
   // Closes the copy dialog and enables the main window again.
   void (*closeCopyDialog)() = [] {};
-  // Runs the queued self-registrations.
-  void (*selfRegister)() = [] {};
   // Extract mode without a target: the multiple choice of dialog 107 over the file names with
   // prompt; the chosen indexes in list order (default: none, until the list dialog takes it).
   std::vector<std::size_t> (*chooseExtractFiles)(const std::vector<std::string>& names, std::string_view prompt) =

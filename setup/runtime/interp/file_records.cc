@@ -5,7 +5,6 @@
 #include "files/delete_files.h"
 #include "files/file_utils.h"
 #include "files/paths.h"
-#include "files/remove_tree.h"
 #include "files/temp_files.h"
 #include "interp/temp_files.h"
 #include "script/variables.h"
@@ -78,7 +77,9 @@ int DeleteFilesRecord(const Record& record) {
     return kNextRecord;
   if (deletesNothingIn(pattern)) return kNextRecord;
   DeleteFiles(pattern, flags, kDeleteMode);
-  if (flags & kDeleteTree) RemoveDirTree(directory.c_str(), false);
+  // The tree flag takes only what the deletion emptied: the pattern's own directory goes
+  // when nothing is left in it (DeleteFiles has removed the emptied subdirectories).
+  if (flags & kDeleteTree) win::RemoveDirectory(patternDirectory(pattern).c_str());
   return kNextRecord;
 }
 
