@@ -71,15 +71,15 @@ int DeleteFilesRecord(const Record& record) {
   if (run().runState == kStateTest && !(flags & kDeleteInTest)) return kNextRecord;
   std::string pattern = expanded(record.string(0), kTitleSize);
   FindBackupDirVar();
-  std::size_t cut = lastBackslash(pattern);
-  std::string directory = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
+  // The guard sees the directory resolved, so ".." cannot walk around it.
+  std::string directory = patternDirectory(pattern);
   if ((flags & kDeleteGuardSystem) && (beginsVariable(directory, "SYS") || beginsVariable(directory, "WIN")))
     return kNextRecord;
   if (deletesNothingIn(pattern)) return kNextRecord;
   DeleteFiles(pattern, flags, kDeleteMode);
   // The tree flag takes only what the deletion emptied: the pattern's own directory goes
   // when nothing is left in it (DeleteFiles has removed the emptied subdirectories).
-  if (flags & kDeleteTree) win::RemoveDirectory(patternDirectory(pattern).c_str());
+  if (flags & kDeleteTree) win::RemoveDirectory(directory.c_str());
   return kNextRecord;
 }
 

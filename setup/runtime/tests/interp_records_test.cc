@@ -114,6 +114,7 @@ TEST_F(InterpRecordsTest, DeleteFilesKeepsRootsAndSystemDirectories) {
   } cases[] = {
       {"%UNSET%\\\\*.*", 0x04, "ROOT.TXT", nullptr},
       {"C:\\\\WINDOWS\\\\*.*", 0x08, "WINDOWS/W.TXT", nullptr},
+      {"C:\\\\APP\\\\..\\\\WINDOWS\\\\*.*", 0x08, "WINDOWS/W.TXT", nullptr},
       {"C:\\\\*.*", 0x00, "ROOT.TXT", nullptr},
       {"C:\\\\APP\\\\*.TXT", 0x00, "APP/A.DOC", "APP/A.TXT"},
       {"C:\\\\APP\\\\*.TXT", 0x08 | 0x04, "APP/A.DOC", "APP/SUB/S.TXT"},
