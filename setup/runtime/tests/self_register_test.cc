@@ -13,6 +13,7 @@
 #include "entry/support_files.h"
 #include "files/file_utils.h"
 #include "json_reader.h"
+#include "kit_machine.h"
 #include "log/install_log.h"
 #include "script_run.h"
 #include "win/files.h"
@@ -30,7 +31,8 @@ class SelfRegisterTest : public merl_testing::ScriptRunTest {
     machine().writeText(machine().stateDir() + "/doubles.ini", config);
     load("log text=\"\"\n");
   }
-  void put(const char* hostFile, const std::string& winPath) {
+  void put(merl_kit::Double which, const std::string& winPath) {
+    std::string hostFile = merl_kit::doubleFile(which);
     std::string host = hostOf(winPath);
     fs::create_directories(fs::path(host).parent_path());
     fs::copy_file(hostFile, host, fs::copy_options::overwrite_existing);
@@ -78,7 +80,7 @@ TEST_F(SelfRegisterTest, AProgramRegistersItselfInItsOwnDirectory) {
     SCOPED_TRACE(c.path);
     start();
     machine().makeFile("APP/.keep");
-    if (c.installed) put(MERL_PROBE, c.path);
+    if (c.installed) put(merl_kit::Double::Probe, c.path);
     ASSERT_TRUE(merl::QueueSelfRegister(c.path));
     merl::SelfRegister();
     EXPECT_EQ(logged(), c.line);
@@ -106,7 +108,7 @@ TEST_F(SelfRegisterTest, APeModuleIsRegisteredByTheSupportProgramsExitCode) {
     start(std::string("[probe]\nexit = ") + c.exitCode + "\n");
     machine().makeFile("APP/A.DLL", win_testing::peImage({}));
     if (c.support) {
-      put(MERL_PROBE, "C:\\TEMP\\QDJ1.TMP");
+      put(merl_kit::Double::Probe, "C:\\TEMP\\QDJ1.TMP");
       merl::mainState().supportPaths[merl::kSupportSelfRegister] = "C:\\TEMP\\QDJ1.TMP";
     }
     merl::QueueSelfRegister("C:\\APP\\A.DLL");
@@ -123,25 +125,25 @@ TEST_F(SelfRegisterTest, APeModuleIsRegisteredByTheSupportProgramsExitCode) {
 TEST_F(SelfRegisterTest, AnOtherModuleRegistersThroughItsEntryWithOleReady) {
   struct Case {
     const char* name;
-    const char* module;  // host file installed as C:\APP\A.DLL
+    merl_kit::Double module;  // installed as C:\APP\A.DLL
     bool ole2, oc25;
     const char* config;
     bool registered;
     std::size_t registerCalls;
   } cases[] = {
-      {"entry returns 0", MERL_REGSERVER_DOUBLE, true, true, "", true, 1},
-      {"OC25 absent", MERL_REGSERVER_DOUBLE, true, false, "", true, 1},
-      {"entry returns 1", MERL_REGSERVER_DOUBLE, true, true, "[regserver]\nresult = 1\n", false, 1},
-      {"no entry", MERL_OC25_DOUBLE, true, true, "", false, 0},
-      {"OLE2 absent", MERL_REGSERVER_DOUBLE, false, true, "", false, 0},
-      {"OleInitialize fails", MERL_REGSERVER_DOUBLE, true, true, "[ole2]\ninitialize = 1\n", false, 0},
+      {"entry returns 0", merl_kit::Double::Regserver, true, true, "", true, 1},
+      {"OC25 absent", merl_kit::Double::Regserver, true, false, "", true, 1},
+      {"entry returns 1", merl_kit::Double::Regserver, true, true, "[regserver]\nresult = 1\n", false, 1},
+      {"no entry", merl_kit::Double::Oc25, true, true, "", false, 0},
+      {"OLE2 absent", merl_kit::Double::Regserver, false, true, "", false, 0},
+      {"OleInitialize fails", merl_kit::Double::Regserver, true, true, "[ole2]\ninitialize = 1\n", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     start(c.config);
     put(c.module, "C:\\APP\\A.DLL");
-    if (c.ole2) put(MERL_OLE2_DOUBLE, systemDirectory() + "\\OLE2.DLL");
-    if (c.oc25) put(MERL_OC25_DOUBLE, systemDirectory() + "\\OC25.DLL");
+    if (c.ole2) put(merl_kit::Double::Ole2, systemDirectory() + "\\OLE2.DLL");
+    if (c.oc25) put(merl_kit::Double::Oc25, systemDirectory() + "\\OC25.DLL");
     merl::QueueSelfRegister("C:\\APP\\A.DLL");
     merl::SelfRegister();
     EXPECT_EQ(logged(), std::string(c.registered ? "Self-Register: " : "Could not Self-Register: ") + "C:\\APP\\A.DLL\r\n");
@@ -169,8 +171,8 @@ TEST_F(SelfRegisterTest, AnOtherModuleRegistersThroughItsEntryWithOleReady) {
 TEST_F(SelfRegisterTest, ManualModeShowsEachPathFirstAndAPassEmptiesTheQueue) {
   start();
   setMessage(18, "Registering");
-  put(MERL_PROBE, "C:\\APP\\ONE.EXE");
-  put(MERL_PROBE, "C:\\BIN\\TWO.EXE");
+  put(merl_kit::Double::Probe, "C:\\APP\\ONE.EXE");
+  put(merl_kit::Double::Probe, "C:\\BIN\\TWO.EXE");
   merl::mainState().showSelfRegistered = true;
   win::SetCurrentDirectory("C:\\TEMP");
   std::string before = currentDirectory();
@@ -205,7 +207,7 @@ TEST_F(SelfRegisterTest, TheEndOfARunRegistersBeforeItsFinalLineUnlessCancelled)
     start();
     setMessage(1, "Done.");
     merl::SetLogPath("C:\\APP\\INSTALL.LOG");
-    put(MERL_PROBE, "C:\\APP\\SRV.EXE");
+    put(merl_kit::Double::Probe, "C:\\APP\\SRV.EXE");
     merl::QueueSelfRegister("C:\\APP\\SRV.EXE");
     int exitCode = 0;
     char program[256] = {}, arguments[256] = {};
