@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "constants.h"
 #include "runtime_test.h"
 #include "script/variables.h"
 #include "win/files.h"
@@ -95,6 +96,17 @@ TEST_F(DeleteFilesTest, PathsThatDoNotFitAreSkippedAndTheRestDeleted) {
   merl::DeleteFiles("C:\\APP\\*.TXT", merl::kDeleteRecurse, merl::kDeleteMode);
   EXPECT_FALSE(exists("APP/A.TXT"));
   EXPECT_TRUE(exists(deep + "/LONGNAME.TXT"));
+}
+
+TEST_F(DeleteFilesTest, RecursionStopsAtItsDepthLimit) {
+  std::string reached = "APP", beyond;
+  for (int level = 0; level < merl::kDeleteDepthLimit; ++level) reached += "/D";
+  beyond = reached + "/D";
+  file(reached + "/F.TXT", "x");
+  file(beyond + "/F.TXT", "x");
+  merl::DeleteFiles("C:\\APP\\*.TXT", merl::kDeleteRecurse, merl::kDeleteMode);
+  EXPECT_FALSE(exists(reached + "/F.TXT"));
+  EXPECT_TRUE(exists(beyond + "/F.TXT"));
 }
 
 TEST_F(DeleteFilesTest, AttributeModeSetsTheFlaggedAttributes) {
