@@ -63,5 +63,7 @@ inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
 inline constexpr std::size_t kStartupFileLimit = 1 << 20;
 // Characters a directory search pattern or found path may have; longer ones are skipped.
 inline constexpr std::size_t kSearchPathLength = 259;
+// Directory levels below the pattern's own that DeleteFiles goes down at most.
+inline constexpr int kDeleteDepthLimit = 32;
 
 }  // namespace merl

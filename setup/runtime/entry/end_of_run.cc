@@ -12,9 +12,9 @@
 #include "entry/placed_graphics.h"
 #include "entry/restart.h"
 #include "entry/runtime_bitmaps.h"
-#include "entry/run_seams.h"
 #include "entry/screen_services.h"
 #include "entry/support_files.h"
+#include "files/self_register.h"
 #include "interp/cursor.h"
 #include "interp/sound_record.h"
 #include "interp/temp_files.h"
@@ -119,7 +119,7 @@ int EndRun(int result, int* exitCode, char* program, char* arguments) {
   SetupRec& setup = *run().setup();
   MainState& m = mainState();
   result = showError(setup, result);
-  if (result == kEndMark || result == kGoOn) runSeams().selfRegister();
+  if (result == kEndMark || result == kGoOn) SelfRegister();
   if (result != kEndMark) writeFinalLine(setup, result);
   closeDown(setup);
   broadcastSettings();

@@ -5,7 +5,6 @@
 #include "files/delete_files.h"
 #include "files/file_utils.h"
 #include "files/paths.h"
-#include "files/remove_tree.h"
 #include "files/temp_files.h"
 #include "interp/temp_files.h"
 #include "script/variables.h"
@@ -72,13 +71,15 @@ int DeleteFilesRecord(const Record& record) {
   if (run().runState == kStateTest && !(flags & kDeleteInTest)) return kNextRecord;
   std::string pattern = expanded(record.string(0), kTitleSize);
   FindBackupDirVar();
-  std::size_t cut = lastBackslash(pattern);
-  std::string directory = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
+  // The guard sees the directory resolved, so ".." cannot walk around it.
+  std::string directory = patternDirectory(pattern);
   if ((flags & kDeleteGuardSystem) && (beginsVariable(directory, "SYS") || beginsVariable(directory, "WIN")))
     return kNextRecord;
   if (deletesNothingIn(pattern)) return kNextRecord;
   DeleteFiles(pattern, flags, kDeleteMode);
-  if (flags & kDeleteTree) RemoveDirTree(directory.c_str(), false);
+  // The tree flag takes only what the deletion emptied: the pattern's own directory goes
+  // when nothing is left in it (DeleteFiles has removed the emptied subdirectories).
+  if (flags & kDeleteTree) win::RemoveDirectory(directory.c_str());
   return kNextRecord;
 }
 

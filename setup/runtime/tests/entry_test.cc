@@ -7,7 +7,6 @@
 #include "entry/extract_files.h"
 #include "assembler.h"
 #include "entry/main_state.h"
-#include "entry/run_seams.h"
 #include "entry/runtime_bitmaps.h"
 #include "entry/restart.h"
 #include "entry/support_files.h"

@@ -2,6 +2,7 @@
 // deleted files and started programs, and what test state leaves out.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,7 @@ TEST_F(InterpRecordsTest, DeleteFilesKeepsRootsAndSystemDirectories) {
   } cases[] = {
       {"%UNSET%\\\\*.*", 0x04, "ROOT.TXT", nullptr},
       {"C:\\\\WINDOWS\\\\*.*", 0x08, "WINDOWS/W.TXT", nullptr},
+      {"C:\\\\APP\\\\..\\\\WINDOWS\\\\*.*", 0x08, "WINDOWS/W.TXT", nullptr},
       {"C:\\\\*.*", 0x00, "ROOT.TXT", nullptr},
       {"C:\\\\APP\\\\*.TXT", 0x00, "APP/A.DOC", "APP/A.TXT"},
       {"C:\\\\APP\\\\*.TXT", 0x08 | 0x04, "APP/A.DOC", "APP/SUB/S.TXT"},
@@ -131,6 +133,31 @@ TEST_F(InterpRecordsTest, DeleteFilesKeepsRootsAndSystemDirectories) {
     }
     EXPECT_TRUE(fs::exists(machine().hostC("ROOT.TXT"))) << c.pattern;
     EXPECT_TRUE(fs::exists(machine().hostC("WINDOWS/W.TXT"))) << c.pattern;
+  }
+}
+
+TEST_F(InterpRecordsTest, DeleteWithTheTreeFlagRemovesOnlyWhatItEmptied) {
+  struct Case {
+    const char* pattern;
+    int flags;
+    std::vector<const char*> kept, gone;
+  } cases[] = {
+      {"C:\\\\APP\\\\*.TXT", 0x0C, {"APP/SUB/D.DAT", "APP/KEEP.DOC"}, {"APP/A.TXT", "APP/SUB/S.TXT", "APP/ONLY"}},
+      {"C:\\\\APP\\\\ONLY\\\\*.TXT", 0x0C, {"APP/SUB/S.TXT"}, {"APP/ONLY"}},
+      {"C:\\\\APP\\\\*.TXT", 0x04, {"APP/SUB/S.TXT", "APP/ONLY/O.TXT", "APP/EMPTY"}, {"APP/A.TXT"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    load("delete flags=" + std::to_string(c.flags) + " pattern=\"" + c.pattern + "\"\n");
+    fs::remove_all(machine().hostC("APP"));
+    for (const char* f : {"APP/A.TXT", "APP/KEEP.DOC", "APP/SUB/S.TXT", "APP/SUB/D.DAT", "APP/ONLY/O.TXT"}) {
+      fs::create_directories(fs::path(machine().hostC(f)).parent_path());
+      machine().makeFile(f, "x");
+    }
+    fs::create_directories(machine().hostC("APP/EMPTY"));
+    EXPECT_EQ(runAll(), merl::kExit);
+    for (const char* f : c.kept) EXPECT_TRUE(fs::exists(machine().hostC(f))) << f;
+    for (const char* f : c.gone) EXPECT_FALSE(fs::exists(machine().hostC(f))) << f;
   }
 }
 

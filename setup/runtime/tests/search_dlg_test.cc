@@ -7,6 +7,7 @@
 #include <string>
 
 #include "entry/dll_main.h"
+#include "files/self_register.h"
 #include "json_reader.h"
 #include "runtime_test.h"
 #include "script/script_header.h"
@@ -110,10 +111,8 @@ TEST_F(SearchDlgTest, LinkLoopsAndTreesDeeperThanAPathEndWithoutAMatch) {
 }
 
 TEST_F(SearchDlgTest, TheDialogWaitsOneTimerTickIgnoresCommandsAndRunsTheMode) {
-  static int registered = 0;
   static std::string asked;
   merl::SearchSeams saved = merl::searchSeams();
-  merl::searchSeams().selfRegister = [] { ++registered; };
   merl::searchSeams().searchPathForFile = [](const char* name, char* found, std::size_t size) {
     asked = name;
     std::snprintf(found, size, "C:\\WINDOWS\\%s", name);
@@ -132,8 +131,9 @@ TEST_F(SearchDlgTest, TheDialogWaitsOneTimerTickIgnoresCommandsAndRunsTheMode) {
   EXPECT_EQ(asked, "P.DLL");
   EXPECT_STREQ(r.foundPath, "C:\\WINDOWS\\P.DLL");
   r.mode = merl::kSearchSelfRegister;
+  ASSERT_TRUE(merl::QueueSelfRegister("C:\\APP\\SRV.EXE"));
   EXPECT_EQ(merl::RunSearchDialog(nullptr), 1);
-  EXPECT_EQ(registered, 1);
+  EXPECT_TRUE(merl::selfRegisterQueue().entries.empty());
   EXPECT_STREQ(r.foundPath, "");
   merl::searchSeams() = saved;
   std::string message;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "files/file_utils.h"
+#include "files/self_register.h"
 #include "text/copy_text.h"
 #include "ui/dialog_look.h"
 #include "ui/dialog_texts.h"
@@ -48,7 +49,7 @@ void runRequest(HWND dialog) {
   request.foundPath[0] = '\0';
   switch (request.mode) {
     case kSearchSelfRegister:
-      searchSeams().selfRegister();
+      SelfRegister();
       break;
     case kSearchPath:
       if (!searchSeams().searchPathForFile(request.fileName, request.foundPath, sizeof request.foundPath))

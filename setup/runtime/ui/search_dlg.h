@@ -43,10 +43,9 @@ struct SearchRequest : RunState {
 
 SearchRequest& searchRequest();
 
-// What the busy dialog runs that lives elsewhere; process-wide, tests replace and restore them.
+// The PATH search the busy dialog runs, which lives elsewhere; process-wide, tests replace and
+// restore it.
 struct SearchSeams {
-  // SelfRegister: runs the queued self-registrations.
-  void (*selfRegister)() = [] {};
   // SearchPathForFile: the file name looked for in the PATH directories, the found path into
   // found (size bytes); false when not found.
   bool (*searchPathForFile)(const char* name, char* found, std::size_t size) =

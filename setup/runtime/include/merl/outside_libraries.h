@@ -76,4 +76,16 @@ using AdminTestProc = win::BOOL (*)();
 // block is its size, which tells them apart.
 using ExternalActionProc = INT (*)(void* block);
 
+// Self-registration of a module that is no PE file: "OLE2.DLL" ("OleInitialize" with no
+// reserved argument, 0 = ready; "OleUninitialize"), the optional "OC25.DLL", and the
+// module's own "DllRegisterServer" (0 = registered).
+inline constexpr const char* kOleLibrary = "OLE2.DLL";
+inline constexpr const char* kOleInitializeExport = "OleInitialize";
+inline constexpr const char* kOleUninitializeExport = "OleUninitialize";
+inline constexpr const char* kOleControlsLibrary = "OC25.DLL";
+inline constexpr const char* kRegisterServerExport = "DllRegisterServer";
+using OleInitializeProc = win::LONG (*)(win::LPVOID reserved);
+using OleUninitializeProc = void (*)();
+using RegisterServerProc = win::LONG (*)();
+
 }  // namespace merl

@@ -41,6 +41,9 @@ std::string doubleFile(Double which) {
     case Double::Admin: return MERL_KIT_ADMIN_DOUBLE;
     case Double::Action: return MERL_KIT_ACTION_DOUBLE;
     case Double::Probe: return MERL_KIT_PROBE;
+    case Double::Ole2: return MERL_KIT_OLE2_DOUBLE;
+    case Double::Oc25: return MERL_KIT_OC25_DOUBLE;
+    case Double::Regserver: return MERL_KIT_REGSERVER_DOUBLE;
   }
   return "";
 }

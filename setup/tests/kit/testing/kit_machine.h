@@ -16,7 +16,7 @@
 
 namespace merl_kit {
 
-enum class Double { Hook, Progress, Internet, Ismif, Ctl3d, Video, Admin, Action, Probe };
+enum class Double { Hook, Progress, Internet, Ismif, Ctl3d, Video, Admin, Action, Probe, Ole2, Oc25, Regserver };
 
 // Host files of the built programs and libraries.
 std::string doubleFile(Double which);
