@@ -59,4 +59,8 @@ inline constexpr std::size_t kWhileStackSize = 128;
 inline constexpr std::size_t kTempListSize = 512;
 inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
 
+// Characters of a key path DeleteRegKeyTree builds while it walks down a tree; a deeper
+// subkey is left in place.
+inline constexpr std::size_t kRegTreePathLimit = 4096;
+
 }  // namespace merl
