@@ -89,6 +89,17 @@ TEST_F(OdbcRecordsTest, LongAnswerIsCutToOneValueSlotAndTheNextVariableStays) {
   EXPECT_EQ(calls({}), std::vector<std::string>{"odbccp32 SQLInstallDriverManager"});
 }
 
+TEST_F(OdbcRecordsTest, ResultVariableThatDoesNotFitTheStoreIsNotCreated) {
+  useOdbc("[odbcinst]\nmanager_path = C:\\ODBC\n");
+  loadWithSys("odbc_driver library=0 manager_variable=\"SIXTEEN_LETTERS_\" driver_variable=\"DRV\" "
+              "description=\"\"\n");
+  merl::WORD before = merl::variables().count;
+  EXPECT_EQ(runAll(), merl::kExit);
+  EXPECT_EQ(merl::variables().count, before + 1);  // DRV only
+  EXPECT_EQ(merl::variables().find("%SIXTEEN_LETTERS_%"), -1);
+  EXPECT_EQ(calls({}), std::vector<std::string>{"odbcinst SQLInstallDriverManager"});
+}
+
 TEST_F(OdbcRecordsTest, TestStateGivesBothVariablesTheSystemDirectoryAndCallsNothing) {
   useOdbc("");
   loadWithSys(

@@ -54,7 +54,9 @@ TEST_F(SystemInfoRecordTest, CodesAnswerFromTheMachineDescription) {
     std::string answer;
   };
   const Case cases[] = {
+      {0, "", "2/25/2003 14:05:09"},
       {1, "", "4.0.1381"},
+      {2, "", "5.101"},
       {4, "C:\\\\F.TXT", "04/23/98 10:05:00"},
       {4, "C:\\\\NONE.TXT", ""},
       {5, "C:\\\\V.DLL", "5.1.2.3"},
