@@ -109,7 +109,8 @@ int EditRegistry(const Record& record) {
     if (keyFits && nameFits) removeFromRegistry(root, flags, key, name);
     return 0;
   }
-  if (!keyFits || !nameFits || typeCode >= kRegistryTypes) {
+  // A key that names no key of its own would log a removal of the whole root.
+  if (!keyFits || !nameFits || typeCode >= kRegistryTypes || hasEmptyComponent(key)) {
     ShowAbortMessage(kMessageRegistryWrite, keyFits ? key : std::string());
     return 1;
   }

@@ -231,6 +231,8 @@ TEST_F(RegistryRecordTest, RefusedWritesShowMessage44AndAbortWithNothingWritten)
       {"read-only key", registryRecord(2, 0, "Software\\Locked", "v", "N"), "M44: Software\\Locked"},
       {"type code 5", registryRecord(2, 5, kAppKey, "v", "N"), std::string("M44: ") + kAppKey},
       {"key over 512 bytes", registryRecord(2, 0, longKey, "v", "N"), "M44: "},
+      {"empty key", registryRecord(0x42, 0, "%UNSET%", "v", "N"), "M44: "},
+      {"key with an empty component", registryRecord(2, 0, "Software\\", "v", "N"), "M44: Software\\"},
       {"value name over 256 bytes", registryRecord(2, 0, kAppKey, "v", std::string(256, 'n')),
        std::string("M44: ") + kAppKey},
   };
