@@ -65,5 +65,8 @@ inline constexpr std::size_t kStartupFileLimit = 1 << 20;
 inline constexpr std::size_t kSearchPathLength = 259;
 // Directory levels below the pattern's own that DeleteFiles goes down at most.
 inline constexpr int kDeleteDepthLimit = 32;
+// Characters of a key path DeleteRegKeyTree builds while it walks down a tree; a deeper
+// subkey is left in place.
+inline constexpr std::size_t kRegTreePathLimit = 4096;
 
 }  // namespace merl

@@ -70,9 +70,15 @@ struct BuiltinExport {
 bool always(const MachineDescription&) { return true; }
 bool hasMpr(const MachineDescription& d) { return d.mpr; }
 bool hasFreeSpaceEx(const MachineDescription& d) { return d.getDiskFreeSpaceEx; }
+bool hasUser16(const MachineDescription& d) { return d.system.platform != WinPlatform::Nt; }
 
 const BuiltinModule kKernel32{"KERNEL32.DLL", true, always};
 const BuiltinModule kMpr{"MPR.DLL", false, hasMpr};
+const BuiltinModule kUser{"USER.EXE", false, hasUser16};
+
+// USER.EXE's strings: the registered owner and organization.
+constexpr WORD kOwnerString = 514;
+constexpr WORD kOrganizationString = 515;
 
 // Exports travel as FARPROC; callers cast them back to their real type.
 template <typename F>
@@ -92,12 +98,25 @@ const std::array<BuiltinExport, 3>& exports() {
 }  // namespace
 
 const BuiltinModule* findBuiltinModule(std::string_view fileName, const MachineDescription& description) {
-  for (const BuiltinModule* m : {&kKernel32, &kMpr})
+  for (const BuiltinModule* m : {&kKernel32, &kMpr, &kUser})
     if (namesEqual(fileName, m->fileName) && m->present(description)) return m;
   return nullptr;
 }
 
 const BuiltinModule& kernel32Module() { return kKernel32; }
+
+const ResourceTable* fillBuiltinResources(const BuiltinModule& module, const MachineDescription& description,
+                                          BuiltinResources& resources) {
+  if (&module != &kUser) return nullptr;
+  resources.texts = {description.system.owner, description.system.organization};
+  const WORD ids[] = {kOwnerString, kOrganizationString};
+  resources.entries.clear();
+  for (std::size_t k = 0; k < resources.texts.size(); ++k)
+    resources.entries.push_back({RT_STRING_ID, nullptr, ids[k], nullptr, resources.texts[k].c_str(),
+                                 static_cast<DWORD>(resources.texts[k].size() + 1)});
+  resources.table = {resources.entries.data(), static_cast<DWORD>(resources.entries.size())};
+  return &resources.table;
+}
 
 FARPROC builtinExport(const BuiltinModule& module, std::string_view name, const MachineDescription& description) {
   for (const auto& e : exports())

@@ -96,6 +96,7 @@ HMODULE loadBuiltin(LibraryState& s, const BuiltinModule& builtin, std::string_v
   m->builtin = &builtin;
   m->fileName = builtin.fileName;
   m->windowsPath = machine().description().systemDir + "\\" + builtin.fileName;
+  m->resources = fillBuiltinResources(builtin, machine().description(), m->builtinResources);
   s.add(m);
   writeLoad(*m, name);
   return asModule(m->handle);

@@ -27,6 +27,7 @@ struct Module : HandleObject {
   void* library = nullptr;            // the dlopen handle (the executable's: dlopen(NULL))
   const BuiltinModule* builtin = nullptr;
   const ResourceTable* resources = nullptr;
+  BuiltinResources builtinResources;  // a built-in module's own table
   DllMainProc dllMain = nullptr;      // set once attached
   int references = 0;
   bool pinned = false;                // never unloaded

@@ -88,6 +88,16 @@ bool applyUser(Context& c, const IniEntry& e, std::string& what) {
   return true;
 }
 
+bool applyOwnerText(std::string& field, const IniEntry& e, std::string& what) {
+  if (e.value.size() > 255) return ini::refuse(what, e.key + " text longer than 255 characters");
+  field = e.value;
+  return true;
+}
+bool applyOwner(Context& c, const IniEntry& e, std::string& what) { return applyOwnerText(c.d.system.owner, e, what); }
+bool applyOrganization(Context& c, const IniEntry& e, std::string& what) {
+  return applyOwnerText(c.d.system.organization, e, what);
+}
+
 bool applyCodepage(Context& c, const IniEntry& e, std::string& what) {
   static const std::array<UINT, 13> known{874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257};
   auto n = ini::number(e.value, 65535);
@@ -288,6 +298,8 @@ const std::vector<SectionRule>& sectionRules() {
         {"shell4", applyShell4, false},
         {"admin", applyAdmin, false},
         {"user", applyUser, false},
+        {"owner", applyOwner, false},
+        {"organization", applyOrganization, false},
         {"codepage", applyCodepage, false},
         {"screen", applyScreen, false},
         {"bpp", applyBpp, false},

@@ -3,6 +3,7 @@
 // and detach once per load; the built-in KERNEL32 and MPR and their switches;
 // LoadLibraryEx failures; module names, handles and the transcript.
 #include "win/library.h"
+#include "win/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -236,6 +237,35 @@ TEST(LibraryTest, MprAnswersTheUserAndConnectionsUnlessSwitchedOff) {
   ASSERT_NE(dbl, nullptr);
   EXPECT_NE(win::GetProcAddress(dbl, "TestLibraryAnswer"), nullptr);
   EXPECT_TRUE(win::FreeLibrary(dbl));
+}
+
+TEST(LibraryTest, User16CarriesTheOwnerStringsOnWindows9xOnly) {
+  struct Case {
+    const char* ini;
+    bool present;
+    const char* owner;
+    const char* organization;
+  };
+  const Case cases[] = {
+      {"[system]\nplatform = 9x\nowner = Jane Doe\norganization = Acme\n", true, "Jane Doe", "Acme"},
+      {"[system]\nplatform = win32s\n", true, "", ""},
+      {"[system]\nplatform = nt\nowner = Jane\n", false, "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    TestMachine m(c.ini);
+    win::HMODULE user = win::LoadLibrary("USER.EXE");
+    ASSERT_EQ(user != nullptr, c.present);
+    if (!user) continue;
+    char text[64];
+    win::LoadString(user, 514, text, sizeof text);
+    EXPECT_STREQ(text, c.owner);
+    win::LoadString(user, 515, text, sizeof text);
+    EXPECT_STREQ(text, c.organization);
+    EXPECT_EQ(win::LoadString(user, 516, text, sizeof text), 0);
+    EXPECT_EQ(win::GetProcAddress(user, "WNETGETUSER"), nullptr);
+    EXPECT_TRUE(win::FreeLibrary(user));
+  }
 }
 
 TEST(LibraryTest, InjectedLoadLibraryExFailuresLeaveThePlainLoadWorking) {

@@ -53,7 +53,7 @@ TEST(MachineDescriptionTest, ReadsEveryKnownSectionInBothLineEndings) {
   const std::string text =
       "; a comment\r\n# another\r\n"
       "[System]\r\nplatform = 9x\r\nversion=4.10\r\nservice-pack = Service Pack 1\r\nshell4 = 0\r\n"
-      "admin = 0\r\nuser = Pat\r\ncodepage = 932\r\nscreen = 800x600\r\nbpp = 32\r\nmemory = 128M\r\n"
+      "admin = 0\r\nuser = Pat\r\nowner = Pat Doe\r\norganization = Acme Ltd\r\ncodepage = 932\r\nscreen = 800x600\r\nbpp = 32\r\nmemory = 128M\r\n"
       "[dirs]\nwindows = D:/win\nsystem = d:\\win\\system32\ntemp = D:\\Tmp\n"
       "[drives]\n  C = /host/c/  \nd: = /host/d\n\\\\srv\\share = /host/share\n"
       "[drive-types]\nD = cdrom\n\\\\srv\\share = remote\n"
@@ -76,6 +76,8 @@ TEST(MachineDescriptionTest, ReadsEveryKnownSectionInBothLineEndings) {
   EXPECT_FALSE(d.system.shell4);
   EXPECT_FALSE(d.system.admin);
   EXPECT_EQ(d.system.user, "Pat");
+  EXPECT_EQ(d.system.owner, "Pat Doe");
+  EXPECT_EQ(d.system.organization, "Acme Ltd");
   EXPECT_EQ(d.system.codepage, 932u);
   EXPECT_EQ(d.system.screenWidth, 800);
   EXPECT_EQ(d.system.bitsPerPixel, 32);
@@ -147,6 +149,11 @@ TEST(MachineDescriptionTest, RefusesBadLinesNamingThem) {
       {"[clock]\nstart = 2003-02-30T14:05:09\n",
        "machine.ini:2: bad start time \"2003-02-30T14:05:09\" (YYYY-MM-DDTHH:MM:SS, 1980-2099)"},
       {"[system]\nadmin = yes\n", "machine.ini:2: \"admin\" must be 0 or 1"},
+      {"[system]\norganization = "
+       "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
+       "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
+       "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n",
+       "machine.ini:2: organization text longer than 255 characters"},
       {"[system]\nversion = 4\n", "machine.ini:2: bad version \"4\" (major.minor)"},
       {"[system]\nscreen = 640*480\n", "machine.ini:2: bad screen size \"640*480\" (WIDTHxHEIGHT)"},
       {"[system]\ncodepage = 1234\n", "machine.ini:2: unknown code page \"1234\""},

@@ -6,8 +6,11 @@
 #include "interp/ini_record.h"
 #include "interp/library_call_record.h"
 #include "interp/opcodes.h"
+#include "interp/odbc_records.h"
 #include "interp/progman_records.h"
+#include "interp/registry_record.h"
 #include "interp/sound_record.h"
+#include "interp/system_info_record.h"
 #include "script/script_error.h"
 #include "script/script_image.h"
 
@@ -28,7 +31,7 @@ const DispatchEntry kTable[kOpcodeCount] = {
     /* 7 */ {ExecuteRecord},
     /* 8 */ {EndRecord},
     /* 9 */ {LibraryCallRecord},
-    /* 10 registry */ {},
+    /* 10 registry */ {RegistryRecord, true},
     /* 11 */ {DeleteFilesRecord},
     /* 12 */ {IfRecord},
     /* 13 */ {ElseRecord},
@@ -39,12 +42,12 @@ const DispatchEntry kTable[kOpcodeCount] = {
     /* 18 install file with source */ {},
     /* 19 */ {},
     /* 20 dialog */ {},
-    /* 21 system information */ {},
+    /* 21 system information */ {SystemInfoRecord},
     /* 22 */ {TempFileRecord},
     /* 23 */ {SoundRecord},
     /* 24 */ {ExitRecord},
-    /* 25 ODBC driver */ {},
-    /* 26 ODBC source */ {nullptr, true},
+    /* 25 ODBC driver */ {OdbcDriverRecord},
+    /* 26 ODBC source */ {OdbcSourceRecord, true},
     /* 27 */ {RemarkRecord},
     /* 28 */ {LogTextRecord, true},
     /* 29 */ {RenameRecord, true},

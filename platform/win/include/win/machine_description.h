@@ -48,6 +48,8 @@ struct SystemSettings {
   bool shell4 = true;         // version-4 shell
   bool admin = true;          // the user has administrator rights
   std::string user;           // GetUserName
+  std::string owner;          // strings 514 and 515 of the built-in USER.EXE (Windows 9x, Win32s)
+  std::string organization;
   UINT codepage = 0;
   int screenWidth = 0;
   int screenHeight = 0;

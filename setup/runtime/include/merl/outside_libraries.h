@@ -87,5 +87,21 @@ inline constexpr const char* kRegisterServerExport = "DllRegisterServer";
 using OleInitializeProc = win::LONG (*)(win::LPVOID reserved);
 using OleUninitializeProc = void (*)();
 using RegisterServerProc = win::LONG (*)();
+// The ODBC installer libraries "ODBCINST.DLL" and "ODBCCP32.DLL".
+inline constexpr const char* kOdbcInstallLibrary = "ODBCINST.DLL";
+inline constexpr const char* kOdbcControlLibrary = "ODBCCP32.DLL";
+inline constexpr const char* kOdbcDriverManagerExport = "SQLInstallDriverManager";
+inline constexpr const char* kOdbcDriverExport = "SQLInstallDriver";
+inline constexpr const char* kOdbcConfigExport = "SQLConfigDataSource";
+inline constexpr win::WORD kOdbcAddDsn = 1;
+inline constexpr win::WORD kOdbcConfigDsn = 2;
+inline constexpr win::WORD kOdbcAddSysDsn = 4;
+inline constexpr win::WORD kOdbcConfigSysDsn = 5;
+// SQLInstallDriverManager(path out, its size, length out).
+using OdbcDriverManagerProc = win::BOOL (*)(LPSTR path, win::WORD pathMax, win::WORD* pathOut);
+// SQLInstallDriver(INF file or null, driver description, path out, its size, length out).
+using OdbcDriverProc = win::BOOL (*)(LPCSTR infFile, LPCSTR driver, LPSTR path, win::WORD pathMax, win::WORD* pathOut);
+// SQLConfigDataSource(owner, request, driver, attributes).
+using OdbcConfigProc = win::BOOL (*)(HWND owner, win::WORD request, LPCSTR driver, LPCSTR attributes);
 
 }  // namespace merl
