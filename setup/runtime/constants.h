@@ -59,4 +59,9 @@ inline constexpr std::size_t kWhileStackSize = 128;
 inline constexpr std::size_t kTempListSize = 512;
 inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
 
+// Names a size list of a custom dialog reads at most (later ones are skipped), and
+// characters kept of each.
+inline constexpr int kMaxSizeListNames = 64;
+inline constexpr int kMaxSizeListNameLength = 31;
+
 }  // namespace merl

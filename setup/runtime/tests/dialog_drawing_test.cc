@@ -156,22 +156,36 @@ TEST_F(DialogDrawingTest, OwnerDrawnPicturesShowTheItemsBackgroundExactlyAtPureB
   win::HWND list = win::CreateWindowEx(0, "LISTBOX", "", win::WS_POPUP | win::LBS_OWNERDRAWFIXED | win::LBS_HASSTRINGS,
                                        0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   win::SendMessage(list, win::LB_ADDSTRING, 0, reinterpret_cast<win::LPARAM>("apps"));
+  win::HWND combo = win::CreateWindowEx(
+      0, "COMBOBOX", "", win::WS_POPUP | win::CBS_DROPDOWNLIST | win::CBS_OWNERDRAWFIXED | win::CBS_HASSTRINGS, 0, 0,
+      100, 100, nullptr, nullptr, nullptr, nullptr);
+  win::SendMessage(combo, win::CB_ADDSTRING, 0, reinterpret_cast<win::LPARAM>("c:  system"));
   struct Case {
+    bool combo;
+    unsigned data;
+    int picture;
+    int indent;
     bool selected;
     win::COLORREF background;
-  } cases[] = {{false, kWhite}, {true, win::GetSysColor(win::COLOR_HIGHLIGHT)}};
+  } cases[] = {
+      {false, (11u << 16) | 1, 11, 8, false, kWhite},  // a list item indented 1 * 4 + 4
+      {false, (10u << 16) | 3, 10, 16, true, win::GetSysColor(win::COLOR_HIGHLIGHT)},
+      {true, (3u << 16) | 2, 3, 0, false, kWhite},  // a drive item, never indented
+  };
   for (const auto& c : cases) {
+    win::RECT all{0, 0, 300, 120};
+    win::FillRect(dc_, &all, static_cast<win::HBRUSH>(win::GetStockObject(win::WHITE_BRUSH)));
     win::DRAWITEMSTRUCT item{};
-    item.CtlType = win::ODT_LISTBOX;
+    item.CtlType = c.combo ? win::ODT_COMBOBOX : win::ODT_LISTBOX;
     item.itemID = 0;
     item.itemAction = win::ODA_DRAWENTIRE;
     item.itemState = c.selected ? win::ODS_SELECTED : 0;
-    item.hwndItem = list;
+    item.hwndItem = c.combo ? combo : list;
     item.hDC = dc_;
     item.rcItem = win::RECT{0, 0, 100, 16};
-    item.itemData = (11u << 16) | 1;  // indented 1 * 4 + 4
-    merl::DrawOwnerDrawItem(&item, false);
-    std::string dib = merl::placeholderBitmap(11);
+    item.itemData = c.data;
+    merl::DrawOwnerDrawItem(&item, c.combo);
+    std::string dib = merl::placeholderBitmap(c.picture);
     int mismatches = 0, blue = 0;
     for (int y = 0; y < 16; ++y)
       for (int x = 0; x < 16; ++x) {
@@ -179,15 +193,43 @@ TEST_F(DialogDrawingTest, OwnerDrawnPicturesShowTheItemsBackgroundExactlyAtPureB
         win::COLORREF art = win::RGB(p[2], p[1], p[0]);
         blue += art == kBlue;
         win::COLORREF want = art == kBlue ? c.background : art;
-        mismatches += win::GetPixel(dc_, 8 + x, y) != want;
+        mismatches += win::GetPixel(dc_, c.indent + x, y) != want;
       }
     EXPECT_GT(blue, 0);
-    EXPECT_EQ(mismatches, 0) << c.selected;
-    EXPECT_EQ(win::GetPixel(dc_, 2, 2), c.background);    // left of the picture
-    EXPECT_EQ(win::GetPixel(dc_, 90, 15), c.background);  // the opaque text line
-    EXPECT_EQ(win::GetTextColor(dc_), win::RGB(0, 0, 0));  // colours restored
+    EXPECT_EQ(mismatches, 0) << c.picture;
+    if (c.indent) EXPECT_EQ(win::GetPixel(dc_, c.indent - 1, 2), c.background);  // left of the picture
+    EXPECT_EQ(win::GetPixel(dc_, 90, 15), c.background);                          // the opaque text line
+    EXPECT_EQ(win::GetTextColor(dc_), win::RGB(0, 0, 0));                         // colours restored
+    EXPECT_EQ(win::GetBkColor(dc_), kWhite);
   }
+  win::DestroyWindow(combo);
   win::DestroyWindow(list);
+}
+
+TEST_F(DialogDrawingTest, WithAWindowTheWholeClientAreaIsPaintedOffScreenInTheWindowColour) {
+  win::HWND window =
+      win::CreateWindowEx(0, "STATIC", "", win::WS_POPUP, 0, 0, 40, 20, nullptr, nullptr, nullptr, nullptr);
+  merl::DialogBitmapPlace place;
+  place.width = 5;  // 10 x 10 pixels
+  place.height = 5;
+  std::string data = graphic(10, 10, 8, 2, 2);
+  for (bool ctl3d : {false, true}) {
+    merl::mainState().ctl3dRegistered = ctl3d;
+    win::HDC dc = win::GetDC(window);
+    win::RECT all{0, 0, 40, 20};
+    win::FillRect(dc, &all, static_cast<win::HBRUSH>(win::GetStockObject(win::BLACK_BRUSH)));
+    std::size_t objects = win::gdiObjectCount();
+    ASSERT_TRUE(merl::PaintDialogBitmap(dc, reinterpret_cast<const win::BYTE*>(data.data()), data.size(), place,
+                                        window));
+    // The off-screen DC and bitmap go; the dialog's and the off-screen palette slots fill once
+    // and are replaced after.
+    EXPECT_EQ(win::gdiObjectCount(), objects + (ctl3d ? 0 : 2));
+    win::COLORREF fill = win::GetSysColor(ctl3d ? win::COLOR_BTNFACE : win::COLOR_WINDOW);
+    EXPECT_EQ(win::canvasDump(dc, win::RECT{8, 9, 12, 11}, {{kRed, 'r'}, {fill, 'f'}}), "rrff\nffff");
+    win::ReleaseDC(window, dc);
+  }
+  merl::mainState().ctl3dRegistered = false;
+  win::DestroyWindow(window);
 }
 
 }  // namespace

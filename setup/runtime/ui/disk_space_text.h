@@ -5,13 +5,10 @@
 
 #include <cstdint>
 
+#include "constants.h"
 #include "win/types.h"
 
 namespace merl {
-
-// Names a size list reads at most, and characters kept of each.
-inline constexpr int kMaxSizeListNames = 64;
-inline constexpr int kMaxSizeListNameLength = 31;
 
 // Adds the base size and every size whose conditions hold to total (set, not added to) and
 // returns the text just after the list's DEL or NUL. A condition is digits followed by
