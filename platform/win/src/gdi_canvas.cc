@@ -94,23 +94,50 @@ const std::vector<PALETTEENTRY>& paletteOf(const DeviceContext& dc) {
   return p ? p->entries : defaultPaletteEntries();
 }
 
+namespace {
+
+// The default palette's 20 colours stand at the ends of the device's 256 entries (0-9 and
+// 246-255), as on a palette display, so black is 0 and white 255 and mask ROPs work on indexes.
+constexpr std::uint32_t kHighStatic = 246;
+constexpr std::uint32_t kLowStaticCount = 10;
+
+bool isDefault(const std::vector<PALETTEENTRY>& palette) { return &palette == &defaultPaletteEntries(); }
+
+std::uint32_t deviceIndex(const std::vector<PALETTEENTRY>& palette, std::uint32_t entry) {
+  return isDefault(palette) && entry >= kLowStaticCount ? entry - kLowStaticCount + kHighStatic : entry;
+}
+
+// The palette entry of a device index; palette.size() for none.
+std::uint32_t entryOf(const std::vector<PALETTEENTRY>& palette, std::uint32_t value) {
+  if (!isDefault(palette)) return value < palette.size() ? value : static_cast<std::uint32_t>(palette.size());
+  if (value < kLowStaticCount) return value;
+  if (value >= kHighStatic) return value - kHighStatic + kLowStaticCount;
+  return static_cast<std::uint32_t>(palette.size());
+}
+
+}  // namespace
+
 COLORREF colorOfValue(const std::vector<PALETTEENTRY>& palette, int bpp, std::uint32_t value) {
   if (bpp == 1) return value ? RGB(255, 255, 255) : RGB(0, 0, 0);
   if (bpp == 8) {
-    if (value >= palette.size()) return 0;
-    const auto& e = palette[value];
+    std::uint32_t entry = entryOf(palette, value);
+    if (entry >= palette.size()) return 0;
+    const auto& e = palette[entry];
     return RGB(e.peRed, e.peGreen, e.peBlue);
   }
   return value & 0xFFFFFF;
 }
 
 COLORREF resolveColor(const DeviceContext& dc, COLORREF color) {
-  if (color & 0x01000000) return colorOfValue(paletteOf(dc), 8, color & 0xFFFF);
+  if (color & 0x01000000) {
+    const auto& palette = paletteOf(dc);
+    return colorOfValue(palette, 8, deviceIndex(palette, color & 0xFFFF));
+  }
   return color & 0xFFFFFF;
 }
 
 std::uint32_t valueOfColor(const DeviceContext& dc, int bpp, COLORREF color) {
-  if (bpp == 8 && (color & 0x01000000)) return color & 0xFF;
+  if (bpp == 8 && (color & 0x01000000)) return deviceIndex(paletteOf(dc), color & 0xFF);
   COLORREF c = resolveColor(dc, color);
   if (bpp == 1) return brightness(c) >= 384 ? 1 : 0;
   if (bpp != 8) return c;
@@ -123,7 +150,7 @@ std::uint32_t valueOfColor(const DeviceContext& dc, int bpp, COLORREF color) {
     long distance = dr * dr + dg * dg + db * db;
     if (bestDistance < 0 || distance < bestDistance) bestDistance = distance, best = static_cast<std::uint32_t>(i);
   }
-  return best;
+  return deviceIndex(palette, best);
 }
 
 std::uint32_t convertPixel(const DeviceContext& src, int srcBpp, std::uint32_t value, const DeviceContext& dst,

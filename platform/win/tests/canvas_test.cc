@@ -207,3 +207,34 @@ TEST(CanvasTest, AWindowsDcsShareItsClientArea) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CanvasTest, OnAPaletteDisplayAMaskRopReplacesExactlyTheMaskedPixels) {
+  TestMachine m;  // 8 bits per pixel: the default palette's black is index 0, its white 255
+  const COLORREF blue = RGB(0, 0, 255), red = RGB(255, 0, 0), white = RGB(255, 255, 255), green = RGB(0, 255, 0);
+  HDC screen = GetDC(nullptr);
+  auto canvas = [&](int bpp) {
+    HDC dc = CreateCompatibleDC(screen);
+    SelectObject(dc, bpp == 1 ? CreateBitmap(3, 1, 1, 1, nullptr) : CreateCompatibleBitmap(screen, 3, 1));
+    return dc;
+  };
+  HDC picture = canvas(8), mask = canvas(1), work = canvas(8);
+  SetPixel(picture, 0, 0, blue);
+  SetPixel(picture, 1, 0, red);
+  SetPixel(picture, 2, 0, white);
+  SetBkColor(picture, blue);
+  BitBlt(mask, 0, 0, 3, 1, picture, 0, 0, SRCCOPY);
+  BitBlt(work, 0, 0, 3, 1, picture, 0, 0, SRCCOPY);
+  HBRUSH brush = CreateSolidBrush(green);
+  SelectObject(work, brush);
+  SetTextColor(work, RGB(0, 0, 0));
+  SetBkColor(work, white);
+  BitBlt(work, 0, 0, 3, 1, mask, 0, 0, 0x00E20746);
+  EXPECT_EQ(canvasDump(work, RECT{0, 0, 3, 1}, {{green, 'g'}, {red, 'r'}, {white, 'w'}}), "grw");
+  SelectObject(work, GetStockObject(WHITE_BRUSH));
+  DeleteObject(brush);
+  ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
