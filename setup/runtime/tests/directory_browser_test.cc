@@ -101,6 +101,20 @@ TEST_F(DirectoryBrowserTest, TheListShowsThePathLevelsThenTheSubdirectories) {
   EXPECT_EQ(text(kPathText), "C:\\APPS\\TOOL\\Setup");
 }
 
+TEST_F(DirectoryBrowserTest, TheItemTwoAboveTheCurrentDirectoryBecomesTheTopOne) {
+  struct Case {
+    const char* dir;
+    long top;
+    long current;
+  } cases[] = {{"C:\\", 0, 0}, {"C:\\APPS\\TOOL", 0, 2}, {"C:\\APPS\\TOOL\\X", 1, 3}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(win::SetCurrentDirectory(c.dir));
+    merl::FillDirectoryList(dialog_, kList, "", 0);
+    EXPECT_EQ(win::SendMessage(item(kList), win::LB_GETTOPINDEX, 0, 0), c.top) << c.dir;
+    EXPECT_EQ(selected(kList, false), c.current) << c.dir;
+  }
+}
+
 TEST_F(DirectoryBrowserTest, ThePathTextTakesTheNameAsItsFlagsSay) {
   struct Case {
     const char* dir;
