@@ -3,6 +3,7 @@
 #include "ui/dialog_bitmaps.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -44,14 +45,29 @@ Prefix readPrefix(const win::BYTE* data) {
   return p;
 }
 
-const win::BITMAPINFOHEADER* headerOf(const win::BYTE* data) {
-  return reinterpret_cast<const win::BITMAPINFOHEADER*>(data + kPrefixSize);
-}
-
 DWORD tableColors(const win::BITMAPINFOHEADER& h) {
   if (h.biClrUsed) return h.biClrUsed;
   return h.biBitCount <= 8 ? 1u << h.biBitCount : 0;
 }
+
+// The header and colour table of checked graphic data, copied to aligned memory.
+class DibHeader {
+ public:
+  explicit DibHeader(const win::BYTE* data) {
+    win::BITMAPINFOHEADER h;
+    std::memcpy(&h, data + kPrefixSize, sizeof h);
+    std::size_t bytes = h.biSize + 4ull * std::max<DWORD>(tableColors(h), readPrefix(data).colors);
+    words_.resize((bytes + 3) / 4);
+    std::memcpy(words_.data(), data + kPrefixSize, bytes);
+  }
+  const win::BITMAPINFOHEADER* header() const {
+    return reinterpret_cast<const win::BITMAPINFOHEADER*>(words_.data());
+  }
+  const win::BITMAPINFO* info() const { return reinterpret_cast<const win::BITMAPINFO*>(words_.data()); }
+
+ private:
+  std::vector<std::uint32_t> words_;
+};
 
 // Snaps a drawn size to the bitmap's own when they differ by at most max(3, 3 %).
 int snapped(int drawn, int own) { return std::abs(drawn - own) <= std::max(3, drawn * 3 / 100) ? own : drawn; }
@@ -70,9 +86,9 @@ void drawFrame(win::HDC dc, const win::RECT& box) {
   fillSolid(dc, win::RECT{box.left - 1, box.bottom, box.right + 1, box.bottom + 1}, white);
 }
 
-void drawInto(win::HDC target, const win::BYTE* data, const DialogBitmapPlace& place) {
+void drawInto(win::HDC target, const win::BYTE* data, const DibHeader& dib, const DialogBitmapPlace& place) {
   Prefix prefix = readPrefix(data);
-  const auto* header = headerOf(data);
+  const auto* header = dib.header();
   win::LONG units = win::GetDialogBaseUnits();
   int bx = win::LOWORD(units), by = win::HIWORD(units);
   int left = place.x * bx / 4, top = place.y * by / 8;
@@ -93,10 +109,9 @@ void drawInto(win::HDC target, const win::BYTE* data, const DialogBitmapPlace& p
   int marginX = (boxW - drawW) / 2, marginY = (boxH - drawH) / 2;
   win::RECT box{left, top, left + boxW, top + boxH};
   if (place.boxMode && (marginX || marginY)) fillSolid(target, box, place.boxColor);
-  const auto* info = reinterpret_cast<const win::BITMAPINFO*>(header);
   win::StretchDIBits(target, left + marginX, top + marginY, drawW, drawH, 0, 0, header->biWidth,
-                     std::abs(header->biHeight), data + kPrefixSize + prefix.bitsOffset, info, win::DIB_RGB_COLORS,
-                     win::SRCCOPY);
+                     std::abs(header->biHeight), data + kPrefixSize + prefix.bitsOffset, dib.info(),
+                     win::DIB_RGB_COLORS, win::SRCCOPY);
   if (place.boxMode && place.frame) drawFrame(target, box);
 }
 
@@ -106,14 +121,17 @@ win::HPALETTE* customDialogPalette() { return &currentRun()->state<DialogPalette
 win::HPALETTE* offscreenPalette() { return &currentRun()->state<DialogPalettes>().offscreen; }
 
 win::HPALETTE RealizeDibPalette(const win::BITMAPINFOHEADER* header, win::HDC dc, win::HPALETTE* slot) {
-  if (!header || header->biBitCount != 8) return nullptr;
-  DWORD count = header->biClrUsed ? header->biClrUsed : kMaxColors;
+  if (!header) return nullptr;
+  win::BITMAPINFOHEADER h;  // the header may sit at any address of graphic data
+  std::memcpy(&h, header, sizeof h);
+  if (h.biBitCount != 8) return nullptr;
+  DWORD count = h.biClrUsed ? h.biClrUsed : kMaxColors;
   if (count > kMaxColors) return nullptr;
   std::vector<win::BYTE> block(sizeof(win::LOGPALETTE) + count * sizeof(win::PALETTEENTRY));
   auto* log = reinterpret_cast<win::LOGPALETTE*>(block.data());
   log->palVersion = 0x300;
   log->palNumEntries = static_cast<WORD>(count);
-  const auto* table = reinterpret_cast<const win::BYTE*>(header) + header->biSize;
+  const auto* table = reinterpret_cast<const win::BYTE*>(header) + h.biSize;
   for (DWORD i = 0; i < count; ++i) {
     win::RGBQUAD q;
     std::memcpy(&q, table + 4 * i, sizeof q);
@@ -157,10 +175,11 @@ bool DialogBitmapFits(const win::BYTE* data, std::size_t size) {
 bool PaintDialogBitmap(win::HDC dc, const win::BYTE* data, std::size_t size, const DialogBitmapPlace& place,
                        win::HWND window) {
   if (!DialogBitmapFits(data, size)) return false;
-  const auto* header = headerOf(data);
+  DibHeader dib(data);
+  const auto* header = dib.header();
   RealizeDibPalette(header, dc, customDialogPalette());
   if (!window) {
-    drawInto(dc, data, place);
+    drawInto(dc, data, dib, place);
     return true;
   }
   win::RECT client{};
@@ -181,7 +200,7 @@ bool PaintDialogBitmap(win::HDC dc, const win::BYTE* data, std::size_t size, con
   }
   fillSolid(memory, client,
             win::GetSysColor(mainState().ctl3dRegistered ? win::COLOR_BTNFACE : win::COLOR_WINDOW));
-  drawInto(memory, data, place);
+  drawInto(memory, data, dib, place);
   win::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, win::SRCCOPY);
   if (oldPalette) win::SelectPalette(memory, oldPalette, win::FALSE);
   win::SelectObject(memory, old);
