@@ -233,3 +233,49 @@ TEST_F(DialogDrawingTest, WithAWindowTheWholeClientAreaIsPaintedOffScreenInTheWi
 }
 
 }  // namespace
+
+namespace {
+
+using PaletteDisplayDrawingTest = merl_testing::RuntimeTest;
+
+TEST_F(PaletteDisplayDrawingTest, OwnerDrawnPicturesKeepTheirColoursOnAPaletteDisplay) {
+  // The default machine has 8 bits per pixel; every colour of the pictures is a default colour.
+  win::HDC screen = win::GetDC(nullptr);
+  for (int id : merl::kRuntimeBitmapIds) {
+    std::string dib = merl::placeholderBitmap(id);
+    const auto* header = reinterpret_cast<const win::BITMAPINFOHEADER*>(dib.data());
+    merl::mainState().bitmaps.push_back(win::CreateDIBitmap(screen, header, win::CBM_INIT, dib.data() + 40,
+                                                            reinterpret_cast<const win::BITMAPINFO*>(header),
+                                                            win::DIB_RGB_COLORS));
+  }
+  win::HDC dc = win::CreateCompatibleDC(screen);
+  win::HBITMAP bitmap = win::CreateCompatibleBitmap(screen, 40, 16);
+  win::HGDIOBJ old = win::SelectObject(dc, bitmap);
+  win::HWND list = win::CreateWindowEx(0, "LISTBOX", "", win::WS_POPUP | win::LBS_OWNERDRAWFIXED | win::LBS_HASSTRINGS,
+                                       0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  win::SendMessage(list, win::LB_ADDSTRING, 0, reinterpret_cast<win::LPARAM>("x"));
+  win::DRAWITEMSTRUCT item{};
+  item.CtlType = win::ODT_LISTBOX;
+  item.itemAction = win::ODA_DRAWENTIRE;
+  item.hwndItem = list;
+  item.hDC = dc;
+  item.rcItem = win::RECT{0, 0, 40, 16};
+  item.itemData = (12u << 16) | 0;  // at 4 pixels
+  merl::DrawOwnerDrawItem(&item, false);
+  std::string dib = merl::placeholderBitmap(12);
+  int mismatches = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const auto* p = reinterpret_cast<const unsigned char*>(dib.data()) + 40 + (15 - y) * 48 + 3 * x;
+      win::COLORREF art = win::RGB(p[2], p[1], p[0]);
+      mismatches += win::GetPixel(dc, 4 + x, y) != (art == kBlue ? kWhite : art);
+    }
+  EXPECT_EQ(mismatches, 0);
+  win::DestroyWindow(list);
+  win::SelectObject(dc, old);
+  win::DeleteObject(bitmap);
+  win::DeleteDC(dc);
+  win::ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
