@@ -68,5 +68,9 @@ inline constexpr int kDeleteDepthLimit = 32;
 // Characters of a key path DeleteRegKeyTree builds while it walks down a tree; a deeper
 // subkey is left in place.
 inline constexpr std::size_t kRegTreePathLimit = 4096;
+// Names a size list of a custom dialog reads at most (later ones are skipped), and
+// characters kept of each.
+inline constexpr int kMaxSizeListNames = 64;
+inline constexpr int kMaxSizeListNameLength = 31;
 
 }  // namespace merl

@@ -1,6 +1,6 @@
 // The back end behind the drawing calls. Every call is traced first, then handed
-// here; the null back end draws nothing. A raster canvas can take its place
-// behind the same calls without changing them.
+// here: the raster canvas draws into pixel surfaces behind the same calls, so the
+// trace does not change.
 #pragma once
 
 #include <string_view>
@@ -39,7 +39,9 @@ class GdiBackend {
   virtual void playMetaFile(DeviceContext&, std::string_view bits) { (void)bits; }
 };
 
-// The back end every new DC uses (the null one).
+// The back end every new DC uses (the raster canvas).
 GdiBackend& defaultGdiBackend();
+// The raster canvas (gdi_raster.cc).
+GdiBackend& rasterGdiBackend();
 
 }  // namespace win::detail

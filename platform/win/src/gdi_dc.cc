@@ -22,8 +22,6 @@ constexpr COLORREF kSysColors[] = {
     RGB(192, 192, 192), RGB(128, 128, 128), RGB(128, 128, 128), RGB(0, 0, 0),       RGB(192, 192, 192),
     RGB(255, 255, 255), RGB(0, 0, 0),       RGB(192, 192, 192), RGB(0, 0, 0),       RGB(255, 255, 225)};
 
-GdiBackend nullBackend;
-
 void select(GdiState& state, HGDIOBJ object) {
   if (auto o = state.find(object)) ++o->selections;
 }
@@ -74,7 +72,7 @@ std::string brushText(HBRUSH handle) {
 
 }  // namespace
 
-GdiBackend& defaultGdiBackend() { return nullBackend; }
+GdiBackend& defaultGdiBackend() { return rasterGdiBackend(); }
 
 HDC makeWindowDc(HWND hwnd, DcKind kind) { return makeDc(hwnd ? kind : DcKind::Screen, hwnd); }
 

@@ -19,6 +19,8 @@
 
 namespace win::detail {
 
+struct Surface;
+
 enum class GdiKind { Dc, Pen, Brush, Font, Bitmap, Palette, MetaFile };
 enum class DcKind { Window, Paint, Screen, Memory };
 
@@ -52,6 +54,7 @@ struct GdiBitmap : GdiObject {
   LONG height = 0;
   WORD planes = 1;
   WORD bitsPerPixel = 1;
+  std::shared_ptr<Surface> pixels;  // the canvas's, made on first use
 };
 
 struct GdiPalette : GdiObject {

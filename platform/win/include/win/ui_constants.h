@@ -81,5 +81,7 @@ inline constexpr const char* kDefaultMessageBoxCaption = "Error";
 // Bounds on drawing objects made from caller data.
 inline constexpr LONG kMaxBitmapSide = 16384;
 inline constexpr DWORD kMaxMetaFileBytes = 16u << 20;
+// Pixels the raster canvas holds for one surface; a larger bitmap is traced but not drawn.
+inline constexpr long long kMaxCanvasPixels = 16ll << 20;
 
 }  // namespace win
