@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_fixture.h"
 #include "entry/dll_main.h"
 #include "json_reader.h"
 #include "runtime_test.h"
@@ -20,20 +21,8 @@ namespace {
 
 using merl_kit::JsonValue;
 
-class BuiltinDialogsTest : public merl_testing::RuntimeTest {
+class BuiltinDialogsTest : public merl_testing::DialogTest {
  protected:
-  void SetUp() override {
-    DllMain(nullptr, win::DLL_PROCESS_ATTACH, nullptr);
-    useMachine("[ui]\ntranscript = $STATE/t.jsonl\nanswers = $STATE/answers.txt\n");
-    for (int k = 0; k < 45; ++k) texts_.push_back("M" + std::to_string(k));
-    for (const std::string& t : texts_) table_.push_back(t.c_str());
-    setup_.messageTable = table_.data();
-    setup_.screenWidth = 800;
-    setup_.screenHeight = 600;
-    scope_ = std::make_unique<merl::RunScope>(&setup_);
-  }
-  void TearDown() override { scope_.reset(); }
-  void answers(const std::string& text) { machine().writeText(machine().stateDir() + "/answers.txt", text); }
   void header(merl::BYTE flags) {
     merl::scriptHeader().dialogPosition = flags & merl::kDialogPositionMask;
     merl::scriptHeader().placementMode = (flags & merl::kPlacementModeFlag) != 0;
@@ -76,11 +65,6 @@ class BuiltinDialogsTest : public merl_testing::RuntimeTest {
     third.name = "C.BIN";
     return {readme, late, third};
   }
-
-  std::vector<std::string> texts_;
-  std::vector<const char*> table_;
-  merl::SetupRec setup_{};
-  std::unique_ptr<merl::RunScope> scope_;
 };
 
 TEST_F(BuiltinDialogsTest, ThePromptIsWidenedCarriesTheCommonFontAndIsPlacedByTheHeader) {

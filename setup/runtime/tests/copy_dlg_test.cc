@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog_fixture.h"
 #include "entry/dll_main.h"
 #include "entry/main_state.h"
 #include "entry/screen_services.h"
@@ -22,21 +23,11 @@ namespace {
 
 using merl_kit::JsonValue;
 
-class CopyDlgTest : public merl_testing::RuntimeTest {
+class CopyDlgTest : public merl_testing::DialogTest {
  protected:
-  void SetUp() override {
-    DllMain(nullptr, win::DLL_PROCESS_ATTACH, nullptr);
-    useMachine("[ui]\ntranscript = $STATE/t.jsonl\nanswers = $STATE/answers.txt\n");
-    for (int k = 0; k < 45; ++k) texts_.push_back("M" + std::to_string(k));
-    for (const std::string& t : texts_) table_.push_back(t.c_str());
-    setup_.messageTable = table_.data();
-    setup_.screenWidth = 800;
-    setup_.screenHeight = 600;
-    scope_ = std::make_unique<merl::RunScope>(&setup_);
-  }
   void TearDown() override {
     if (dialog_) win::DestroyWindow(dialog_);
-    scope_.reset();
+    DialogTest::TearDown();
   }
   void open() {
     dialog_ = win::CreateDialogParam(merl::dialogModule(), win::MAKEINTRESOURCE(merl::kCopyDialogId), nullptr,
@@ -44,10 +35,6 @@ class CopyDlgTest : public merl_testing::RuntimeTest {
     ASSERT_NE(dialog_, nullptr);
     win::ShowWindow(dialog_, win::SW_SHOWNORMAL);
     merl::run().state<merl::CopyProgressLink>().copyDialog = dialog_;
-  }
-  void answers(const std::string& text) { machine().writeText(machine().stateDir() + "/answers.txt", text); }
-  std::vector<JsonValue> events() {
-    return merl_kit::parseJsonLines(machine().readText(machine().stateDir() + "/t.jsonl"));
   }
   // The gdi calls named call traced since mark events.
   std::vector<JsonValue> drawn(const std::string& call, std::size_t mark) {
@@ -73,10 +60,6 @@ class CopyDlgTest : public merl_testing::RuntimeTest {
     return r;
   }
 
-  std::vector<std::string> texts_;
-  std::vector<const char*> table_;
-  merl::SetupRec setup_{};
-  std::unique_ptr<merl::RunScope> scope_;
   win::HWND dialog_ = nullptr;
 };
 
