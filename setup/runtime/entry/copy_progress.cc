@@ -5,6 +5,7 @@
 
 #include "entry/dll_main.h"
 #include "entry/main_state.h"
+#include "interp/action_params.h"
 #include "interp/cursor.h"
 #include "script/script_header.h"
 #include "script/variables.h"
@@ -61,12 +62,8 @@ ProgressUpdateProc progressLibrary() { return mainState().progress; }
 // The internal action block as the progress library gets it.
 ActionParams& progressBlock() {
   ProgressFigures& figures = progressFigures();
-  ActionParams& block = scriptHeader().internalParams;
-  block.variableCount = variables().count;
-  block.runState = run().runState;
   figures.parameterText[0] = '\0';
-  block.parameterText = figures.parameterText;
-  return block;
+  return RefreshInternalParams(figures.parameterText);
 }
 
 int filePerMille(const ProgressFigures& figures) {
