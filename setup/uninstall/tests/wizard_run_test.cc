@@ -150,4 +150,27 @@ TEST(WizardRunTest, Table) {
   }
 }
 
+// An automatic interactive run shows the undo's action texts on the perform page, in step
+// order, and removes what the log names.
+TEST(WizardRunTest, AutomaticRunShowsTheActionsOnThePerformPage) {
+  TestMachine m(std::string(remvex_tests::kUiIni));
+  TestMachine::writeText(m.stateDir() + "/answers.txt", "");
+  remvex_tests::install(REMVEX32_PROGRAM, m.hostC("APP/REMVEX32.EXE"));
+  m.makeFile("APP/README.TXT", "read me");
+  m.makeFile("APP/INSTALL.LOG", kLog + "File Copy: C:\\APP\\README.TXT\r\n");
+  EXPECT_EQ(remvex_tests::run("C:\\APP\\REMVEX32.EXE /A C:\\APP\\INSTALL.LOG"), 0u);
+  const std::vector<std::string> texts = remvex_tests::transcriptLines(m, {"\"ev\":\"text\"", "\"id\":1004"});
+  std::size_t file = std::string::npos, directory = std::string::npos;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (file == std::string::npos && texts[i].find("README.TXT") != std::string::npos) file = i;
+    if (directory == std::string::npos && texts[i].find("Directory") != std::string::npos) directory = i;
+  }
+  ASSERT_NE(file, std::string::npos) << TestMachine::readText(m.stateDir() + "/t.jsonl");
+  if (directory != std::string::npos) {
+    EXPECT_LT(file, directory);
+  }
+  EXPECT_FALSE(std::filesystem::exists(m.hostC("APP/README.TXT")));
+  EXPECT_TRUE(win_testing::waitNoProcess());
+}
+
 }  // namespace
