@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "program_run.h"
+#include "win/registry.h"
 #include "win_testing/processes.h"
 #include "win_testing/test_machine.h"
 
@@ -171,6 +172,42 @@ TEST(WizardRunTest, AutomaticRunShowsTheActionsOnThePerformPage) {
   }
   EXPECT_FALSE(std::filesystem::exists(m.hostC("APP/README.TXT")));
   EXPECT_TRUE(win_testing::waitNoProcess());
+}
+
+// The shared-file question in an interactive run: "&Yes" deletes a file whose count ends,
+// "No to &All" keeps it and every later one without asking again.
+TEST(WizardRunTest, SharedFileQuestionDecidesInAnInteractiveRun) {
+  struct Case {
+    const char* answers;
+    bool deleted;
+    std::size_t questions;
+  } cases[] = {{"104 1007\n104 1007\n", true, 2}, {"104 1\n", false, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answers);
+    TestMachine m(std::string(remvex_tests::kUiIni));
+    TestMachine::writeText(m.stateDir() + "/answers.txt", c.answers);
+    remvex_tests::install(REMVEX32_PROGRAM, m.hostC("APP/REMVEX32.EXE"));
+    std::string log = kLog;
+    for (const char* name : {"ONE.DLL", "TWO.DLL"}) {
+      m.makeFile(std::string("WINDOWS/SYSTEM/") + name, "dll");
+      const std::string path = std::string("C:\\WINDOWS\\SYSTEM\\") + name;
+      log += "File Copy: " + path + "\r\n";
+      win::HKEY key = nullptr;
+      ASSERT_EQ(win::RegCreateKeyEx(win::HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+                                    0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                win::ERROR_SUCCESS);
+      const win::DWORD one = 1;
+      win::RegSetValueEx(key, path.c_str(), 0, win::REG_DWORD, reinterpret_cast<const win::BYTE*>(&one), sizeof one);
+      win::RegCloseKey(key);
+    }
+    m.makeFile("APP/INSTALL.LOG", log);
+    EXPECT_EQ(remvex_tests::run("C:\\APP\\REMVEX32.EXE /A C:\\APP\\INSTALL.LOG"), 0u);
+    EXPECT_EQ(remvex_tests::transcriptLines(m, {"\"ev\":\"dialog\"", "\"key\":\"104\""}).size(), c.questions)
+        << TestMachine::readText(m.stateDir() + "/t.jsonl");
+    EXPECT_EQ(std::filesystem::exists(m.hostC("WINDOWS/SYSTEM/ONE.DLL")), !c.deleted);
+    EXPECT_EQ(std::filesystem::exists(m.hostC("WINDOWS/SYSTEM/TWO.DLL")), !c.deleted);
+    EXPECT_TRUE(win_testing::waitNoProcess());
+  }
 }
 
 }  // namespace
