@@ -1,5 +1,7 @@
-// Internet transfers through f34 with the internet double: the fields it gets
-// (expanded again, flags complemented), failures and their message, test runs.
+// DirectX set-up through f30 with the DirectX double (flags, results, RESTART, the
+// library's directory current during the call) and internet transfers through f34
+// with the internet double (fields expanded again, flags complemented, failures).
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "entry/support_files.h"
 #include "interp/action_params.h"
 #include "script/variables.h"
+#include "win/files.h"
 
 namespace {
 
@@ -57,6 +60,59 @@ TEST_F(OutsideActionTest, AFailedTransferGivesOneAndItsMessageUnlessTheFlagsSile
     EXPECT_EQ(aborts().size(), c.shown ? 1u : 0u);
     TearDown();
   }
+}
+
+class DirectXActionTest : public OutsideActionTest {
+ protected:
+  void SetUp() override {
+    begin("[directx]\nresult = 0, -3, 1\n");
+    std::filesystem::create_directories(machine().hostC("APP/DX"));
+    placeDouble(MERL_DIRECTX_DOUBLE, "DX/DSETUP.DLL");
+    placeDouble(MERL_ADMIN_DOUBLE, "NOEXPORT.DLL");
+    win::SetCurrentDirectory("C:\\TEMP");
+  }
+  std::string currentDirectory() {
+    char dir[256] = {};
+    win::GetCurrentDirectory(sizeof dir, dir);
+    return dir;
+  }
+};
+
+TEST_F(DirectXActionTest, FlagsResultsAndTheCurrentDirectoryOnEveryPath) {
+  merl::SetVar("SRC", "C:\\CD\\DIRECTX");
+  const std::string library = "\x7F%SRC%\x7F" "C:\\APP\\DX\\DSETUP.DLL";
+  EXPECT_EQ(call(f30, "0" + library), 0);
+  EXPECT_EQ(call(f30, "128" + library), 0);
+  EXPECT_EQ(call(f30, "5" + library, merl::kStateTest), 0);
+  EXPECT_EQ(currentDirectory(), "C:\\TEMP");
+  EXPECT_EQ(call(f30, "0x40" + library), 0);  // nothing: not a decimal flag
+  EXPECT_TRUE(calls("directx", "DirectXSetup").empty());
+
+  EXPECT_EQ(call(f30, "65" + library), 0);
+  EXPECT_EQ(currentDirectory(), "C:\\TEMP");
+  EXPECT_EQ(call(f30, "0" + library + "\x7F" "7"), 0);
+  EXPECT_EQ(call(f30, "1" + library + "\x7F" "0"), 0);
+  std::vector<merl_kit::JsonValue> setUps = calls("directx", "DirectXSetup");
+  ASSERT_EQ(setUps.size(), 3u);
+  EXPECT_EQ(setUps[0]["flags"].integer(), 0x201);
+  EXPECT_EQ(setUps[0]["source"].text(), "C:\\CD\\DIRECTX");
+  EXPECT_EQ(setUps[0]["cwd"].text(), "C:\\APP\\DX");
+  EXPECT_EQ(setUps[0]["window"].integer(), static_cast<long long>(win::handleValue(setup_.mainWindow)));
+  EXPECT_EQ(setUps[1]["flags"].integer(), 7);
+  EXPECT_EQ(logged(), "DirectX: Could not install, error -3.\r\n");
+  char restart[8];
+  merl::GetVar("RESTART", restart, sizeof restart);
+  EXPECT_STREQ(restart, "S");
+  EXPECT_EQ(currentDirectory(), "C:\\TEMP");
+}
+
+TEST_F(DirectXActionTest, AMissingExportIsLoggedAndAMissingLibraryStopsTheScript) {
+  EXPECT_EQ(call(f30, "1\x7F" "C:\\CD\x7F" "C:\\APP\\NOEXPORT.DLL"), 0);
+  EXPECT_EQ(logged(), "DirectX: Could not install, error -999.\r\n");
+  EXPECT_EQ(currentDirectory(), "C:\\TEMP");
+  EXPECT_EQ(call(f30, "1\x7F" "C:\\CD\x7F" "C:\\APP\\DX\\NONE.DLL"), 1);
+  EXPECT_EQ(aborts(), std::vector<std::string>{"M6: C:\\APP\\DX\\NONE.DLL"});
+  EXPECT_EQ(currentDirectory(), "C:\\TEMP");
 }
 
 }  // namespace
