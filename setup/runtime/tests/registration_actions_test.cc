@@ -1,11 +1,14 @@
-// Self-registration through f29: files queued by the "1" flag, the queue
-// registered directly or inside the busy dialog (not in a silent setup).
+// Fonts through f10 (the path registered on each platform, its font table entry
+// and the font change broadcast) and self-registration through f29 (files
+// queued by the "1" flag, the queue registered directly or in the busy dialog).
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "action_call.h"
 #include "files/self_register.h"
+#include "system/reg_values.h"
+#include "win/profile.h"
 
 namespace {
 
@@ -50,6 +53,54 @@ TEST_F(RegistrationActionTest, QueuedFilesAreRegisteredAndLoggedOnceTheQueueRuns
     EXPECT_TRUE(merl::selfRegisterQueue().entries.empty());
     EXPECT_EQ(logged(), c.queued ? "Could not Self-Register: C:\\APP\\A.DLL\r\n" : "");
     EXPECT_EQ(busyDialogs("Registering"), c.dialogs);
+  }
+}
+
+TEST_F(RegistrationActionTest, AFontIsRegisteredWhereItsPlatformKeepsFonts) {
+  struct Case {
+    const char* name;
+    bool nt, nine, major4;
+    bool inFonts;
+    const char* added;
+    const char* key;  // null: no registry entry
+  } cases[] = {
+      {"NT 4 in Fonts", true, false, true, true, "X.TTF", "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"},
+      {"NT 4 elsewhere", true, false, true, false, "C:\\WINDOWS\\SYSTEM\\X.TTF",
+       "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"},
+      {"9x in Fonts", false, true, true, true, "X.TTF", "Software\\Microsoft\\Windows\\CurrentVersion\\Fonts"},
+      {"NT 3.51", true, false, false, false, "X.FOT", "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"},
+      {"16-bit", false, false, false, false, "X.TTF", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    useScriptMachine();
+    load("log text=\"\"\n");
+    merl::PlatformFlags& p = run_().platform;
+    p.win32 = c.key != nullptr, p.windowsNt = c.nt, p.windows9x = c.nine, p.majorAbove3 = c.major4;
+    if (c.inFonts) machine().makeFile("WINDOWS/Fonts/X.TTF", "f");
+    EXPECT_EQ(callInTestRun(f10, "X.TTF\x7FMy Font (TrueType)"), 0);
+    EXPECT_TRUE(events("font-add").empty());
+    EXPECT_EQ(call(f10, "X.TTF\x7FMy Font (TrueType)"), 0);
+    std::vector<merl_kit::JsonValue> added = events("font-add");
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0]["file"].text(), c.added);
+    char stored[256] = {};
+    if (c.key) {
+      char type = 0;
+      EXPECT_EQ(merl::ReadRegValue(2, c.key, stored, "My Font (TrueType)", &type, sizeof stored, false), 0);
+      EXPECT_EQ(type, '0');
+    } else {
+      win::GetProfileString("Fonts", "My Font (TrueType)", "", stored, sizeof stored);
+    }
+    EXPECT_STREQ(stored, c.added);
+    std::vector<merl_kit::JsonValue> resources = events("font-resource");
+    EXPECT_EQ(resources.size(), c.key && !c.major4 ? 1u : 0u);
+    if (c.key && !c.major4) {
+      EXPECT_EQ(resources[0]["resource"].text(), "C:\\WINDOWS\\SYSTEM\\X.FOT");
+    }
+    int changes = 0;
+    for (merl_kit::JsonValue& b : events("broadcast")) changes += b["message"].integer() == 0x1D;
+    EXPECT_EQ(changes, 1);
   }
 }
 
