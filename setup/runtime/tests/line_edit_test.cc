@@ -84,6 +84,18 @@ TEST_F(LineEditTest, AnEditStillOpenWhenTheRunEndsLeavesTheFileAndNoCopy) {
   EXPECT_EQ(file("APP/F.TXT"), "a\r\nb\r\n");
 }
 
+TEST_F(LineEditTest, AScriptLoopOverTheRecordEditsEveryLine) {
+  machine().makeFile("APP/F.TXT", "l1\r\nl2\r\n\r\nl3");
+  load("call flags=0x0B library=\"\" function=\"f33\" params=\"3\\x7FLINE\\x7FC:\\\\APP\\\\F.TXT\\x7F \"\n"
+       "call flags=8 library=\"\" function=\"f16\" params=\"25\\x7FLINE\\x7F\"\n"
+       "end flags=1\nlog text=\"E\"\n");
+  EXPECT_EQ(runAll(), merl::kExit);
+  EXPECT_EQ(file("APP/F.TXT"), "L1\r\nL2\r\n\r\nL3\r\n");
+  EXPECT_EQ(file("APP/F.001"), "l1\r\nl2\r\n\r\nl3");
+  EXPECT_EQ(logged(), "File Edit: C:\\APP\\F.TXT\r\nBackup Copy: C:\\APP\\F.001\r\nE");
+  EXPECT_EQ(sideFiles(), 0);
+}
+
 TEST_F(LineEditTest, AMissingFileIsAnAbortMessageAndSetsTheAbortFlag) {
   std::filesystem::create_directories(machine().hostC("APP"));
   EXPECT_EQ(call(f33, "1\x7FLINE\x7F" "C:\\APP\\NONE.TXT\x7F "), 0);
