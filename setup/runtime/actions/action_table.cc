@@ -12,6 +12,8 @@ struct OwnExport {
 
 constexpr OwnExport kOwnExports[] = {
     {"f0", f0}, {"f1", f1}, {"f2", f2}, {"f3", f3}, {"f21", f21}, {"f25", f25}, {"f35", f35},
+    {"f16", f16}, {"f27", f27}, {"f15", f15}, {"f20", f20}, {"f28", f28},
+    {"f29", f29}, {"f34", f34}, {"f33", f33}, {"f30", f30}, {"f10", f10},
 };
 
 }  // namespace

@@ -71,6 +71,12 @@ using VideoWindowCreateProc = HWND (*)(HWND parent, HINSTANCE instance, DWORD st
 inline constexpr const char* kAdminTestExport = "IsAdmin";
 using AdminTestProc = win::BOOL (*)();
 
+// The DirectX set-up library, export "DirectXSetup" (else "DirectXSetupA"): below 0 an error,
+// 1 a restart needed.
+inline constexpr const char* kDirectXSetupExport = "DirectXSetup";
+inline constexpr const char* kDirectXSetupAnsiExport = "DirectXSetupA";
+using DirectXSetupProc = INT (*)(HWND window, LPSTR sourceDirectory, DWORD flags);
+
 // A function of an external action library. It gets the external form when the library
 // came through the preferred load, the internal form otherwise; the first WORD of either
 // block is its size, which tells them apart.
