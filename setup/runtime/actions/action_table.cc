@@ -13,6 +13,7 @@ struct OwnExport {
 constexpr OwnExport kOwnExports[] = {
     {"f0", f0}, {"f1", f1}, {"f2", f2}, {"f3", f3}, {"f21", f21}, {"f25", f25}, {"f35", f35},
     {"f8", f8}, {"f9", f9}, {"f11", f11}, {"f17", f17}, {"f12", f12}, {"f19", f19},
+    {"f13", f13}, {"f22", f22},
 };
 
 }  // namespace
