@@ -2,6 +2,8 @@
 #include "win/help_sound.h"
 
 #include "ui_trace.h"
+#include "win/machine.h"
+#include "win/machine_description.h"
 
 namespace win {
 
@@ -23,5 +25,8 @@ BOOL sndPlaySound(LPCSTR soundName, UINT flags) {
   detail::trace("sound", f.add("flags", detail::hex32(flags)));
   return TRUE;
 }
+
+UINT waveOutGetNumDevs() { return machine().description().system.waveOutDevices; }
+UINT midiOutGetNumDevs() { return machine().description().system.midiOutDevices; }
 
 }  // namespace win

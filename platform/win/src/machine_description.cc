@@ -132,6 +132,19 @@ bool applyMemory(Context& c, const IniEntry& e, std::string& what) {
   return true;
 }
 
+bool applyDeviceCount(UINT& count, const IniEntry& e, std::string& what) {
+  auto n = ini::number(e.value, 64);
+  if (!n) return ini::refuse(what, "bad device count \"" + e.value + "\"");
+  count = static_cast<UINT>(*n);
+  return true;
+}
+bool applyWave(Context& c, const IniEntry& e, std::string& what) {
+  return applyDeviceCount(c.d.system.waveOutDevices, e, what);
+}
+bool applyMidi(Context& c, const IniEntry& e, std::string& what) {
+  return applyDeviceCount(c.d.system.midiOutDevices, e, what);
+}
+
 // [dirs]
 
 bool applyDir(const IniEntry& e, std::string& out, bool trailing, std::string& what) {
@@ -303,7 +316,9 @@ const std::vector<SectionRule>& sectionRules() {
         {"codepage", applyCodepage, false},
         {"screen", applyScreen, false},
         {"bpp", applyBpp, false},
-        {"memory", applyMemory, false}},
+        {"memory", applyMemory, false},
+        {"wave", applyWave, false},
+        {"midi", applyMidi, false}},
        nullptr},
       {"dirs", {{"windows", applyWindowsDir, false}, {"system", applySystemDir, false}, {"temp", applyTempDir, false}},
        nullptr},

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "win/error.h"
+#include "win/help_sound.h"
 #include "win_testing/test_machine.h"
 
 namespace {
@@ -117,3 +118,15 @@ TEST(SystemInfoTest, GlobalMemoryIsPlainMemoryAndUnknownHandlesFail) {
 }
 
 }  // namespace
+
+TEST(SystemInfoTest, SoundOutputDevicesComeFromTheDescription) {
+  struct Case {
+    const char* ini;
+    win::UINT wave, midi;
+  } cases[] = {{"", 1, 1}, {"[system]\nwave = 0\nmidi = 3\n", 0, 3}};
+  for (const Case& c : cases) {
+    TestMachine m(c.ini);
+    EXPECT_EQ(win::waveOutGetNumDevs(), c.wave) << c.ini;
+    EXPECT_EQ(win::midiOutGetNumDevs(), c.midi) << c.ini;
+  }
+}

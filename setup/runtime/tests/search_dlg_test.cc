@@ -111,31 +111,24 @@ TEST_F(SearchDlgTest, LinkLoopsAndTreesDeeperThanAPathEndWithoutAMatch) {
 }
 
 TEST_F(SearchDlgTest, TheDialogWaitsOneTimerTickIgnoresCommandsAndRunsTheMode) {
-  static std::string asked;
-  merl::SearchSeams saved = merl::searchSeams();
-  merl::searchSeams().searchPathForFile = [](const char* name, char* found, std::size_t size) {
-    asked = name;
-    std::snprintf(found, size, "C:\\WINDOWS\\%s", name);
-    return true;
-  };
+  file("C/WINDOWS/P.DLL");
   machine().writeText(machine().stateDir() + "/answers.txt", "103 1\n");
   merl::SearchRequest& r = merl::searchRequest();
   r.setFileName("P.DLL");
   r.setMessage("Looking for P.DLL");
   r.mode = merl::kSearchPath;
+  r.setDirectories("C:\\NONE;C:\\WINDOWS\\");
   merl::scriptHeader().dialogPosition = 8;
   merl::scriptHeader().placementMode = true;
   std::uint64_t start = win::GetTickCount();
   EXPECT_EQ(merl::RunSearchDialog(nullptr), 1);
   EXPECT_GE(win::GetTickCount() - start, 250u);
-  EXPECT_EQ(asked, "P.DLL");
   EXPECT_STREQ(r.foundPath, "C:\\WINDOWS\\P.DLL");
   r.mode = merl::kSearchSelfRegister;
   ASSERT_TRUE(merl::QueueSelfRegister("C:\\APP\\SRV.EXE"));
   EXPECT_EQ(merl::RunSearchDialog(nullptr), 1);
   EXPECT_TRUE(merl::selfRegisterQueue().entries.empty());
   EXPECT_STREQ(r.foundPath, "");
-  merl::searchSeams() = saved;
   std::string message;
   long long left = -1, top = -1, width = 0, height = 0;
   for (merl_kit::JsonValue& line : merl_kit::parseJsonLines(machine().readText(machine().stateDir() + "/t.jsonl"))) {

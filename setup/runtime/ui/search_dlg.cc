@@ -34,7 +34,9 @@ bool searchesDrive(win::UINT type, BYTE flags) {
   return false;
 }
 
-void searchDrives(SearchRequest& request) {
+}  // namespace
+
+void SearchDrives(SearchRequest& request) {
   for (char letter = 'A'; letter <= 'Z' && request.foundPath[0] == '\0'; ++letter) {
     char root[] = {letter, ':', '\\', '\0'};
     if (!searchesDrive(win::GetDriveType(root), request.flags)) continue;
@@ -42,6 +44,8 @@ void searchDrives(SearchRequest& request) {
     SearchDirectoryTree(pattern, request.fileName, true, 0);
   }
 }
+
+namespace {
 
 void runRequest(HWND dialog) {
   win::KillTimer(dialog, kSearchTimerId);
@@ -52,11 +56,11 @@ void runRequest(HWND dialog) {
       SelfRegister();
       break;
     case kSearchPath:
-      if (!searchSeams().searchPathForFile(request.fileName, request.foundPath, sizeof request.foundPath))
+      if (!SearchPathForFile(request.fileName, request.directories, request.foundPath, sizeof request.foundPath))
         request.foundPath[0] = '\0';
       break;
     default:
-      searchDrives(request);
+      SearchDrives(request);
       break;
   }
   win::EndDialog(dialog, 1);
@@ -69,10 +73,7 @@ void SearchRequest::setMessage(std::string_view text) { copyText(message, sizeof
 
 SearchRequest& searchRequest() { return run().state<SearchRequest>(); }
 
-SearchSeams& searchSeams() {
-  static SearchSeams seams;
-  return seams;
-}
+void SearchRequest::setDirectories(std::string_view text) { copyText(directories, sizeof directories, text); }
 
 void SearchDirectoryTree(const char* pattern, const char* name, bool recurse, BYTE depth) {
   std::size_t length = pattern ? std::strlen(pattern) : 0;

@@ -33,25 +33,25 @@ struct SearchRequest : RunState {
   char fileName[kSearchTextSize] = {};
   char message[kSearchTextSize] = {};
   char foundPath[kSearchTextSize] = {};  // empty when nothing was found
+  char directories[kSearchTextSize] = {};  // the PATH search's list; empty: the PATH value
   BYTE mode = kSearchDrives;
   BYTE flags = 0;
 
   void setFileName(std::string_view text);
   void setMessage(std::string_view text);
+  void setDirectories(std::string_view text);
   BYTE depthLimit() const { return static_cast<BYTE>(flags >> kDepthLimitShift); }  // 0: none
 };
 
 SearchRequest& searchRequest();
 
-// The PATH search the busy dialog runs, which lives elsewhere; process-wide, tests replace and
-// restore it.
-struct SearchSeams {
-  // SearchPathForFile: the file name looked for in the PATH directories, the found path into
-  // found (size bytes); false when not found.
-  bool (*searchPathForFile)(const char* name, char* found, std::size_t size) =
-      [](const char*, char*, std::size_t) { return false; };
-};
-SearchSeams& searchSeams();
+// Looks for name in each directory of the ';'-separated list (empty: the PATH value), read-only,
+// hidden and system files included; the first hit into found (size bytes). False when none.
+bool SearchPathForFile(const char* name, const char* directories, char* found, std::size_t size);
+
+// Searches the fixed and, as the request's flags ask, network drives A: to Z: in order until
+// one gives the request's file name.
+void SearchDrives(SearchRequest& request);
 
 // Searches for name under the directory of pattern ("<directory>\*.*"): directories (not
 // "." ones, not links) while recurse is set and the request's depth limit allows, other entries

@@ -25,4 +25,8 @@ BOOL WinHelp(HWND hwnd, LPCSTR helpFile, UINT command, ULONG_PTR data);
 // Records the request (null name: stop the sound); TRUE.
 BOOL sndPlaySound(LPCSTR soundName, UINT flags);
 
+// The output devices of [system] wave and midi.
+UINT waveOutGetNumDevs();
+UINT midiOutGetNumDevs();
+
 }  // namespace win

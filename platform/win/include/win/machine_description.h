@@ -55,6 +55,8 @@ struct SystemSettings {
   int screenHeight = 0;
   int bitsPerPixel = 0;
   std::uint64_t memoryBytes = 0;
+  UINT waveOutDevices = 1;    // waveOutGetNumDevs
+  UINT midiOutDevices = 1;    // midiOutGetNumDevs
 };
 
 // A mapped drive: "C" or "\\server\share" and its host directory.
