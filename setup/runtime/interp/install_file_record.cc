@@ -1,0 +1,347 @@
+// InstallFile in its steps: destination and early keeps, working file, date rule,
+// copy dialog and status text, the data, plain placing and the tail.
+#include "interp/install_file_record.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "entry/copy_progress.h"
+#include "entry/extract_files.h"
+#include "entry/install_file.h"
+#include "entry/main_state.h"
+#include "entry/screen_services.h"
+#include "files/ask_retry.h"
+#include "files/backups.h"
+#include "files/copy_file_to.h"
+#include "files/file_utils.h"
+#include "files/paths.h"
+#include "files/restart_rename.h"
+#include "files/self_register.h"
+#include "files/shared_dll_count.h"
+#include "files/side_names.h"
+#include "files/temp_files.h"
+#include "files/versions.h"
+#include "interp/cursor.h"
+#include "log/install_log.h"
+#include "script/expansion.h"
+#include "script/script_header.h"
+#include "script/variables.h"
+#include "text/path_clean.h"
+#include "text/path_text.h"
+#include "ui/file_error_message.h"
+#include "ui/message_dlg.h"
+#include "win/files.h"
+#include "win/window.h"
+
+namespace merl {
+
+namespace {
+
+constexpr std::size_t kPath = 256;
+constexpr int kKeptStatusMessage = 14;
+constexpr int kFetchedStatusMessage = 13;
+constexpr int kCopyStatusMessage = 3;
+constexpr int kNoDescriptionMessage = 4;
+constexpr char kLogFileName[] = "INSTALL.LOG";
+
+SetupRec& setup() { return *run().setup(); }
+bool testMode() { return run().runState == kStateTest; }
+bool stopped() { return setup().abortFlag || setup().errorByte; }
+
+bool isFile(const char* path) {
+  DWORD a = win::GetFileAttributes(path);
+  return a != win::INVALID_FILE_ATTRIBUTES && !(a & win::FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// What one InstallFile call carries from step to step.
+struct Install {
+  const FileCopyRecord& r;
+  BYTE a = 0, b = 0;
+  char destination[kPath] = {};
+  char working[kPath] = {};
+  bool backupsOn = false;
+  bool existed = false;
+  bool kept = false;
+  bool workingMadeHere = false;  // the test-mode temporary file
+  bool fromPiece = false;
+  bool downloaded = false;
+  bool sharedOnNewWindows = false;
+  char backup[kPath] = {};
+  bool backupMade = false;
+  LogRecord log;
+
+  explicit Install(const FileCopyRecord& record) : r(record), a(record.fixed.flagsA), b(record.fixed.flagsB) {
+    log.opcode = record.fixed.opcode;
+  }
+};
+
+void setResult(const char* value) { SetVar(kInstallResultVar, value); }
+
+// Expands the destination; false (message 0 shown) when it would pass 255 characters.
+bool expandDestination(Install& s) {
+  std::array<char, 4 * kPath> wide{};
+  ExpandVars(wide.data(), s.r.destination, wide.size());
+  if (std::strlen(wide.data()) >= kPath) {
+    FileErrorMessage(wide.data(), 1);
+    return false;
+  }
+  std::memcpy(s.destination, wide.data(), kPath);
+  return true;
+}
+
+// The checksum of the file at path through the setup program's callback; false when it
+// cannot be read or there is no callback.
+bool fileChecksum(const char* path, DWORD& sum, DWORD& size) {
+  ChecksumCallback checksum = setup().checksumCallback;
+  if (!checksum) return false;
+  HANDLE file = OpenFileHandle(path, kOpenRead, false);
+  if (file == win::INVALID_HANDLE_VALUE) return false;
+  std::array<BYTE, kCopyBlockSize> block;
+  sum = checksum(0, nullptr, 0);
+  size = 0;
+  for (DWORD n; (n = FileRead(file, block.data(), block.size())) > 0;) {
+    sum = checksum(sum, block.data(), n);
+    size += n;
+  }
+  win::CloseHandle(file);
+  return true;
+}
+
+// True when both files hold the same bytes.
+bool sameBytes(const char* one, const char* other) {
+  HANDLE f = OpenFileHandle(one, kOpenRead, false);
+  if (f == win::INVALID_HANDLE_VALUE) return false;
+  HANDLE g = OpenFileHandle(other, kOpenRead, false);
+  if (g == win::INVALID_HANDLE_VALUE) {
+    win::CloseHandle(f);
+    return false;
+  }
+  std::array<BYTE, 4096> x, y;
+  bool same = true;
+  for (;;) {
+    DWORD n = FileRead(f, x.data(), x.size());
+    DWORD m = FileRead(g, y.data(), y.size());
+    if (n != m || std::memcmp(x.data(), y.data(), n) != 0) same = false;
+    if (!same || n == 0) break;
+  }
+  win::CloseHandle(f);
+  win::CloseHandle(g);
+  return same;
+}
+
+// Step 2: in piece mode a destination of the record's size and checksum, or (version-aware)
+// one whose version is not older, is kept.
+bool keptByPieceChecks(Install& s) {
+  const FileCopyFixed& f = s.r.fixed;
+  if (f.checksum != 0 && isFile(s.destination)) {
+    DWORD sum = 0, size = 0;
+    if (fileChecksum(s.destination, sum, size) && size == f.size && sum == f.checksum) return true;
+  }
+  if ((s.a & kCopyVersionAware) && f.versionHigh != 0 && isFile(s.destination)) {
+    VersionRecord v;
+    v.versionHigh = f.versionHigh;
+    v.versionLow = f.versionLow;
+    v.fileOs = f.fileOs;
+    v.fileType = f.fileType;
+    v.fileSubtype = f.fileSubtype;
+    if (CompareFileVersions(nullptr, s.destination, &v) == 0) return true;
+  }
+  return false;
+}
+
+// Step 6: the working file's name (outside sources are not handled here).
+bool chooseWorkingFile(Install& s) {
+  if (testMode()) {
+    s.workingMadeHere = MakeTempFile(s.working, "QDD");
+    return s.workingMadeHere;
+  }
+  return MakeSideFileName(s.working, s.destination);
+}
+
+// Steps 8 and 9: the copy dialog and the status text.
+void showStatus(Install& s) {
+  if ((s.a & kCopyQuiet) || setup().silentFlag) return;
+  int k = s.kept ? kKeptStatusMessage : (s.downloaded || s.fromPiece) ? kFetchedStatusMessage : kCopyStatusMessage;
+  const char* lead = scriptMessage(k);
+  const std::string& description = s.r.description(cursor().language);
+  const char* what = description.empty() ? scriptMessage(kNoDescriptionMessage) : description.c_str();
+  std::string text = std::string(lead ? lead : "") + (what ? what : "") + ":\n" + s.destination;
+  if (!mainState().progress) {
+    HWND dialog = OpenCopyDialog(s.destination);
+    char shown[kPathTextBuffer] = {};
+    std::strncpy(shown, s.destination, sizeof shown - 1);
+    if (dialog) SetShortenedPathText(win::GetDlgItem(dialog, kCopyStatusControl), shown, sizeof shown);
+  } else {
+    ShowCopyProgress(text.c_str());
+  }
+  UpdateScreen(0);
+}
+
+// Step 10: a kept file; shared files on new Windows are still logged and counted.
+int keepFile(Install& s) {
+  if (s.workingMadeHere) win::DeleteFile(s.working);
+  if (s.sharedOnNewWindows) {
+    if (!(s.a & kCopySetupTimeFile)) {
+      s.log.overwritten = true;
+      LogAction(s.log, s.destination);
+    }
+    if (!testMode() || (s.a & kCopySetupTimeFile)) SharedDllCount(s.destination, true, false);
+  }
+  if (setup().optionWord & kOptionBytesDoneProgress) setup().bytesDone += s.r.fixed.size;
+  return kGoOn;
+}
+
+// Step 12: the log goes next to the first logged file.
+void chooseLogPath(const Install& s) {
+  if (LogPath()[0] || testMode() || (s.a & kCopySetupTimeFile) || scriptHeader().noLog) return;
+  std::string directory(s.destination, lastBackslash(s.destination) == std::string::npos
+                                           ? 0
+                                           : lastBackslash(s.destination) + 1);
+  SetLogPath(directory + kLogFileName);
+}
+
+// Step 13 for data in the installation file: the working file gets the bytes and the
+// record's date. kGoOn, kAbort, or kNextRecord when the run stopped meanwhile.
+int fillFromInstallFile(Install& s) {
+  const FileCopyFixed& f = s.r.fixed;
+  DWORD base = mainState().dataBaseOffset;
+  if (f.dataEnd < f.dataStart || std::uint64_t{base} + f.dataEnd > 0xFFFFFFFFu) {
+    FileErrorMessage(s.destination, 1);
+    return kAbort;
+  }
+  HANDLE file = OpenFileHandle(s.working, kOpenWrite, true);
+  if (file == win::INVALID_HANDLE_VALUE) {
+    FileErrorMessage(s.destination, 1);
+    return kAbort;
+  }
+  setup().readOffset = base + f.dataStart;
+  SeekInstallFile();
+  DWORD saved = setup().optionWord;
+  if (s.b & kCopyInFileNoBytesDone) setup().optionWord &= ~kOptionBytesDoneProgress;
+  DWORD checksum = f.checksum;
+  ReadFromInstallFile(setup().installFile, file, f.dataEnd - f.dataStart, &checksum);
+  setup().optionWord = saved;
+  SetFileDosDateTime(file, f.dosDate, f.dosTime);
+  win::CloseHandle(file);
+  if (stopped()) {
+    win::DeleteFile(s.working);
+    return kNextRecord;
+  }
+  return kGoOn;
+}
+
+// The destination's numbered backup; none when the copy fails.
+void makeBackup(Install& s, const char* current) {
+  if (!s.backupsOn || (s.a & kCopySetupTimeFile) || !isFile(current)) return;
+  std::strncpy(s.backup, current, kPath - 1);
+  s.backupMade = CopyFileTo(s.backup, nullptr, s.backup, 0, false, nullptr, nullptr) == kCopyDone;
+  if (!s.backupMade) s.backup[0] = '\0';
+}
+
+// Step 18: the working file renamed over the destination in one step; a busy destination
+// is asked about, then scheduled for the restart or left as it was.
+int placePlain(Install& s) {
+  s.existed = isFile(s.destination);
+  if (testMode() && !(s.a & kCopySetupTimeFile)) {
+    win::DeleteFile(s.working);
+    return kGoOn;
+  }
+  makeBackup(s, s.destination);
+  bool moved = false;
+  do {
+    win::SetFileAttributes(s.destination, win::FILE_ATTRIBUTE_NORMAL);
+    moved = win::MoveFileEx(s.working, s.destination, win::MOVEFILE_REPLACE_EXISTING);
+  } while (!moved && AskRetryFile(s.destination, true, &s.log) == kRetryFile);
+  if (moved) return kGoOn;
+  int scheduled = RenameAtRestart(false, false, s.working, s.destination);
+  if (scheduled < 0) {
+    win::DeleteFile(s.working);
+    return scheduled;
+  }
+  if (scheduled == kRenameNotScheduled) win::DeleteFile(s.working);
+  setResult(kDestinationInUse);
+  return kGoOn;
+}
+
+// The backup is the installed file's twin: size, checksum and bytes.
+bool backupIdentical(const Install& s) {
+  DWORD sum = 0, size = 0;
+  if (!fileChecksum(s.backup, sum, size)) return false;
+  return size == s.r.fixed.size && sum == s.r.fixed.checksum && sameBytes(s.backup, s.destination);
+}
+
+// Step 19: counters, the self-registration queue, the log lines and the backup's fate.
+int tail(Install& s) {
+  bool counted = !testMode() || (s.a & kCopySetupTimeFile);
+  if (run().platform.majorAbove3 && counted) SharedDllCount(s.destination, s.existed, !(s.a & kCopySharedFile));
+  if ((s.b & kCopySelfRegister) && !testMode()) QueueSelfRegister(s.destination);
+  if (s.a & kCopySetupTimeFile) return kGoOn;
+  s.log.overwritten = s.existed;
+  LogAction(s.log, s.destination);
+  if (s.backupMade) {
+    if (s.log.inUse || backupIdentical(s))
+      win::DeleteFile(s.backup);
+    else
+      LogAction(s.log, s.backup, s.backup);
+  }
+  return kGoOn;
+}
+
+}  // namespace
+
+int InstallFile(const FileCopyRecord& record) {
+  Install s(record);
+  setResult(kInstalled);
+  s.backupsOn = FindBackupDirVar() >= 0;
+  if (!expandDestination(s)) return kAbort;
+  s.sharedOnNewWindows = (s.a & kCopySharedFile) && run().platform.majorAbove3;
+  bool pieceMode = (setup().optionWord & kOptionPieceMode) && !(s.b & (kCopyInFileNoBytesDone | kCopyInInstallFile)) &&
+                   !(s.a & kCopyOutsideSource);
+  if (pieceMode && keptByPieceChecks(s)) s.kept = true;
+  s.existed = isFile(s.destination);
+  if (!s.kept && (s.a & kCopyDateBits) == kCopyDateBits && s.existed) {
+    setResult(kKeptBothDateBits);
+    s.kept = true;
+  }
+  if (s.kept) {
+    showStatus(s);
+    return keepFile(s);
+  }
+  if (!testMode()) MakeDirectoryPath(s.destination);
+  if (!chooseWorkingFile(s)) {
+    FileErrorMessage(s.destination, 1);
+    return kAbort;
+  }
+  BYTE dateRule = s.a & kCopyDateBits;
+  if (dateRule == kCopyNewerOnly || dateRule == kCopyEqualDateWins) {
+    FileDateRecord d{s.a, record.fixed.dosDate, record.fixed.dosTime};
+    if (CheckFileDate(s.destination, s.working, d, s.downloaded || s.fromPiece, s.sharedOnNewWindows)) {
+      setResult(kKeptByDate);
+      s.kept = true;
+    }
+  }
+  showStatus(s);
+  if (s.kept) return keepFile(s);
+  chooseLogPath(s);
+  int filled = fillFromInstallFile(s);
+  if (filled == kNextRecord) return kGoOn;
+  if (filled != kGoOn) {
+    win::DeleteFile(s.working);
+    return filled;
+  }
+  if (!(s.a & kCopyQuiet) && !setup().silentFlag) UpdateScreen(1);
+  int placed = placePlain(s);
+  if (placed != kGoOn) return placed;
+  return tail(s);
+}
+
+int InstallFileRecord(const Record& record) {
+  FileCopyRecord r;
+  ScriptImage image = ScriptImage::of(run());
+  if (!ReadFileCopyRecord(image, record.at(), cursor().languages, r)) return kNextRecord;
+  int result = InstallFile(r);
+  return result == kGoOn ? kNextRecord : result;
+}
+
+}  // namespace merl

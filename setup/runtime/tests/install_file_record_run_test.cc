@@ -1,0 +1,183 @@
+// Whole runs of install-file records through the stand-in: a new file with its
+// date and log lines, overwrites with backups, the date rules, a busy
+// destination and a copy cancelled midway. INSTALL_RESULT is logged after each.
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "whole_run.h"
+#include "win/files.h"
+
+namespace {
+
+using merl_testing::machineIni;
+using merl_testing::WholeRunTest;
+
+const std::string kData = "0123456789ABCDEF";
+const char kDataChecksum[] = "0x983c37b5";
+const char kOldData[] = "old bytes";
+
+std::string header() {
+  std::string h = merl_testing::demoHeader();
+  return h.replace(h.find(" }\n}"), 4,
+                   " m0 = \"Cannot write %s\" m3 = \"Copying \" m4 = \"a file\" m17 = \"Busy\" m22 = \"In use: %s\""
+                   " }\n}");
+}
+
+struct Fields {
+  int flagsA = 0;
+  int flagsB = 0;
+  int date = 0x2497;  // 1998-04-23
+  int time = 0x50A0;  // 10:05:00
+  std::string checksum = "0";
+  std::string dest = "C:\\\\APP\\\\X.DLL";  // as the assembler reads it
+};
+
+std::string installRecord(const Fields& f) {
+  return "install { flags_a=" + std::to_string(f.flagsA) + " flags_b=" + std::to_string(f.flagsB) +
+         " start=start(x) end=end(x) size=size(x) date=" + std::to_string(f.date) +
+         " time=" + std::to_string(f.time) + " checksum=" + f.checksum +
+         " dest=\"" + f.dest + "\" desc=\"Sample\" hook=\"\" }\n";
+}
+
+const std::string kResultLine = "log text=\"R=%INSTALL_RESULT%\\r\\n\"\n";
+
+class InstallFileRecordRunTest : public WholeRunTest {
+ protected:
+  // A run of records over a machine with extra ini lines; old, when given, is C:\APP\X.DLL first.
+  merl_kit::StandinResult install(const std::string& records, const std::string& extra = "",
+                                  const char* old = nullptr, std::vector<std::string> options = {"--silent"},
+                                  const std::string& platform = "9x") {
+    machine(machineIni(platform, "[ui]\nanswers = $STATE/answers.txt\n" + extra));
+    kit().machine().writeText(kit().stateDir() + "/answers.txt", answers_);
+    if (old) {
+      std::filesystem::create_directories(kit().hostPath("C:\\APP"));
+      win_testing::TestMachine::writeText(kit().hostPath("C:\\APP\\X.DLL"), old);
+    }
+    kit().assemble(header() + "install_file {\n  data x = text(\"" + kData + "\")\n}\n" + records);
+    return runOk(options);
+  }
+  // The last-write time of path as local DOS date and time.
+  std::pair<int, int> dosDateTime(const char* path) {
+    win::HANDLE f = win::CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ, nullptr, win::OPEN_EXISTING, 0,
+                                    nullptr);
+    win::FILETIME utc{}, local{};
+    win::WORD date = 0, time = 0;
+    win::GetFileTime(f, nullptr, nullptr, &utc);
+    win::CloseHandle(f);
+    win::FileTimeToLocalFileTime(&utc, &local);
+    win::FileTimeToDosDateTime(&local, &date, &time);
+    return {date, time};
+  }
+  // Side names left in C:\APP.
+  int sideFiles(const char* directory = "C:\\APP") {
+    int n = 0;
+    std::error_code ec;
+    for (auto& e : std::filesystem::directory_iterator(kit().hostPath(directory), ec))
+      if (e.path().filename().string().rfind("~QDH", 0) == 0) ++n;
+    return n;
+  }
+  std::string answers_;
+};
+
+TEST_F(InstallFileRecordRunTest, NewFileGetsItsBytesDateAndLogLinesInAMissingDirectory) {
+  Fields f;
+  f.dest = "C:\\\\NEW\\\\X.DLL";
+  merl_kit::StandinResult r = install(installRecord(f) + kResultLine);
+  EXPECT_EQ(r.line["result"].integer(), 0);
+  EXPECT_EQ(kit().fileText("C:\\NEW\\X.DLL"), kData);
+  EXPECT_EQ(dosDateTime("C:\\NEW\\X.DLL"), std::make_pair(0x2497, 0x50A0));
+  std::string log = kit().installLog();
+  EXPECT_NE(log.find("Made Dir: C:\\NEW\r\nFile Copy: C:\\NEW\\X.DLL\r\nR=\r\n"), std::string::npos) << log;
+  EXPECT_EQ(sideFiles("C:\\NEW"), 0);
+}
+
+TEST_F(InstallFileRecordRunTest, OverwriteKeepsADifferentOldFileAsBackupAndDropsAnIdenticalOne) {
+  struct Case {
+    const char* name;
+    const char* old;
+    std::string checksum;
+    const char* lines;
+    bool backupKept;
+  } cases[] = {
+      {"different", kOldData, "0", "File Overwrite: C:\\APP\\X.DLL\r\nBackup Copy: C:\\BAK\\X.DLL\r\nR=\r\n", true},
+      {"identical", kData.c_str(), kDataChecksum, "File Overwrite: C:\\APP\\X.DLL\r\nR=\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fields f;
+    f.checksum = c.checksum;
+    install("call library=\"C:\\\\APP\\\\ACT.DLL\" function=\"SetVars\" params=\"BACKUPDIR=C:\\\\BAK\"\n" +
+                installRecord(f) + kResultLine,
+            "", c.old);
+    EXPECT_EQ(kit().fileText("C:\\APP\\X.DLL"), kData);
+    std::string log = kit().installLog();
+    EXPECT_NE(log.find(c.lines), std::string::npos) << log;
+    EXPECT_EQ(std::filesystem::exists(kit().hostPath("C:\\BAK\\X.DLL")), c.backupKept);
+    if (c.backupKept) EXPECT_EQ(kit().fileText("C:\\BAK\\X.DLL"), c.old);
+    EXPECT_EQ(sideFiles(), 0);
+  }
+}
+
+TEST_F(InstallFileRecordRunTest, DateRulesOverAnExistingFileOfTheSameDate) {
+  struct Case {
+    const char* name;
+    int flagsA;
+    const char* result;
+    bool replaced;
+    const char* notCopied;
+  } cases[] = {
+      {"both bits", 0x18, "E", false, nullptr},
+      {"newer only", 0x10, "D", false, "Date/Time: Following file not copied.\r\n File Copy: C:\\APP\\X.DLL\r\n"},
+      {"equal wins", 0x08, "", true, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // The old file gets the record's date and time through a first record without a date rule.
+    Fields first;
+    Fields rule;
+    rule.flagsA = c.flagsA;
+    install(installRecord(first) + "log text=\"--\\r\\n\"\n" + installRecord(rule) + kResultLine);
+    std::string log = kit().installLog();
+    std::string after = log.substr(log.find("--\r\n") + 4);
+    EXPECT_NE(after.find(std::string("R=") + c.result + "\r\n"), std::string::npos) << after;
+    if (c.notCopied) EXPECT_EQ(after.rfind(c.notCopied, 0), 0u) << after;
+    EXPECT_EQ(after.find("File Overwrite"), c.replaced ? 0u : std::string::npos) << after;
+    EXPECT_EQ(sideFiles(), 0);
+  }
+}
+
+TEST_F(InstallFileRecordRunTest, BusyDestinationAnswersAndTheRestartPath) {
+  struct Case {
+    const char* name;
+    const char* answer;
+    const char* platform;
+    std::vector<std::string> options;
+    const char* lines;
+    const char* result;
+    int sideFiles;
+  } cases[] = {
+      {"go on", "114 2\n", "9x", {}, "In Use: C:\\APP\\X.DLL Not Copied\r\n", "I", 0},
+      {"restart support", "", "9x", {"--options", "0x2000"}, "File Overwrite: C:\\APP\\X.DLL\r\n", "I", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    answers_ = c.answer;
+    install(installRecord({}) + kResultLine, "[failures]\nbusy = C:\\APP\\X.DLL\n", kOldData, c.options, c.platform);
+    EXPECT_EQ(kit().fileText("C:\\APP\\X.DLL"), kOldData);
+    std::string log = kit().installLog();
+    EXPECT_NE(log.find(std::string(c.lines) + "R=" + c.result + "\r\n"), std::string::npos) << log;
+    EXPECT_EQ(sideFiles(), c.sideFiles);
+    if (c.sideFiles) EXPECT_NE(kit().fileText("C:\\WINDOWS\\WININIT.INI").find("[rename]"), std::string::npos);
+  }
+}
+
+TEST_F(InstallFileRecordRunTest, CancelledCopyLeavesTheDestinationAndNoWorkingFile) {
+  merl_kit::StandinResult r = install(installRecord({}) + kResultLine, "", kOldData, {"--silent", "--abort-at", "1"});
+  EXPECT_EQ(r.line["result"].integer(), 1);
+  EXPECT_EQ(kit().fileText("C:\\APP\\X.DLL"), kOldData);
+  EXPECT_EQ(sideFiles(), 0);
+}
+
+}  // namespace
