@@ -21,6 +21,7 @@
 #include "files/shared_dll_count.h"
 #include "files/side_names.h"
 #include "files/temp_files.h"
+#include "files/version_install.h"
 #include "files/versions.h"
 #include "interp/cursor.h"
 #include "log/install_log.h"
@@ -32,6 +33,8 @@
 #include "ui/file_error_message.h"
 #include "ui/message_dlg.h"
 #include "win/files.h"
+#include "win/system.h"
+#include "win/version.h"
 #include "win/window.h"
 
 namespace merl {
@@ -44,6 +47,7 @@ constexpr int kFetchedStatusMessage = 13;
 constexpr int kCopyStatusMessage = 3;
 constexpr int kNoDescriptionMessage = 4;
 constexpr char kLogFileName[] = "INSTALL.LOG";
+constexpr char kVersionNotCopiedLine[] = "Version: Following file not copied.\r\n";
 
 SetupRec& setup() { return *run().setup(); }
 bool testMode() { return run().runState == kStateTest; }
@@ -69,6 +73,7 @@ struct Install {
   bool sharedOnNewWindows = false;
   char backup[kPath] = {};
   bool backupMade = false;
+  bool blankBeforeLine = false;  // the version installer refused the file: its line starts with a blank
   LogRecord log;
 
   explicit Install(const FileCopyRecord& record) : r(record), a(record.fixed.flagsA), b(record.fixed.flagsB) {
@@ -264,6 +269,114 @@ int placePlain(Install& s) {
   return kGoOn;
 }
 
+std::string directoryOf(const char* path) {
+  std::size_t cut = lastBackslash(path);
+  return cut == std::string::npos ? std::string() : std::string(path, cut);
+}
+
+bool sameText(const std::string& one, const std::string& other) { return win::lstrcmpi(one.c_str(), other.c_str()) == 0; }
+
+// Step 17's directories: where a copy lies now and where the file belongs; shared tells the
+// version installer that the file is a shared system file.
+struct VersionTarget {
+  char current[kPath] = {};
+  char destination[kPath] = {};
+  bool isPe = false;
+  bool shared = false;
+};
+
+VersionTarget findTarget(const Install& s, const std::string& name, const std::string& directory) {
+  char windows[kPath] = {}, system[kPath] = {};
+  win::GetWindowsDirectory(windows, sizeof windows);
+  win::GetSystemDirectory(system, sizeof system);
+  VersionTarget t;
+  t.shared = sameText(directory, windows) || sameText(directory, system);
+  win::UINT curLength = kPath, destLength = kPath;
+  t.isPe = FindVersionTarget(s.working, t.shared ? win::VFFF_ISSHAREDFILE : 0, name.c_str(), directory.c_str(),
+                             directory.c_str(), t.current, &curLength, t.destination, &destLength);
+  if (!t.shared) {
+    std::strncpy(t.current, directory.c_str(), kPath - 1);
+    std::strncpy(t.destination, directory.c_str(), kPath - 1);
+  } else {
+    if (sameText(t.current, directory) && (s.a & kCopyOutsideSource)) t.current[0] = '\0';
+    if (!run().platform.windows9x && !t.isPe && sameText(t.destination, system) && sameText(t.current, system))
+      t.current[0] = '\0';
+    if (sameText(t.destination, windows)) t.shared = sameText(directoryOf(system), windows);
+  }
+  if (s.b & kCopyNeverSystemShared) t.shared = false;
+  return t;
+}
+
+// One pass of the version installer; its result bits with a busy existing file as in use.
+DWORD runVersionInstaller(const Install& s, const VersionTarget& t, const std::string& name, const char* tempDir,
+                          DWORD flags) {
+  const char* workingName = PathFileName(s.working);
+  DWORD result = 0;
+  for (int pass = 0; pass < 2; ++pass) {
+    char temp[kPath] = {};
+    win::UINT tempLength = sizeof temp;
+    result = InstallFileVersion(t.isPe, flags, workingName, name.c_str(), tempDir, t.destination, t.current, temp,
+                                &tempLength);
+    char left[kPath];
+    if ((result & win::VIF_TEMPFILE) && JoinPath(left, t.destination, temp)) win::DeleteFile(left);
+    bool onlyLanguage = (result & win::VIF_DIFFLANG) && !(result & (win::VIF_SRCOLD | win::VIF_FILEINUSE));
+    if (!onlyLanguage) break;
+    flags |= win::VIFF_FORCEINSTALL;
+  }
+  DWORD a = win::GetFileAttributes(s.destination);
+  if ((result & win::VIF_ACCESSVIOLATION) && a != win::INVALID_FILE_ATTRIBUTES && !(a & win::FILE_ATTRIBUTE_DIRECTORY))
+    result |= win::VIF_FILEINUSE;
+  return result;
+}
+
+// Step 17: the file placed through the system version installer.
+int placeVersionAware(Install& s) {
+  std::string name = PathFileName(s.destination);
+  std::string directory = directoryOf(s.destination);
+  VersionTarget t = findTarget(s, name, directory);
+  if (!JoinPath(s.destination, t.destination, name)) {
+    FileErrorMessage(std::string(t.destination) + "\\" + name, 1);
+    win::DeleteFile(s.working);
+    return kAbort;
+  }
+  char current[kPath];
+  if (!t.current[0] || !JoinPath(current, t.current, name)) std::strncpy(current, s.destination, kPath);
+  win::SetFileAttributes(current, win::FILE_ATTRIBUTE_NORMAL);
+  makeBackup(s, current);
+  std::string tempDir = directoryOf(s.working);
+  if (tempDir.size() == 2 && tempDir[1] == ':') tempDir += '\\';
+  s.existed = isFile(s.destination);
+  DWORD flags = t.shared ? 0 : win::VIFF_DONTDELETEOLD;
+  DWORD result = 0;
+  bool inUse = false;
+  do {
+    result = runVersionInstaller(s, t, name, tempDir.c_str(), flags);
+    inUse = result & win::VIF_FILEINUSE;
+  } while (AskRetryFile(s.destination, inUse, &s.log) == kRetryFile);
+  bool waitsForRestart = false;
+  if (result & ~win::VIF_TEMPFILE) {
+    if (inUse) {
+      int scheduled = RenameAtRestart(true, s.a & kCopyOutsideSource, s.working, s.destination);
+      if (scheduled < 0) {
+        if (!(s.a & kCopyOutsideSource)) win::DeleteFile(s.working);
+        return scheduled;
+      }
+      waitsForRestart = scheduled == kRenameScheduled && !(s.a & kCopyOutsideSource);
+      setResult(kDestinationInUse);
+    } else {
+      setResult(kRefusedByVersion);
+      if (!(s.a & kCopySetupTimeFile) && LogIsOpen() && !LogIsSuspended()) {
+        LogText(kVersionNotCopiedLine);
+        s.blankBeforeLine = !s.sharedOnNewWindows;
+      }
+    }
+    if (s.backupMade) win::DeleteFile(s.backup);
+    s.backupMade = false;
+  }
+  if (!(s.a & kCopyOutsideSource) && !waitsForRestart) win::DeleteFile(s.working);
+  return kGoOn;
+}
+
 // The backup is the installed file's twin: size, checksum and bytes.
 bool backupIdentical(const Install& s) {
   DWORD sum = 0, size = 0;
@@ -278,6 +391,7 @@ int tail(Install& s) {
   if ((s.b & kCopySelfRegister) && !testMode()) QueueSelfRegister(s.destination);
   if (s.a & kCopySetupTimeFile) return kGoOn;
   s.log.overwritten = s.existed;
+  if (s.blankBeforeLine) LogText(" ");
   LogAction(s.log, s.destination);
   if (s.backupMade) {
     if (s.log.inUse || backupIdentical(s))
@@ -331,7 +445,7 @@ int InstallFile(const FileCopyRecord& record) {
     return filled;
   }
   if (!(s.a & kCopyQuiet) && !setup().silentFlag) UpdateScreen(1);
-  int placed = placePlain(s);
+  int placed = (s.a & kCopyVersionAware) && !testMode() ? placeVersionAware(s) : placePlain(s);
   if (placed != kGoOn) return placed;
   return tail(s);
 }

@@ -2,12 +2,16 @@
 // date and log lines, overwrites with backups, the date rules, a busy
 // destination and a copy cancelled midway. INSTALL_RESULT is logged after each.
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "whole_run.h"
 #include "win/files.h"
+#include "win/registry.h"
+#include "win_testing/pe_image.h"
 
 namespace {
 
@@ -47,15 +51,21 @@ class InstallFileRecordRunTest : public WholeRunTest {
  protected:
   // A run of records over a machine with extra ini lines; old, when given, is C:\APP\X.DLL first.
   merl_kit::StandinResult install(const std::string& records, const std::string& extra = "",
-                                  const char* old = nullptr, std::vector<std::string> options = {"--silent"},
+                                  std::optional<std::string> old = std::nullopt, std::vector<std::string> options = {"--silent"},
                                   const std::string& platform = "9x") {
     machine(machineIni(platform, "[ui]\nanswers = $STATE/answers.txt\n" + extra));
     kit().machine().writeText(kit().stateDir() + "/answers.txt", answers_);
     if (old) {
       std::filesystem::create_directories(kit().hostPath("C:\\APP"));
-      win_testing::TestMachine::writeText(kit().hostPath("C:\\APP\\X.DLL"), old);
+      win_testing::TestMachine::writeText(kit().hostPath("C:\\APP\\X.DLL"), *old);
     }
-    kit().assemble(header() + "install_file {\n  data x = text(\"" + kData + "\")\n}\n" + records);
+    std::string item = "text(\"" + kData + "\")";
+    if (!fresh_.empty()) {
+      win_testing::TestMachine::writeText(kit().stateDir() + "/fresh.dll", fresh_);
+      item = "file(\"" + kit().stateDir() + "/fresh.dll\")";
+    }
+    if (before_) before_();
+    kit().assemble(header() + "install_file {\n  data x = " + item + "\n}\n" + records);
     return runOk(options);
   }
   // The last-write time of path as local DOS date and time.
@@ -79,7 +89,17 @@ class InstallFileRecordRunTest : public WholeRunTest {
     return n;
   }
   std::string answers_;
+  std::string fresh_;              // the installed data when not the text
+  std::function<void()> before_;  // runs on the fresh machine before the script
 };
+
+void setSharedCounter(const char* path, win::DWORD count) {
+  win::HKEY key = nullptr;
+  win::RegCreateKeyEx(win::HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", 0,
+                      nullptr, 0, win::KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  win::RegSetValueEx(key, path, 0, win::REG_DWORD, reinterpret_cast<const win::BYTE*>(&count), sizeof count);
+  win::RegCloseKey(key);
+}
 
 TEST_F(InstallFileRecordRunTest, NewFileGetsItsBytesDateAndLogLinesInAMissingDirectory) {
   Fields f;
@@ -170,6 +190,36 @@ TEST_F(InstallFileRecordRunTest, BusyDestinationAnswersAndTheRestartPath) {
     EXPECT_NE(log.find(std::string(c.lines) + "R=" + c.result + "\r\n"), std::string::npos) << log;
     EXPECT_EQ(sideFiles(), c.sideFiles);
     if (c.sideFiles) EXPECT_NE(kit().fileText("C:\\WINDOWS\\WININIT.INI").find("[rename]"), std::string::npos);
+  }
+}
+
+TEST_F(InstallFileRecordRunTest, VersionInstallerRefusingANewerFileLogsItsLineWithALeadingBlank) {
+  struct Case {
+    const char* name;
+    int flagsA;
+    int counter;  // of the unshared destination, 0: none
+    const char* lines;
+  } cases[] = {
+      {"refused", 0x01, 0,
+       "Version: Following file not copied.\r\n File Overwrite: C:\\APP\\X.DLL\r\nR=V\r\n"},
+      {"counter ignored", 0x01, 3,
+       "Version: Following file not copied.\r\nShared DLL counter ignored:\r\n File Overwrite: C:\\APP\\X.DLL\r\n"
+       "R=V\r\n"},
+      {"never logged", 0x05, 0, "R=V\r\n"},
+  };
+  const std::string newer = win_testing::peImage(win_testing::PeVersion{0x00050000, 0, 0x40004, 2, 0, {0x04E40409}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fresh_ = win_testing::peImage(win_testing::PeVersion{0x00040000, 1, 0x40004, 2, 0, {0x04E40409}});
+    before_ = [&] { if (c.counter) setSharedCounter("C:\\APP\\X.DLL", c.counter); };
+    Fields f;
+    f.flagsA = c.flagsA;
+    install("log text=\"--\\r\\n\"\n" + installRecord(f) + kResultLine, "", newer);
+    std::string log = kit().installLog();
+    std::string after = log.substr(log.find("--\r\n") + 4);
+    EXPECT_EQ(after.rfind(c.lines, 0), 0u) << after;
+    EXPECT_EQ(kit().fileText("C:\\APP\\X.DLL"), newer);
+    EXPECT_EQ(sideFiles(), 0);
   }
 }
 
