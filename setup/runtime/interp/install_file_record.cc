@@ -7,7 +7,9 @@
 #include <string>
 
 #include "entry/copy_progress.h"
+#include "entry/data_pieces.h"
 #include "entry/extract_files.h"
+#include "entry/internet_transfer.h"
 #include "entry/install_file.h"
 #include "entry/main_state.h"
 #include "entry/screen_services.h"
@@ -23,7 +25,9 @@
 #include "files/temp_files.h"
 #include "files/version_install.h"
 #include "files/versions.h"
+#include "interp/abort_message.h"
 #include "interp/cursor.h"
+#include "interp/temp_files.h"
 #include "log/install_log.h"
 #include "script/expansion.h"
 #include "script/script_header.h"
@@ -47,6 +51,9 @@ constexpr int kFetchedStatusMessage = 13;
 constexpr int kCopyStatusMessage = 3;
 constexpr int kNoDescriptionMessage = 4;
 constexpr char kLogFileName[] = "INSTALL.LOG";
+constexpr int kPieceStampMessage = 43;
+constexpr DWORD kPieceNumberMask = 0x3FFF;
+constexpr int kPieceOffsetShift = 14;
 constexpr char kVersionNotCopiedLine[] = "Version: Following file not copied.\r\n";
 
 SetupRec& setup() { return *run().setup(); }
@@ -236,6 +243,92 @@ int fillFromInstallFile(Install& s) {
   return kGoOn;
 }
 
+// The data piece whose cache file is current (-1: none) and that file's path.
+struct PieceCache : RunState {
+  int piece = -1;
+  char path[kPath] = {};
+};
+
+// Forgets the cached piece and deletes its file.
+void dropPieceCache(PieceCache& cache) {
+  if (cache.path[0]) win::DeleteFile(cache.path);
+  cache.piece = -1;
+}
+
+// The piece's cache file opened at the piece's first byte, fetched when it is not the
+// cached one. kGoOn with file open, kAbort after the message, kNextRecord when the run
+// stopped during the fetch.
+int openPiece(const FileCopyFixed& f, DWORD savedOptions, HANDLE& file) {
+  PieceCache& cache = run().state<PieceCache>();
+  int piece = static_cast<int>(f.dataStart & kPieceNumberMask);
+  if (cache.piece == piece) {
+    if (savedOptions & kOptionBytesDoneProgress) setup().bytesDone += f.size;
+  } else {
+    dropPieceCache(cache);
+    std::string name = PieceName(scriptHeader().pieceBase, piece);
+    if (!cache.path[0]) {
+      if (!MakeTempFile(cache.path, "QDL")) {
+        FileErrorMessage(name, 1);
+        return kAbort;
+      }
+      // Listed so that the end of the run removes it; a full list leaves it in TEMP.
+      (void)tempFiles().add(cache.path);
+    }
+    int fetched = InternetTransfer(name.c_str(), cache.path, static_cast<int>(f.dataEnd), static_cast<int>(f.size), 0, 0);
+    if (stopped()) {
+      dropPieceCache(cache);
+      return kNextRecord;
+    }
+    if (fetched != kTransferDone) {
+      dropPieceCache(cache);
+      return kAbort;
+    }
+  }
+  file = OpenFileHandle(cache.path, kOpenRead, false);
+  DWORD stamp = 0;
+  if (file == win::INVALID_HANDLE_VALUE || FileRead(file, &stamp, sizeof stamp) != sizeof stamp ||
+      stamp != scriptHeader().dataStamp) {
+    if (file != win::INVALID_HANDLE_VALUE) win::CloseHandle(file);
+    dropPieceCache(cache);
+    ShowAbortMessage(kPieceStampMessage);
+    return kAbort;
+  }
+  cache.piece = piece;
+  FileSeek(file, static_cast<win::LONG>(f.dataStart >> kPieceOffsetShift), win::FILE_BEGIN);
+  return kGoOn;
+}
+
+// Step 13 for a data piece: the working file gets the piece's bytes and the record's date.
+int fillFromPiece(Install& s) {
+  const FileCopyFixed& f = s.r.fixed;
+  HANDLE working = OpenFileHandle(s.working, kOpenWrite, true);
+  if (working == win::INVALID_HANDLE_VALUE) {
+    FileErrorMessage(s.destination, 1);
+    return kAbort;
+  }
+  DWORD saved = setup().optionWord;
+  setup().optionWord &= ~kOptionBytesDoneProgress;
+  HANDLE piece = win::INVALID_HANDLE_VALUE;
+  int opened = openPiece(f, saved, piece);
+  if (opened != kGoOn) {
+    setup().optionWord = saved;
+    win::CloseHandle(working);
+    win::DeleteFile(s.working);
+    return opened;
+  }
+  DWORD checksum = f.checksum;
+  ReadFromInstallFile(piece, working, f.dataEnd, &checksum);
+  setup().optionWord = saved;
+  SetFileDosDateTime(working, f.dosDate, f.dosTime);
+  win::CloseHandle(piece);
+  win::CloseHandle(working);
+  if (stopped()) {
+    win::DeleteFile(s.working);
+    return kNextRecord;
+  }
+  return kGoOn;
+}
+
 // The destination's numbered backup; none when the copy fails.
 void makeBackup(Install& s, const char* current) {
   if (!s.backupsOn || (s.a & kCopySetupTimeFile) || !isFile(current)) return;
@@ -412,6 +505,7 @@ int InstallFile(const FileCopyRecord& record) {
   s.sharedOnNewWindows = (s.a & kCopySharedFile) && run().platform.majorAbove3;
   bool pieceMode = (setup().optionWord & kOptionPieceMode) && !(s.b & (kCopyInFileNoBytesDone | kCopyInInstallFile)) &&
                    !(s.a & kCopyOutsideSource);
+  s.fromPiece = pieceMode;
   if (pieceMode && keptByPieceChecks(s)) s.kept = true;
   s.existed = isFile(s.destination);
   if (!s.kept && (s.a & kCopyDateBits) == kCopyDateBits && s.existed) {
@@ -438,7 +532,7 @@ int InstallFile(const FileCopyRecord& record) {
   showStatus(s);
   if (s.kept) return keepFile(s);
   chooseLogPath(s);
-  int filled = fillFromInstallFile(s);
+  int filled = s.fromPiece ? fillFromPiece(s) : fillFromInstallFile(s);
   if (filled == kNextRecord) return kGoOn;
   if (filled != kGoOn) {
     win::DeleteFile(s.working);

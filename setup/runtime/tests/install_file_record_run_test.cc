@@ -223,6 +223,55 @@ TEST_F(InstallFileRecordRunTest, VersionInstallerRefusingANewerFileLogsItsLineWi
   }
 }
 
+// Piece runs: pieces of base "DATA" with stamp 0x5354 served from the internet double.
+class PieceRunTest : public InstallFileRecordRunTest {
+ protected:
+  // Runs records in piece mode; pieces maps piece names to their contents.
+  void runPieces(const std::string& records, const std::vector<std::pair<std::string, std::string>>& pieces,
+                 std::optional<std::string> old = std::nullopt) {
+    machine(machineIni("9x", "[ui]\nanswers = $STATE/answers.txt\n"));
+    std::string root = kit().stateDir() + "/served";
+    std::filesystem::create_directories(root);
+    for (auto& [name, bytes] : pieces) win_testing::TestMachine::writeText(root + "/" + name, bytes);
+    kit().setConfig("[internet]\nroot = " + root + "\n");
+    if (old) {
+      std::filesystem::create_directories(kit().hostPath("C:\\APP"));
+      win_testing::TestMachine::writeText(kit().hostPath("C:\\APP\\X.DLL"), *old);
+    }
+    std::string h = header();
+    h.replace(h.find("  language"), 0, "  stamp = 0x5354\n  piece_base = \"DATA\"\n");
+    h.replace(h.find(" }\n}"), 4, " m43 = \"Wrong piece\" }\n}");
+    kit().assemble(h + "install_file {\n  support 7 = file(\"" + merl_kit::doubleFile(merl_kit::Double::Internet) +
+                   "\")\n}\n" + records);
+    result_ = runOk({"--silent", "--options", "0x400000"});
+  }
+  // A record of piece 1297 at offset 5, 16 bytes long, for dest.
+  static std::string pieceRecord(const std::string& dest, const std::string& checksum = "0") {
+    return "install { flags_a=0 flags_b=0 start=0x14511 end=16 size=16 date=0x2497 time=0x50A0 checksum=" + checksum +
+           " dest=\"" + dest + "\" desc=\"Sample\" hook=\"\" }\n";
+  }
+  static std::string piece(std::uint32_t stamp) {
+    std::string p(4, '\0');
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(stamp >> (8 * i));
+    return p + "-" + kData;
+  }
+  merl_kit::StandinResult result_;
+};
+
+TEST_F(PieceRunTest, AWrongStampEndsTheRunAndLeavesTheDestination) {
+  runPieces(pieceRecord("C:\\\\APP\\\\X.DLL") + kResultLine, {{"DATA101", piece(0x1111)}}, std::string(kOldData));
+  EXPECT_EQ(result_.line["result"].integer(), 1);
+  EXPECT_EQ(kit().fileText("C:\\APP\\X.DLL"), kOldData);
+  EXPECT_EQ(sideFiles(), 0);
+}
+
+TEST_F(PieceRunTest, AnExistingFileOfTheRecordsSizeAndChecksumIsKeptWithoutAFetch) {
+  runPieces(pieceRecord("C:\\\\APP\\\\X.DLL", kDataChecksum) + kResultLine, {}, kData);
+  EXPECT_EQ(result_.line["result"].integer(), 0);
+  EXPECT_TRUE(kit().doubleLog("internet", "t1").empty());
+  EXPECT_NE(kit().installLog().find("R=\r\n"), std::string::npos);
+}
+
 TEST_F(InstallFileRecordRunTest, CancelledCopyLeavesTheDestinationAndNoWorkingFile) {
   merl_kit::StandinResult r = install(installRecord({}) + kResultLine, "", kOldData, {"--silent", "--abort-at", "1"});
   EXPECT_EQ(r.line["result"].integer(), 1);
