@@ -2,7 +2,9 @@
 // copy dialog and status text, the data, plain placing and the tail.
 #include "interp/install_file_record.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -37,6 +39,7 @@
 #include "ui/file_error_message.h"
 #include "ui/message_dlg.h"
 #include "win/files.h"
+#include "win/path.h"
 #include "win/system.h"
 #include "win/version.h"
 #include "win/window.h"
@@ -80,7 +83,9 @@ struct Install {
   bool sharedOnNewWindows = false;
   char backup[kPath] = {};
   bool backupMade = false;
-  bool blankBeforeLine = false;  // the version installer refused the file: its line starts with a blank
+  bool blankBeforeLine = false;
+  bool outsideCopied = false;  // the outside file's copy: its checksum and size stand for the record's
+  DWORD copiedChecksum = 0, copiedSize = 0;  // the version installer refused the file: its line starts with a blank
   LogRecord log;
 
   explicit Install(const FileCopyRecord& record) : r(record), a(record.fixed.flagsA), b(record.fixed.flagsB) {
@@ -162,8 +167,18 @@ bool keptByPieceChecks(Install& s) {
   return false;
 }
 
-// Step 6: the working file's name (outside sources are not handled here).
+// Step 6: the working file's name: an outside source itself, else a new temporary file in
+// test mode or the first free side name next to the destination.
 bool chooseWorkingFile(Install& s) {
+  if ((s.a & kCopyOutsideSource) && (!testMode() || (s.a & kCopySetupTimeFile))) {
+    std::array<char, 4 * kPath> wide{};
+    ExpandVars(wide.data(), s.r.source, wide.size());
+    if (std::strlen(wide.data()) >= kPath) return false;
+    std::memcpy(s.working, wide.data(), kPath);
+    s.downloaded = win::lstrcmpi(std::string(s.working).substr(0, 6).c_str(), "ftp://") == 0 ||
+                   win::lstrcmpi(std::string(s.working).substr(0, 7).c_str(), "http://") == 0;
+    return true;
+  }
   if (testMode()) {
     s.workingMadeHere = MakeTempFile(s.working, "QDD");
     return s.workingMadeHere;
@@ -337,6 +352,27 @@ void makeBackup(Install& s, const char* current) {
   if (!s.backupMade) s.backup[0] = '\0';
 }
 
+// Step 18 for an outside file: copied to a side name next to the destination, which becomes
+// the working file. Downloads are not fetched here: they fail with message 26.
+int fillSideCopy(Install& s) {
+  char side[kPath];
+  if (!MakeSideFileName(side, s.destination)) {
+    FileErrorMessage(s.destination, 1);
+    return kAbort;
+  }
+  int copied = s.downloaded ? kCopyNoTarget
+                            : CopyFileTo(s.working, side, nullptr, s.r.fixed.size, false, &s.copiedChecksum,
+                                         &s.copiedSize);
+  if (copied != kCopyDone) {
+    win::DeleteFile(side);
+    FileErrorMessage(copied == kCopyNoSource ? s.working : s.destination, 0);
+    return kAbort;
+  }
+  s.outsideCopied = true;
+  std::memcpy(s.working, side, kPath);
+  return kGoOn;
+}
+
 // Step 18: the working file renamed over the destination in one step; a busy destination
 // is asked about, then scheduled for the restart or left as it was.
 int placePlain(Install& s) {
@@ -346,6 +382,10 @@ int placePlain(Install& s) {
     return kGoOn;
   }
   makeBackup(s, s.destination);
+  if (s.a & kCopyOutsideSource) {
+    int filled = fillSideCopy(s);
+    if (filled != kGoOn) return filled;
+  }
   bool moved = false;
   do {
     win::SetFileAttributes(s.destination, win::FILE_ATTRIBUTE_NORMAL);
@@ -474,7 +514,9 @@ int placeVersionAware(Install& s) {
 bool backupIdentical(const Install& s) {
   DWORD sum = 0, size = 0;
   if (!fileChecksum(s.backup, sum, size)) return false;
-  return size == s.r.fixed.size && sum == s.r.fixed.checksum && sameBytes(s.backup, s.destination);
+  DWORD wantSize = s.outsideCopied ? s.copiedSize : s.r.fixed.size;
+  DWORD wantSum = s.outsideCopied ? s.copiedChecksum : s.r.fixed.checksum;
+  return size == wantSize && sum == wantSum && sameBytes(s.backup, s.destination);
 }
 
 // Step 19: counters, the self-registration queue, the log lines and the backup's fate.
@@ -532,7 +574,7 @@ int InstallFile(const FileCopyRecord& record) {
   showStatus(s);
   if (s.kept) return keepFile(s);
   chooseLogPath(s);
-  int filled = s.fromPiece ? fillFromPiece(s) : fillFromInstallFile(s);
+  int filled = (s.a & kCopyOutsideSource) ? kGoOn : s.fromPiece ? fillFromPiece(s) : fillFromInstallFile(s);
   if (filled == kNextRecord) return kGoOn;
   if (filled != kGoOn) {
     win::DeleteFile(s.working);
@@ -544,11 +586,113 @@ int InstallFile(const FileCopyRecord& record) {
   return tail(s);
 }
 
+namespace {
+
+constexpr DWORD kFindAll = 7;  // read-only, hidden and system entries too
+
+struct Found {
+  std::string path;
+  bool directory = false;
+};
+
+// The matches of pattern with names Windows can hold, links left out ("." and ".." too).
+std::vector<Found> matches(const std::string& pattern) {
+  std::vector<Found> out;
+  std::string directory = pattern.substr(0, lastBackslash(pattern) == std::string::npos ? 0 : lastBackslash(pattern) + 1);
+  FindRecord found;
+  for (int r = FindFirst(pattern.c_str(), kFindAll, found); r == kFound; r = FindNext(found)) {
+    std::string name = found.name;
+    if (name == "." || name == ".." || !win::isValidWindowsName(name)) continue;
+    if (found.attributes & win::FILE_ATTRIBUTE_REPARSE_POINT) continue;
+    out.push_back({directory + name, (found.attributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0});
+  }
+  FindEnd(found);
+  return out;
+}
+
+// The record's destination followed by the part of path after the base length, with one
+// backslash between them.
+std::string treeDestination(const FileCopyRecord& r, const std::string& path, std::size_t base) {
+  std::string rest = path.substr(std::min(base, path.size()));
+  if (rest.empty() || rest[0] != '\\') rest.insert(0, 1, '\\');
+  return r.destination + rest;
+}
+
+// The walk's directories already visited (absolute, upper case).
+struct TreeWalk {
+  std::vector<std::string> visited;
+  bool firstVisit(const std::string& directory) {
+    std::string key = fullPathName(directory).value_or(directory);
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& v : visited)
+      if (v == key) return false;
+    visited.push_back(key);
+    return true;
+  }
+};
+
+int installTree(const FileCopyRecord& r, const std::string& pattern, std::size_t base, TreeWalk& walk) {
+  std::size_t cut = lastBackslash(pattern);
+  std::string directory = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
+  std::string filePart = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+  if (!walk.firstVisit(directory.empty() ? "." : directory)) return kGoOn;
+  bool any = false;
+  for (const Found& f : matches(pattern)) {
+    if (stopped()) return kGoOn;
+    if (f.directory) continue;
+    any = true;
+    FileCopyRecord copy;
+    copy.fixed = r.fixed;
+    copy.destination = treeDestination(r, f.path, base);
+    copy.descriptions = r.descriptions;
+    copy.source = f.path;
+    if (f.path.size() >= kPath) {
+      FileErrorMessage(copy.destination, 1);
+      return kAbort;
+    }
+    DWORD position = cursor().position;
+    int result = InstallFile(copy);
+    cursor().position = position;
+    if (result != kGoOn) return result;
+  }
+  if (r.fixed.flagsB & kCopyDescend) {
+    for (const Found& f : matches((directory.empty() ? std::string() : directory + "\\") + "*.*")) {
+      if (stopped()) return kGoOn;
+      if (!f.directory || PathFileName(f.path.c_str())[0] == '.') continue;
+      any = true;
+      int result = installTree(r, f.path + "\\" + filePart, base, walk);
+      if (result != kGoOn) return result;
+    }
+  }
+  if (!any) {
+    char made[kPath];
+    std::string target = treeDestination(r, directory, base) + "\\";
+    ExpandVars256(made, target);
+    if (target.size() < kPath) MakeDirectoryPath(made);
+  }
+  return kGoOn;
+}
+
+}  // namespace
+
+int InstallDirectoryTree(const FileCopyRecord& record, const std::string& pattern, std::size_t baseLength) {
+  TreeWalk walk;
+  return installTree(record, pattern, baseLength, walk);
+}
+
 int InstallFileRecord(const Record& record) {
   FileCopyRecord r;
   ScriptImage image = ScriptImage::of(run());
   if (!ReadFileCopyRecord(image, record.at(), cursor().languages, r)) return kNextRecord;
-  int result = InstallFile(r);
+  int result = kGoOn;
+  if (r.fixed.flagsB & kCopyDirectoryInstall) {
+    char pattern[kPath];
+    ExpandVars256(pattern, r.source);
+    std::size_t cut = lastBackslash(pattern);
+    result = InstallDirectoryTree(r, pattern, cut == std::string::npos ? 0 : cut);
+  } else {
+    result = InstallFile(r);
+  }
   return result == kGoOn ? kNextRecord : result;
 }
 

@@ -272,6 +272,28 @@ TEST_F(PieceRunTest, AnExistingFileOfTheRecordsSizeAndChecksumIsKeptWithoutAFetc
   EXPECT_NE(kit().installLog().find("R=\r\n"), std::string::npos);
 }
 
+TEST_F(InstallFileRecordRunTest, DirectoryInstallCopiesTheTreeWithEmptyDirectoriesAndSkipsBadNamesAndLoops) {
+  machine(machineIni("9x"));
+  std::string src = kit().hostPath("C:\\SRC");
+  std::filesystem::create_directories(src + "/SUB");
+  std::filesystem::create_directories(src + "/EMPTY");
+  win_testing::TestMachine::writeText(src + "/A.TXT", "a");
+  win_testing::TestMachine::writeText(src + "/SUB/B.TXT", "b");
+  win_testing::TestMachine::writeText(src + "/BAD:NAME", "x");
+  std::filesystem::create_directory_symlink("..", src + "/SUB/LOOP");
+  kit().assemble(header() + "install_source flags_a=0x40 flags_b=0x81 start=0 end=0 size=0 date=0 time=0"
+                            " dest=\"C:\\\\DST\" desc=\"Tree\" hook=\"\" source=\"C:\\\\SRC\\\\*.*\"\n");
+  merl_kit::StandinResult r = runOk({"--silent"});
+  EXPECT_EQ(r.line["result"].integer(), 0);
+  EXPECT_EQ(kit().fileText("C:\\DST\\A.TXT"), "a");
+  EXPECT_EQ(kit().fileText("C:\\DST\\SUB\\B.TXT"), "b");
+  EXPECT_TRUE(std::filesystem::is_directory(kit().hostPath("C:\\DST\\EMPTY")));
+  EXPECT_FALSE(std::filesystem::exists(kit().hostPath("C:\\DST") + "/BAD:NAME"));
+  EXPECT_FALSE(std::filesystem::exists(kit().hostPath("C:\\DST\\SUB\\LOOP")));
+  std::string log = kit().installLog();
+  EXPECT_NE(log.find("File Copy: C:\\DST\\A.TXT\r\n"), std::string::npos) << log;
+}
+
 TEST_F(InstallFileRecordRunTest, CancelledCopyLeavesTheDestinationAndNoWorkingFile) {
   merl_kit::StandinResult r = install(installRecord({}) + kResultLine, "", kOldData, {"--silent", "--abort-at", "1"});
   EXPECT_EQ(r.line["result"].integer(), 1);
