@@ -344,6 +344,25 @@ int fillFromPiece(Install& s) {
   return kGoOn;
 }
 
+// Step 16: the hook library's "f1" may refuse the working file; its error text is shown
+// and the working file removed.
+int runHook(Install& s) {
+  HookProc hook = mainState().hook;
+  if (s.r.hook.empty() || !hook) return kGoOn;
+  char second[kPath];
+  std::memcpy(second, s.working, kPath);
+  char error[kHookErrorTextSize] = {};
+  const char* const* messages = scriptHeader().messageTable.data();
+  if (hook(s.working, s.r.hook.c_str(), second, messages, error) == 0) return kGoOn;
+  error[sizeof error - 1] = '\0';
+  // An outside source is the user's own file: only a working copy of ours goes.
+  bool outside = s.a & kCopyOutsideSource;
+  if (!outside || std::strcmp(second, s.working) != 0) win::DeleteFile(second);
+  if (!outside) win::DeleteFile(s.working);
+  AbortMessage(error);
+  return kAbort;
+}
+
 // The destination's numbered backup; none when the copy fails.
 void makeBackup(Install& s, const char* current) {
   if (!s.backupsOn || (s.a & kCopySetupTimeFile) || !isFile(current)) return;
@@ -353,16 +372,26 @@ void makeBackup(Install& s, const char* current) {
 }
 
 // Step 18 for an outside file: copied to a side name next to the destination, which becomes
-// the working file. Downloads are not fetched here: they fail with message 26.
+// the working file; a download is fetched into it.
 int fillSideCopy(Install& s) {
   char side[kPath];
   if (!MakeSideFileName(side, s.destination)) {
     FileErrorMessage(s.destination, 1);
     return kAbort;
   }
-  int copied = s.downloaded ? kCopyNoTarget
-                            : CopyFileTo(s.working, side, nullptr, s.r.fixed.size, false, &s.copiedChecksum,
-                                         &s.copiedSize);
+  const FileCopyFixed& f = s.r.fixed;
+  int copied = kCopyDone;
+  if (s.downloaded) {
+    int size = static_cast<int>(f.size);
+    if (InternetTransfer(s.working, side, size, size, f.dosDate, f.dosTime) != kTransferDone) {
+      copied = kCopyNoTarget;
+    } else if (HANDLE file = OpenFileHandle(side, kOpenReadWrite, false); file != win::INVALID_HANDLE_VALUE) {
+      SetFileDosDateTime(file, f.dosDate, f.dosTime);
+      win::CloseHandle(file);
+    }
+  } else {
+    copied = CopyFileTo(s.working, side, nullptr, f.size, false, &s.copiedChecksum, &s.copiedSize);
+  }
   if (copied != kCopyDone) {
     win::DeleteFile(side);
     FileErrorMessage(copied == kCopyNoSource ? s.working : s.destination, 0);
@@ -581,6 +610,7 @@ int InstallFile(const FileCopyRecord& record) {
     return filled;
   }
   if (!(s.a & kCopyQuiet) && !setup().silentFlag) UpdateScreen(1);
+  if (int hooked = runHook(s); hooked != kGoOn) return hooked;
   int placed = (s.a & kCopyVersionAware) && !testMode() ? placeVersionAware(s) : placePlain(s);
   if (placed != kGoOn) return placed;
   return tail(s);

@@ -25,7 +25,8 @@ const char kOldData[] = "old bytes";
 std::string header() {
   std::string h = merl_testing::demoHeader();
   return h.replace(h.find(" }\n}"), 4,
-                   " m0 = \"Cannot write %s\" m3 = \"Copying \" m4 = \"a file\" m17 = \"Busy\" m22 = \"In use: %s\""
+                   " m0 = \"Cannot write %s\" m3 = \"Copying \" m4 = \"a file\" m17 = \"Busy\" m22 = \"In use: %s\" m15 = \"Transfer %s\""
+                   " m26 = \"Cannot copy %s\""
                    " }\n}");
 }
 
@@ -65,7 +66,7 @@ class InstallFileRecordRunTest : public WholeRunTest {
       item = "file(\"" + kit().stateDir() + "/fresh.dll\")";
     }
     if (before_) before_();
-    kit().assemble(header() + "install_file {\n  data x = " + item + "\n}\n" + records);
+    kit().assemble(header() + "install_file {\n" + support_ + "  data x = " + item + "\n}\n" + records);
     return runOk(options);
   }
   // The last-write time of path as local DOS date and time.
@@ -90,6 +91,7 @@ class InstallFileRecordRunTest : public WholeRunTest {
   }
   std::string answers_;
   std::string fresh_;              // the installed data when not the text
+  std::string support_;            // support file lines of the installation file
   std::function<void()> before_;  // runs on the fresh machine before the script
 };
 
@@ -292,6 +294,64 @@ TEST_F(InstallFileRecordRunTest, DirectoryInstallCopiesTheTreeWithEmptyDirectori
   EXPECT_FALSE(std::filesystem::exists(kit().hostPath("C:\\DST\\SUB\\LOOP")));
   std::string log = kit().installLog();
   EXPECT_NE(log.find("File Copy: C:\\DST\\A.TXT\r\n"), std::string::npos) << log;
+}
+
+// Message boxes' texts of the run (control 1005).
+std::vector<std::string> shownTexts(merl_kit::KitMachine& kit) {
+  std::vector<std::string> out;
+  for (merl_kit::JsonValue& d : kit.transcript("dialog"))
+    for (std::size_t i = 0; i < d["controls"].size(); ++i)
+      if (d["controls"][i]["id"].integer() == 1005) out.push_back(d["controls"][i]["text"].text());
+  return out;
+}
+
+TEST_F(InstallFileRecordRunTest, HookRefusalShowsItsTextAndLeavesNoWorkingFile) {
+  support_ = "  support 4 = file(\"" + merl_kit::doubleFile(merl_kit::Double::Hook) + "\")\n";
+  std::string record = installRecord({});
+  record.replace(record.find("hook=\"\""), 7, "hook=\"check\"");
+  before_ = [&] { kit().setConfig("[hook]\nresult = 1\nerror = bad\n"); };
+  merl_kit::StandinResult r = install(record + kResultLine, "", std::nullopt, {"--options", "0x8000"});
+  EXPECT_EQ(r.line["result"].integer(), 1);
+  EXPECT_EQ(shownTexts(kit()), std::vector<std::string>{"bad"});
+  EXPECT_FALSE(std::filesystem::exists(kit().hostPath("C:\\APP\\X.DLL")));
+  EXPECT_EQ(sideFiles(), 0);
+}
+
+TEST_F(InstallFileRecordRunTest, OutsideSourcesInstallWithTheRecordsDateOrLeaveNoSideFile) {
+  struct Case {
+    const char* name;
+    const char* source;  // as the assembler reads it
+    bool served;
+    int result;
+    std::vector<std::string> shownAfterTransfer;
+  } cases[] = {
+      {"download", "http://host/x.dll", true, 0, {}},
+      {"failed download", "http://host/x.dll", false, 1, {"Cannot copy C:\\APP\\X.DLL"}},
+      {"missing file", "C:\\\\NOPE\\\\X.DLL", false, 1, {"Cannot copy C:\\NOPE\\X.DLL"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    support_ = "  support 7 = file(\"" + merl_kit::doubleFile(merl_kit::Double::Internet) + "\")\n";
+    before_ = [&] {
+      std::string root = kit().stateDir() + "/served";
+      std::filesystem::create_directories(root + "/host");
+      if (c.served) win_testing::TestMachine::writeText(root + "/host/x.dll", kData);
+      kit().setConfig("[internet]\nroot = " + root + "\n");
+    };
+    std::string record = installRecord({.flagsA = 0x40});
+    record.replace(record.find("install {"), 9, "install_source {");
+    record.replace(record.rfind(" }"), 2, std::string(" source=\"") + c.source + "\" }");
+    merl_kit::StandinResult r = install(record + kResultLine, "", std::nullopt, {});
+    EXPECT_EQ(r.line["result"].integer(), c.result);
+    EXPECT_EQ(sideFiles(), 0);
+    std::vector<std::string> shown = shownTexts(kit());
+    if (!shown.empty() && shown[0].rfind("Transfer ", 0) == 0) shown.erase(shown.begin());
+    EXPECT_EQ(shown, c.shownAfterTransfer);
+    if (c.served) {
+      EXPECT_EQ(kit().fileText("C:\\APP\\X.DLL"), kData);
+      EXPECT_EQ(dosDateTime("C:\\APP\\X.DLL"), std::make_pair(0x2497, 0x50A0));
+    }
+  }
 }
 
 TEST_F(InstallFileRecordRunTest, CancelledCopyLeavesTheDestinationAndNoWorkingFile) {
