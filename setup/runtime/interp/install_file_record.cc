@@ -38,6 +38,7 @@
 #include "text/path_text.h"
 #include "ui/file_error_message.h"
 #include "ui/message_dlg.h"
+#include "win/error.h"
 #include "win/files.h"
 #include "win/path.h"
 #include "win/system.h"
@@ -217,6 +218,23 @@ int keepFile(Install& s) {
   }
   if (setup().optionWord & kOptionBytesDoneProgress) setup().bytesDone += s.r.fixed.size;
   return kGoOn;
+}
+
+// Step 11 on NT: an existing destination the user may not change. The file layer answers
+// access-denied for a protected path; a busy or read-only file goes on to the placing.
+bool protectedOnNt(const Install& s) {
+  if (!run().platform.windowsNt) return false;
+  DWORD a = win::GetFileAttributes(s.destination);
+  if (a == win::INVALID_FILE_ATTRIBUTES || (a & (win::FILE_ATTRIBUTE_DIRECTORY | win::FILE_ATTRIBUTE_READONLY)))
+    return false;
+  HANDLE file = win::CreateFile(s.destination, win::GENERIC_WRITE,
+                                win::FILE_SHARE_READ | win::FILE_SHARE_WRITE | win::FILE_SHARE_DELETE, nullptr,
+                                win::OPEN_EXISTING, 0, nullptr);
+  if (file != win::INVALID_HANDLE_VALUE) {
+    win::CloseHandle(file);
+    return false;
+  }
+  return win::GetLastError() == win::ERROR_ACCESS_DENIED;
 }
 
 // Step 12: the log goes next to the first logged file.
@@ -602,6 +620,11 @@ int InstallFile(const FileCopyRecord& record) {
   }
   showStatus(s);
   if (s.kept) return keepFile(s);
+  if (protectedOnNt(s)) {
+    if (s.workingMadeHere) win::DeleteFile(s.working);
+    FileErrorMessage(s.destination, 1);
+    return kAbort;
+  }
   chooseLogPath(s);
   int filled = (s.a & kCopyOutsideSource) ? kGoOn : s.fromPiece ? fillFromPiece(s) : fillFromInstallFile(s);
   if (filled == kNextRecord) return kGoOn;

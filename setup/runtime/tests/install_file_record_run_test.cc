@@ -354,6 +354,15 @@ TEST_F(InstallFileRecordRunTest, OutsideSourcesInstallWithTheRecordsDateOrLeaveN
   }
 }
 
+TEST_F(InstallFileRecordRunTest, ProtectedDestinationOnNtShowsMessageZeroAndKeepsTheFile) {
+  merl_kit::StandinResult r = install(installRecord({}) + kResultLine, "[failures]\ndenied = C:\\APP\\X.DLL\n",
+                                      std::string(kOldData), {}, "nt");
+  EXPECT_EQ(r.line["result"].integer(), 1);
+  EXPECT_EQ(shownTexts(kit()), std::vector<std::string>{"Cannot write C:\\APP\\X.DLL"});
+  EXPECT_EQ(kit().fileText("C:\\APP\\X.DLL"), kOldData);
+  EXPECT_EQ(sideFiles(), 0);
+}
+
 TEST_F(InstallFileRecordRunTest, CancelledCopyLeavesTheDestinationAndNoWorkingFile) {
   merl_kit::StandinResult r = install(installRecord({}) + kResultLine, "", kOldData, {"--silent", "--abort-at", "1"});
   EXPECT_EQ(r.line["result"].integer(), 1);
