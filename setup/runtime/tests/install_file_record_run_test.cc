@@ -363,6 +363,20 @@ TEST_F(InstallFileRecordRunTest, ProtectedDestinationOnNtShowsMessageZeroAndKeep
   EXPECT_EQ(sideFiles(), 0);
 }
 
+TEST_F(InstallFileRecordRunTest, TestRunPlacesOnlySetupTimeFilesAndWritesNoLog) {
+  Fields plain, setupTime;
+  setupTime.flagsA = 0x04;
+  setupTime.dest = "C:\\\\APP\\\\Y.DLL";
+  machine(machineIni("9x"));
+  kit().assemble(header() + "install_file {\n  data x = text(\"" + kData + "\")\n}\n" + installRecord(plain) +
+                 installRecord(setupTime));
+  runOk({"--silent"}, "/T");
+  EXPECT_FALSE(std::filesystem::exists(kit().hostPath("C:\\APP\\X.DLL")));
+  EXPECT_EQ(kit().fileText("C:\\APP\\Y.DLL"), kData);
+  EXPECT_FALSE(std::filesystem::exists(kit().hostPath("C:\\APP\\INSTALL.LOG")));
+  EXPECT_TRUE(tempFiles("QDD").empty());
+}
+
 TEST_F(InstallFileRecordRunTest, CancelledCopyLeavesTheDestinationAndNoWorkingFile) {
   merl_kit::StandinResult r = install(installRecord({}) + kResultLine, "", kOldData, {"--silent", "--abort-at", "1"});
   EXPECT_EQ(r.line["result"].integer(), 1);
