@@ -148,7 +148,7 @@ bool sameBytes(const char* one, const char* other) {
   return same;
 }
 
-// Step 2: in piece mode a destination of the record's size and checksum, or (version-aware)
+// In piece mode a destination of the record's size and checksum, or (version-aware)
 // one whose version is not older, is kept.
 bool keptByPieceChecks(Install& s) {
   const FileCopyFixed& f = s.r.fixed;
@@ -168,7 +168,7 @@ bool keptByPieceChecks(Install& s) {
   return false;
 }
 
-// Step 6: the working file's name: an outside source itself, else a new temporary file in
+// The working file's name: an outside source itself, else a new temporary file in
 // test mode or the first free side name next to the destination.
 bool chooseWorkingFile(Install& s) {
   if ((s.a & kCopyOutsideSource) && (!testMode() || (s.a & kCopySetupTimeFile))) {
@@ -187,7 +187,7 @@ bool chooseWorkingFile(Install& s) {
   return MakeSideFileName(s.working, s.destination);
 }
 
-// Steps 8 and 9: the copy dialog and the status text.
+// The copy dialog and the status text.
 void showStatus(Install& s) {
   if ((s.a & kCopyQuiet) || setup().silentFlag) return;
   int k = s.kept ? kKeptStatusMessage : (s.downloaded || s.fromPiece) ? kFetchedStatusMessage : kCopyStatusMessage;
@@ -206,7 +206,7 @@ void showStatus(Install& s) {
   UpdateScreen(0);
 }
 
-// Step 10: a kept file; shared files on new Windows are still logged and counted.
+// A kept file; shared files on new Windows are still logged and counted.
 int keepFile(Install& s) {
   if (s.workingMadeHere) win::DeleteFile(s.working);
   if (s.sharedOnNewWindows) {
@@ -220,7 +220,7 @@ int keepFile(Install& s) {
   return kGoOn;
 }
 
-// Step 11 on NT: an existing destination the user may not change. The file layer answers
+// On NT: an existing destination the user may not change. The file layer answers
 // access-denied for a protected path; a busy or read-only file goes on to the placing.
 bool protectedOnNt(const Install& s) {
   if (!run().platform.windowsNt) return false;
@@ -237,7 +237,7 @@ bool protectedOnNt(const Install& s) {
   return win::GetLastError() == win::ERROR_ACCESS_DENIED;
 }
 
-// Step 12: the log goes next to the first logged file.
+// The log goes next to the first logged file.
 void chooseLogPath(const Install& s) {
   if (LogPath()[0] || testMode() || (s.a & kCopySetupTimeFile) || scriptHeader().noLog) return;
   std::string directory(s.destination, lastBackslash(s.destination) == std::string::npos
@@ -246,7 +246,7 @@ void chooseLogPath(const Install& s) {
   SetLogPath(directory + kLogFileName);
 }
 
-// Step 13 for data in the installation file: the working file gets the bytes and the
+// Data in the installation file: the working file gets the bytes and the
 // record's date. kGoOn, kAbort, or kNextRecord when the run stopped meanwhile.
 int fillFromInstallFile(Install& s) {
   const FileCopyFixed& f = s.r.fixed;
@@ -331,7 +331,7 @@ int openPiece(const FileCopyFixed& f, DWORD savedOptions, HANDLE& file) {
   return kGoOn;
 }
 
-// Step 13 for a data piece: the working file gets the piece's bytes and the record's date.
+// A data piece: the working file gets the piece's bytes and the record's date.
 int fillFromPiece(Install& s) {
   const FileCopyFixed& f = s.r.fixed;
   HANDLE working = OpenFileHandle(s.working, kOpenWrite, true);
@@ -362,7 +362,7 @@ int fillFromPiece(Install& s) {
   return kGoOn;
 }
 
-// Step 16: the hook library's "f1" may refuse the working file; its error text is shown
+// The hook library's "f1" may refuse the working file; its error text is shown
 // and the working file removed.
 int runHook(Install& s) {
   HookProc hook = mainState().hook;
@@ -389,7 +389,7 @@ void makeBackup(Install& s, const char* current) {
   if (!s.backupMade) s.backup[0] = '\0';
 }
 
-// Step 18 for an outside file: copied to a side name next to the destination, which becomes
+// An outside file: copied to a side name next to the destination, which becomes
 // the working file; a download is fetched into it.
 int fillSideCopy(Install& s) {
   char side[kPath];
@@ -420,7 +420,7 @@ int fillSideCopy(Install& s) {
   return kGoOn;
 }
 
-// Step 18: the working file renamed over the destination in one step; a busy destination
+// The working file renamed over the destination in one step; a busy destination
 // is asked about, then scheduled for the restart or left as it was.
 int placePlain(Install& s) {
   s.existed = isFile(s.destination);
@@ -456,7 +456,7 @@ std::string directoryOf(const char* path) {
 
 bool sameText(const std::string& one, const std::string& other) { return win::lstrcmpi(one.c_str(), other.c_str()) == 0; }
 
-// Step 17's directories: where a copy lies now and where the file belongs; shared tells the
+// The version installer's directories: where a copy lies now and where the file belongs; shared tells the
 // version installer that the file is a shared system file.
 struct VersionTarget {
   char current[kPath] = {};
@@ -509,7 +509,7 @@ DWORD runVersionInstaller(const Install& s, const VersionTarget& t, const std::s
   return result;
 }
 
-// Step 17: the file placed through the system version installer.
+// The file placed through the system version installer.
 int placeVersionAware(Install& s) {
   std::string name = PathFileName(s.destination);
   std::string directory = directoryOf(s.destination);
@@ -566,7 +566,7 @@ bool backupIdentical(const Install& s) {
   return size == wantSize && sum == wantSum && sameBytes(s.backup, s.destination);
 }
 
-// Step 19: counters, the self-registration queue, the log lines and the backup's fate.
+// Counters, the self-registration queue, the log lines and the backup's fate.
 int tail(Install& s) {
   bool counted = !testMode() || (s.a & kCopySetupTimeFile);
   if (run().platform.majorAbove3 && counted) SharedDllCount(s.destination, s.existed, !(s.a & kCopySharedFile));
