@@ -4,6 +4,7 @@
 #include "interp/execute_record.h"
 #include "interp/file_records.h"
 #include "interp/ini_record.h"
+#include "interp/install_file_record.h"
 #include "interp/library_call_record.h"
 #include "interp/opcodes.h"
 #include "interp/odbc_records.h"
@@ -21,7 +22,7 @@ namespace {
 // Records of later work (install file, bitmap, registry, dialogs, system information,
 // ODBC) get their handlers here as they come; until then they are invalid.
 const DispatchEntry kTable[kOpcodeCount] = {
-    /* 0 install file */ {},
+    /* 0 install file */ {InstallFileRecord},
     /* 1 */ {},
     /* 2 */ {NothingRecord},
     /* 3 */ {MessageBoxRecord},
@@ -39,7 +40,7 @@ const DispatchEntry kTable[kOpcodeCount] = {
     /* 15 */ {ProgmanOpenRecord, true},
     /* 16 */ {ProgmanCloseRecord, true},
     /* 17 */ {MakeDirectoryRecord, true},
-    /* 18 install file with source */ {},
+    /* 18 install file with source */ {InstallFileRecord},
     /* 19 */ {},
     /* 20 dialog */ {},
     /* 21 system information */ {SystemInfoRecord},
