@@ -34,6 +34,7 @@
 #include "script/expansion.h"
 #include "script/script_header.h"
 #include "script/variables.h"
+#include "text/copy_text.h"
 #include "text/path_clean.h"
 #include "text/path_text.h"
 #include "ui/file_error_message.h"
@@ -198,7 +199,7 @@ void showStatus(Install& s) {
   if (!mainState().progress) {
     HWND dialog = OpenCopyDialog(s.destination);
     char shown[kPathTextBuffer] = {};
-    std::strncpy(shown, s.destination, sizeof shown - 1);
+    copyText(shown, sizeof shown, s.destination);
     if (dialog) SetShortenedPathText(win::GetDlgItem(dialog, kCopyStatusControl), shown, sizeof shown);
   } else {
     ShowCopyProgress(text.c_str());

@@ -137,7 +137,9 @@ TEST_F(InstallFileRecordRunTest, OverwriteKeepsADifferentOldFileAsBackupAndDrops
     std::string log = kit().installLog();
     EXPECT_NE(log.find(c.lines), std::string::npos) << log;
     EXPECT_EQ(std::filesystem::exists(kit().hostPath("C:\\BAK\\X.DLL")), c.backupKept);
-    if (c.backupKept) EXPECT_EQ(kit().fileText("C:\\BAK\\X.DLL"), c.old);
+    if (c.backupKept) {
+      EXPECT_EQ(kit().fileText("C:\\BAK\\X.DLL"), c.old);
+    }
     EXPECT_EQ(sideFiles(), 0);
   }
 }
@@ -164,7 +166,9 @@ TEST_F(InstallFileRecordRunTest, DateRulesOverAnExistingFileOfTheSameDate) {
     std::string log = kit().installLog();
     std::string after = log.substr(log.find("--\r\n") + 4);
     EXPECT_NE(after.find(std::string("R=") + c.result + "\r\n"), std::string::npos) << after;
-    if (c.notCopied) EXPECT_EQ(after.rfind(c.notCopied, 0), 0u) << after;
+    if (c.notCopied) {
+      EXPECT_EQ(after.rfind(c.notCopied, 0), 0u) << after;
+    }
     EXPECT_EQ(after.find("File Overwrite"), c.replaced ? 0u : std::string::npos) << after;
     EXPECT_EQ(sideFiles(), 0);
   }
@@ -191,7 +195,9 @@ TEST_F(InstallFileRecordRunTest, BusyDestinationAnswersAndTheRestartPath) {
     std::string log = kit().installLog();
     EXPECT_NE(log.find(std::string(c.lines) + "R=" + c.result + "\r\n"), std::string::npos) << log;
     EXPECT_EQ(sideFiles(), c.sideFiles);
-    if (c.sideFiles) EXPECT_NE(kit().fileText("C:\\WINDOWS\\WININIT.INI").find("[rename]"), std::string::npos);
+    if (c.sideFiles) {
+      EXPECT_NE(kit().fileText("C:\\WINDOWS\\WININIT.INI").find("[rename]"), std::string::npos);
+    }
   }
 }
 
