@@ -1,6 +1,7 @@
 // Whole runs that read the installation file after the script: a read error of
 // the copy callback asks message 37 and retries from the same offset, and the
 // end of a single-file installation is a read error that stops the run.
+#include <algorithm>
 #include <filesystem>
 
 #include "whole_run.h"
@@ -77,6 +78,26 @@ TEST_F(InstallFileRunTest, TheEndOfASingleFileInstallationAsksTheReadErrorQuesti
   EXPECT_EQ(prompts[0]["at_end"].integer(), 1);
   EXPECT_EQ(prompts[0]["result"].integer(), 1);
   EXPECT_EQ(r.line["result"].integer(), 1);
+}
+
+// The same end in an installation run: answered other than retry, the run stops and the last
+// INSTALL.LOG line is message 7.
+TEST_F(InstallFileRunTest, TheEndOfASingleFileInstallationEndsTheLogWithMessage7) {
+  machine(machineIni("9x", "[ui]\nanswers = $STATE/answers.txt\n"));
+  kit().machine().writeText(kit().stateDir() + "/answers.txt", "114 1\n");
+  const std::string record =
+      "install { flags_a=0 flags_b=0 start=start(a) end=end(a) size=size(a) date=0x2E59 time=0x7000"
+      " dest=\"C:\\\\APP\\\\A.TXT\" desc=\"d\" hook=\"\" }\n";
+  kit().assemble(kHeader + kData + record);
+  std::filesystem::resize_file(kit().installFile(), kit().assembly().layout.dataBase + 4);
+  merl_kit::StandinResult r = runOk({});
+  EXPECT_EQ(r.line["result"].integer(), 1);
+  const std::vector<std::string> shown = boxes();  // the copy dialog comes first
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "Setup|Read error %s"), shown.end());
+  const std::string log = kit().fileText("C:\\APP\\INSTALL.LOG");
+  ASSERT_GE(log.size(), 2u) << log;
+  const std::string body = log.substr(0, log.size() - 2);
+  EXPECT_EQ(log.substr(body.rfind("\r\n") + 2), "It failed.\r\n") << log;
 }
 
 }  // namespace
