@@ -7,30 +7,18 @@
 #include "interp/action_params.h"
 #include "merl/setup_interface.h"
 #include "script/variables.h"
+#include "action_call.h"
 #include "script_run.h"
 #include "system/reg_values.h"
 
 namespace {
 
-class QueryActionTest : public merl_testing::ScriptRunTest {
+class QueryActionTest : public merl_testing::ActionCallTest {
  protected:
   void use(const std::string& machineIni = "") {
     useScriptMachine(machineIni);
     load("log text=\"\"\n");
   }
-  std::string value(const char* name) {
-    char v[256];
-    merl::GetVar(name, v, sizeof v);
-    return v;
-  }
-  int call(merl::NumberedAction action, const std::string& params) {
-    text_ = params;
-    text_.push_back('\0');
-    return action(&merl::RefreshInternalParams(text_.data()));
-  }
-
- private:
-  std::string text_;
 };
 
 TEST_F(QueryActionTest, IniValueIsStoredWholeCutOrDefaulted) {

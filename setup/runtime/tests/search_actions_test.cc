@@ -9,6 +9,7 @@
 #include "interp/action_params.h"
 #include "merl/setup_interface.h"
 #include "script/variables.h"
+#include "action_call.h"
 #include "script_run.h"
 
 namespace {
@@ -16,7 +17,7 @@ namespace {
 constexpr char kDrives[] =
     "[drives]\nE = $STATE/dE\nN = $STATE/dN\n[drive-types]\nE = fixed\nN = remote\n";
 
-class SearchActionTest : public merl_testing::ScriptRunTest {
+class SearchActionTest : public merl_testing::ActionCallTest {
  protected:
   void use(const std::string& extra = "") {
     useScriptMachine(kDrives + extra);
@@ -31,25 +32,12 @@ class SearchActionTest : public merl_testing::ScriptRunTest {
     std::filesystem::create_directories(std::filesystem::path(host).parent_path());
     machine().writeText(host, "x");
   }
-  std::string value(const char* name) {
-    char v[256];
-    merl::GetVar(name, v, sizeof v);
-    return v;
-  }
-  int call(merl::NumberedAction action, const std::string& params) {
-    text_ = params;
-    text_.push_back('\0');
-    return action(&merl::RefreshInternalParams(text_.data()));
-  }
   std::size_t searchDialogs() {
     std::size_t n = 0;
     for (merl_kit::JsonValue& d : events("dialog"))
       if (d["key"].text() == "103") ++n;
     return n;
   }
-
- private:
-  std::string text_;
 };
 
 TEST_F(SearchActionTest, DriveSearchTakesTheFirstDriveWithAHitAsTheFlagsAsk) {

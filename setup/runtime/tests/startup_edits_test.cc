@@ -12,6 +12,7 @@
 #include "interp/action_params.h"
 #include "merl/setup_interface.h"
 #include "script/variables.h"
+#include "action_call.h"
 #include "script_run.h"
 #include "win/registry.h"
 
@@ -21,7 +22,7 @@ constexpr char kMachine9x[] = "[system]\nplatform = 9x\n[env]\nCOMSPEC = C:\\WIN
 constexpr char kAutoexec[] = "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\n";
 constexpr char kSystemIni[] = "[boot]\r\n[386Enh]\r\ndevice=C:\\OLD\\VXD.386\r\ndevice=*vmm\r\n[NonWindowsApp]\r\n";
 
-class StartupEditTest : public merl_testing::ScriptRunTest {
+class StartupEditTest : public merl_testing::ActionCallTest {
  protected:
   // A 9x machine (plus extra machine.ini text) with the log open and nothing else on it.
   void use(const std::string& extra = "", const char* machine = kMachine9x) {
@@ -29,23 +30,7 @@ class StartupEditTest : public merl_testing::ScriptRunTest {
     load("log text=\"\"\n");
   }
   void put(const std::string& relative, const std::string& bytes) { machine().makeFile(relative, bytes); }
-  std::string file(const std::string& relative) { return machine().readText(machine().hostC(relative)); }
   bool exists(const std::string& relative) { return std::filesystem::exists(machine().hostC(relative)); }
-  std::string value(const char* name) {
-    char v[256];
-    merl::GetVar(name, v, sizeof v);
-    return v;
-  }
-  merl::ActionParams& block() { return merl::scriptHeader().internalParams; }
-  // Calls the action with the parameter text as the library call would.
-  int call(merl::NumberedAction action, const std::string& params) {
-    text_ = params;
-    text_.push_back('\0');
-    return action(&merl::RefreshInternalParams(text_.data()));
-  }
-
- private:
-  std::string text_;
 };
 
 TEST_F(StartupEditTest, PathGoesIntoTheAutoexecPathLineOnceWithABackup) {
