@@ -21,12 +21,6 @@ constexpr std::size_t kRegKeyFieldSize = 512;
 constexpr std::size_t kEnvValueLength = 254;
 constexpr int kCutFlag = 1;  // f9's number: value 1 cuts the value at its last backslash
 
-std::string field(const char*& at, std::size_t size = kFieldSize) {
-  std::vector<char> buffer(size);
-  at = NextParamField(buffer.data(), buffer.size(), at);
-  return buffer.data();
-}
-
 const char* textOf(const ActionParams* params) {
   return params && params->parameterText ? params->parameterText : "";
 }
@@ -45,12 +39,12 @@ std::string converted(std::string value, bool cut) {
 extern "C" win::INT f8(merl::ActionParams* params) {
   using namespace merl;
   const char* at = textOf(params);
-  bool cut = ParamFlag(field(at).c_str());
-  std::string name = field(at, kNameFieldSize);
-  std::string file = field(at);
-  std::string section = field(at);
-  std::string key = field(at);
-  std::string fallback = field(at);
+  bool cut = ParamFlag(NextParamField(at).c_str());
+  std::string name = NextParamField(at, kNameFieldSize);
+  std::string file = NextParamField(at);
+  std::string section = NextParamField(at);
+  std::string key = NextParamField(at);
+  std::string fallback = NextParamField(at);
   char value[kFieldSize] = {};
   win::GetPrivateProfileString(section.c_str(), key.c_str(), "", value, sizeof value, file.c_str());
   SetVar(name, value[0] ? converted(value, cut) : fallback);
@@ -60,11 +54,11 @@ extern "C" win::INT f8(merl::ActionParams* params) {
 extern "C" win::INT f9(merl::ActionParams* params) {
   using namespace merl;
   const char* at = textOf(params);
-  int number = ParamNumber(field(at).c_str());
-  std::string name = field(at, kNameFieldSize);
-  std::string key = field(at, kRegKeyFieldSize);
-  std::string fallback = field(at);
-  std::string valueName = field(at);
+  int number = ParamNumber(NextParamField(at).c_str());
+  std::string name = NextParamField(at, kNameFieldSize);
+  std::string key = NextParamField(at, kRegKeyFieldSize);
+  std::string fallback = NextParamField(at);
+  std::string valueName = NextParamField(at);
   int root = number >> 1;
   std::vector<char> text(kWorkBufferSize, '\0');
   char typeDigit = 0;
@@ -78,7 +72,7 @@ extern "C" win::INT f9(merl::ActionParams* params) {
 extern "C" win::INT f11(merl::ActionParams* params) {
   using namespace merl;
   const char* at = textOf(params);
-  std::string name = field(at, kNameFieldSize);
+  std::string name = NextParamField(at, kNameFieldSize);
   char directory[kFieldSize] = {};
   if (win::GetSystemDirectory(directory, sizeof directory) >= sizeof directory) directory[0] = '\0';
   SetVar(name, directory);
@@ -88,10 +82,10 @@ extern "C" win::INT f11(merl::ActionParams* params) {
 extern "C" win::INT f17(merl::ActionParams* params) {
   using namespace merl;
   const char* at = textOf(params);
-  bool cut = ParamFlag(field(at).c_str());
-  std::string name = field(at, kNameFieldSize);
-  std::string envName = field(at);
-  std::string fallback = field(at);
+  bool cut = ParamFlag(NextParamField(at).c_str());
+  std::string name = NextParamField(at, kNameFieldSize);
+  std::string envName = NextParamField(at);
+  std::string fallback = NextParamField(at);
   for (char& c : envName)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   std::vector<char> value(kFieldSize, '\0');

@@ -19,12 +19,6 @@ namespace {
 constexpr DWORD kEntryAttributes = 0x07;  // read-only, hidden, system
 constexpr int kCutFound = 1;
 
-std::string field(const char*& at) {
-  char buffer[kFieldSize];
-  at = NextParamField(buffer, sizeof buffer, at);
-  return buffer;
-}
-
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string pathValue() {
@@ -94,11 +88,11 @@ bool SearchPathForFile(const char* name, const char* directories, char* found, s
 extern "C" win::INT f13(merl::ActionParams* params) {
   using namespace merl;
   const char* at = params && params->parameterText ? params->parameterText : "";
-  int flags = ParamNumber(field(at).c_str());
-  std::string name = field(at).substr(0, kNameFieldSize - 1);
-  std::string fileName = field(at);
-  std::string fallback = field(at);
-  std::string message = field(at);
+  int flags = ParamNumber(NextParamField(at).c_str());
+  std::string name = NextParamField(at).substr(0, kNameFieldSize - 1);
+  std::string fileName = NextParamField(at);
+  std::string fallback = NextParamField(at);
+  std::string message = NextParamField(at);
   SearchRequest& request = searchRequest();
   request.foundPath[0] = '\0';
   request.mode = kSearchDrives;
@@ -116,12 +110,12 @@ extern "C" win::INT f13(merl::ActionParams* params) {
 extern "C" win::INT f22(merl::ActionParams* params) {
   using namespace merl;
   const char* at = params && params->parameterText ? params->parameterText : "";
-  bool cut = ParamFlag(field(at).c_str());
-  std::string name = field(at).substr(0, kNameFieldSize - 1);
-  std::string fileName = field(at);
-  std::string fallback = field(at);
-  std::string directories = field(at);
-  std::string message = field(at);
+  bool cut = ParamFlag(NextParamField(at).c_str());
+  std::string name = NextParamField(at).substr(0, kNameFieldSize - 1);
+  std::string fileName = NextParamField(at);
+  std::string fallback = NextParamField(at);
+  std::string directories = NextParamField(at);
+  std::string message = NextParamField(at);
   SearchRequest& request = searchRequest();
   request.foundPath[0] = '\0';
   request.mode = kSearchPath;

@@ -27,12 +27,6 @@ constexpr BYTE kMessageStyle = 2;
 constexpr DWORD kSearchAttributes = 0x17;
 constexpr const char* kProbeName = "QDTXINST.%$D";
 
-std::string field(const char*& at) {
-  char buffer[kFieldSize];
-  at = NextParamField(buffer, sizeof buffer, at);
-  return buffer;
-}
-
 bool screenAtLeast(int width, int height) {
   return win::GetSystemMetrics(win::SM_CXSCREEN) >= width && win::GetSystemMetrics(win::SM_CYSCREEN) >= height;
 }
@@ -117,9 +111,9 @@ HWND ownerOf(const ActionParams* params) { return params ? params->mainWindow : 
 extern "C" win::INT f12(merl::ActionParams* params) {
   using namespace merl;
   const char* at = params && params->parameterText ? params->parameterText : "";
-  int code = ParamNumber(field(at).c_str());
-  std::string message = field(at);
-  std::string title = field(at);
+  int code = ParamNumber(NextParamField(at).c_str());
+  std::string message = NextParamField(at);
+  std::string title = NextParamField(at);
   bool holds = systemHolds(code & kCodeMask, ownerOf(params));
   int answer = (code & kCodeHolds) ? holds : !holds;
   if (answer && !message.empty()) MessageDlg(nullptr, message, title, kMessageStyle);
@@ -129,10 +123,10 @@ extern "C" win::INT f12(merl::ActionParams* params) {
 extern "C" win::INT f19(merl::ActionParams* params) {
   using namespace merl;
   const char* at = params && params->parameterText ? params->parameterText : "";
-  int mode = ParamNumber(field(at).c_str());
-  std::string path = field(at);
-  std::string message = field(at);
-  std::string title = field(at);
+  int mode = ParamNumber(NextParamField(at).c_str());
+  std::string path = NextParamField(at);
+  std::string message = NextParamField(at);
+  std::string title = NextParamField(at);
   if (!fileHolds(mode & kModeTestMask, path)) return 0;
   if (!message.empty()) {
     BYTE style = (mode & kModeQuietStyle) == kModeQuietStyle ? 0 : kMessageStyle;

@@ -41,12 +41,6 @@ bool lineExists(const std::vector<std::string>& lines, std::string_view newLine)
   return false;
 }
 
-std::string field(const char*& at) {
-  char buffer[kFieldSize];
-  at = NextParamField(buffer, sizeof buffer, at);
-  return buffer;
-}
-
 }  // namespace
 
 int FindPathEntry(std::string_view text, std::string_view directory) {
@@ -65,12 +59,12 @@ int FindPathEntry(std::string_view text, std::string_view directory) {
 LineInsertion ReadLineInsertion(const char* parameterText) {
   LineInsertion in;
   const char* at = parameterText ? parameterText : "";
-  in.flags = ParamNumber(field(at).c_str());
-  in.fileName = field(at);
-  in.newLine = field(at);
-  in.search = field(at);
-  in.prefix = field(at);
-  in.lineNumber = ParamNumber(field(at).c_str());
+  in.flags = ParamNumber(NextParamField(at).c_str());
+  in.fileName = NextParamField(at);
+  in.newLine = NextParamField(at);
+  in.search = NextParamField(at);
+  in.prefix = NextParamField(at);
+  in.lineNumber = ParamNumber(NextParamField(at).c_str());
   return in;
 }
 

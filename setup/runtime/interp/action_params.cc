@@ -1,6 +1,7 @@
 // Per-call refresh of the action blocks and the field splitting of parameter texts.
 #include "interp/action_params.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "log/install_log.h"
@@ -35,6 +36,13 @@ const char* NextParamField(char* destination, std::size_t capacity, const char* 
   }
   if (capacity) destination[used] = '\0';
   return *position ? position + 1 : position;
+}
+
+std::string NextParamField(const char*& position, std::size_t capacity) {
+  std::string field(capacity, '\0');
+  position = NextParamField(field.data(), capacity, position);
+  field.resize(std::min(field.find('\0'), field.size()));
+  return field;
 }
 
 int ParamNumber(const char* field) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "merl/setup_interface.h"
 
@@ -25,6 +26,8 @@ ExternalActionParams& RefreshExternalParams(char* parameterText);
 // position of the NUL when the text ended (so later calls give empty fields). A field longer
 // than the destination still advances past its whole length.
 const char* NextParamField(char* destination, std::size_t capacity, const char* position);
+// The same as a text: the field at position, cut to capacity - 1 bytes; position moves past it.
+std::string NextParamField(const char*& position, std::size_t capacity = kFieldSize);
 
 // A numeric field: leading blanks, an optional sign, then decimal digits; text that does not
 // begin with a number is 0, and values beyond 32 bits saturate.
