@@ -51,13 +51,8 @@ inline constexpr std::size_t kPathTextLength = 255;
 // Entries extract mode lists at most, and characters of an extracted file's name.
 inline constexpr std::size_t kMaxExtractEntries = 1024;
 inline constexpr std::size_t kMaxExtractNameLength = 259;
-// Bytes of the buffers the run allocates at start (work texts, placed graphics, loop
-// positions, temporary-file list, self-registration queue).
+// Bytes of a work text (INI and registry values read whole).
 inline constexpr std::size_t kWorkBufferSize = 30720;
-inline constexpr std::size_t kGraphicsTableSize = 32 * 56;
-inline constexpr std::size_t kWhileStackSize = 128;
-inline constexpr std::size_t kTempListSize = 512;
-inline constexpr std::size_t kSelfRegisterQueueSize = 4096;
 
 // Bytes of a start-up file the edits read at most (a larger file is a read error).
 inline constexpr std::size_t kStartupFileLimit = 1 << 20;

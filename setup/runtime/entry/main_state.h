@@ -44,10 +44,6 @@ struct MainState : RunState {
 
   std::vector<BYTE> dialogBlock;
   std::vector<win::HBITMAP> bitmaps;
-
-  // Buffers of the run: three work texts, placed graphics, loop positions, temporary-file
-  // list, self-registration queue.
-  std::vector<char> workTexts, graphics, whileStack, tempList, selfRegisterQueue;
 };
 
 MainState& mainState();

@@ -27,14 +27,6 @@ namespace merl {
 
 namespace {
 
-void allocateBuffers(MainState& m) {
-  m.workTexts.assign(3 * kWorkBufferSize, '\0');
-  m.graphics.assign(kGraphicsTableSize, '\0');
-  m.whileStack.assign(kWhileStackSize, '\0');
-  m.tempList.assign(kTempListSize, '\0');
-  m.selfRegisterQueue.assign(kSelfRegisterQueueSize, '\0');
-}
-
 void chooseDialogFont(SetupRec& setup) {
   run().state<DialogFontSettings>().light = LightDialogFont(setup.optionWord, run().platform.majorAbove3);
 }
@@ -54,7 +46,6 @@ bool readDialogBlock(SetupRec& setup, MainState& m) {
 // Start steps 2 to 10; false when a support file or the dialog block failed.
 bool prepare(SetupRec& setup, const char* commandLine) {
   MainState& m = mainState();
-  allocateBuffers(m);
   LoadRuntimeBitmaps();
   InitPlatformFlags();
   chooseDialogFont(setup);
